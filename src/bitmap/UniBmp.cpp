@@ -1,0 +1,256 @@
+#include "bitmap/UniBmp.h"
+
+#include "bitmap/LZRW1KH.h"
+#include "graphics/ByteReader.h"
+#include "graphics/Limits.h"
+#include "graphics/SafeFile.h"
+#include "graphics/Streams.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+TUniBitmap* DefaultUniBitmap = nullptr;
+
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+constexpr size_t kExtendedInfoHeaderSize = 44;
+constexpr size_t kPackedHeaderSize = kFileHeaderSize + kExtendedInfoHeaderSize;  // 58
+constexpr size_t kCompressionField = 16;  // within the info header
+
+bool IsMagic(uint32_t value) { return value == kLzrwMagic || value == kLzrwMagicReversed; }
+
+// Bytes of `head` at `offset`, with bytes beyond its end read as 0.
+uint32_t U32At(std::span<const uint8_t> head, size_t offset) {
+  uint8_t bytes[4] = {};
+  for (size_t i = 0; i < 4 && offset + i < head.size(); ++i) bytes[i] = head[offset + i];
+  return LoadU32LE(bytes);
+}
+
+// A stream's whole content as bytes: in place for memory streams, else read into `holder`.
+std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
+  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
+  holder.LoadFromStream(stream);
+  return holder.Bytes();
+}
+
+// Writes the block records of `payload`: 32768-byte pieces, each a u16 length and a block;
+// a payload that is a multiple of 32768 long (0 included) ends with an empty piece.
+void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
+  auto source = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize);
+  auto block = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize + 2);
+  size_t offset = 0;
+  for (;;) {
+    size_t n = std::min(payload.size() - offset, lzrw1kh::kMaxBlockInput);
+    // The coder may look 2 bytes past its input; keep those inside our buffer and fixed.
+    std::memcpy(source.get(), payload.data() + offset, n);
+    std::memset(source.get() + n, 0, 2);
+    uint16_t length = CompressBlock(source.get(), block.get() + 2, static_cast<uint16_t>(n));
+    StoreU16LE(block.get(), length);
+    out.WriteBuffer(block.get(), length + 2);
+    offset += n;
+    if (n != lzrw1kh::kMaxBlockInput) break;
+  }
+}
+
+// Reads block records from `records` and appends what they expand to. Stops after the first
+// record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
+// a record cut off by the end of the data, a record longer than the work buffer, or a block
+// that does not decode to its whole piece.
+void ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
+  size_t at = 0;
+  for (;;) {
+    if (records.size() - at < 2) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+    size_t length = LoadU16LE(records.data() + at);
+    at += 2;
+    if (length > lzrw1kh::kWorkBufferSize)
+      throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
+    if (records.size() - at < length)
+      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+    if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) > limits::kMaxBitmapBytes + (1 << 20))
+      throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
+    uint8_t* out = image.PrepareWrite(lzrw1kh::kMaxBlockInput);
+    size_t count = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
+    image.CommitWrite(static_cast<int64_t>(count));
+    at += length;
+    if (count != lzrw1kh::kMaxBlockInput) return;
+  }
+}
+
+// Reserves room for the image a header promises, bounded so a lying header costs nothing.
+void ReserveFor(TMemoryStream& image, int64_t promised) {
+  image.Reserve(std::clamp<int64_t>(promised, 0, int64_t{64} << 20) + lzrw1kh::kWorkBufferSize);
+}
+
+} // namespace
+
+TBmpLayout RecognizeLayout(std::span<const uint8_t> head) {
+  if (IsMagic(U32At(head, 0))) return TBmpLayout::BLZStream;
+  if (IsMagic(U32At(head, kFileHeaderSize + kCompressionField))) return TBmpLayout::PackedBitmap;
+  return TBmpLayout::Plain;
+}
+
+void TUniBitmap::LoadFromStream(TStream& stream) {
+  TMemoryStream holder;
+  std::span<const uint8_t> bytes = WholeStream(stream, holder);
+  TReadOnlyMemoryStream whole(bytes);
+  switch (RecognizeLayout(bytes)) {
+  case TBmpLayout::BLZStream: LoadFromBLZStream(whole); break;
+  case TBmpLayout::PackedBitmap: LoadFromPackedBmpStream(whole); break;
+  case TBmpLayout::Plain: LoadPlainBmp(whole); break;
+  }
+}
+
+bool TUniBitmap::RestoreBLZStream(std::span<const uint8_t> bytes, TMemoryStream& image) {
+  // The magic and the stored size are not checked: a wrong size still loads.
+  if (bytes.size() < 8) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+  ReserveFor(image, LoadU32LE(bytes.data() + 4));
+  ReadRecords(bytes.subspan(8), image);
+  return true;
+}
+
+bool TUniBitmap::RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& image) {
+  uint8_t header[kPackedHeaderSize] = {};
+  std::memcpy(header, bytes.data(), std::min(bytes.size(), kPackedHeaderSize));
+  uint8_t* info = header + kFileHeaderSize;
+  if (!IsMagic(LoadU32LE(info + kCompressionField))) return false;
+  int32_t storedSize = static_cast<int32_t>(LoadU32LE(header + 6));
+  if (storedSize <= 0) return false;
+  if (bytes.size() < kPackedHeaderSize)
+    throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+
+  ReserveFor(image, storedSize);
+  StoreU32LE(header + 6, 0);
+  std::memcpy(info + kCompressionField, info + kInfoHeaderSize, 4);
+  image.WriteBuffer(header, kFileHeaderSize + kInfoHeaderSize);
+  ReadRecords(bytes.subspan(kPackedHeaderSize), image);
+  return true;
+}
+
+void TUniBitmap::LoadFromBLZStream(TStream& stream) {
+  TMemoryStream holder, image;
+  RestoreBLZStream(WholeStream(stream, holder), image);
+  image.SetPosition(0);
+  LoadPlainBmp(image);
+}
+
+void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
+  TMemoryStream holder, image;
+  if (!RestorePackedBitmap(WholeStream(stream, holder), image)) return;
+  image.SetPosition(0);
+  LoadPlainBmp(image);
+}
+
+void TUniBitmap::SaveToBLZStream(TStream& stream) const {
+  TMemoryStream image;
+  SaveToStream(image);
+  uint8_t header[8];
+  StoreU32LE(header, kLzrwMagic);
+  StoreU32LE(header + 4, static_cast<uint32_t>(image.Size()));
+  stream.WriteBuffer(header, sizeof header);
+  WriteRecords(image.Bytes(), stream);
+}
+
+void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
+  TMemoryStream image;
+  SaveToStream(image);
+  auto bytes = image.Bytes();
+  if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
+    throw EInvalidGraphic("Bitmap image is not valid: too short to pack");
+  uint8_t header[kPackedHeaderSize];
+  std::memcpy(header, bytes.data(), kFileHeaderSize + kInfoHeaderSize);
+  uint8_t* info = header + kFileHeaderSize;
+  StoreU32LE(header + 6, static_cast<uint32_t>(bytes.size()));
+  std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
+  StoreU32LE(info + kCompressionField, kLzrwMagic);
+  stream.WriteBuffer(header, sizeof header);
+  WriteRecords(bytes.subspan(kFileHeaderSize + kInfoHeaderSize), stream);
+}
+
+void TUniBitmap::LoadFromBLZFile(const std::string& fileName) { LoadFromFile(fileName); }
+void TUniBitmap::LoadFromPackedBmpFile(const std::string& fileName) { LoadFromFile(fileName); }
+
+void TUniBitmap::SaveToBLZFile(const std::string& fileName) const {
+  SaveFileSafely(fileName, [this](TStream& out) { SaveToBLZStream(out); });
+}
+
+void TUniBitmap::SaveToPackedBmpFile(const std::string& fileName) const {
+  SaveFileSafely(fileName, [this](TStream& out) { SaveToPackedBmpStream(out); });
+}
+
+// The resource readers hand the restored image to the object's own LoadFromStream, so a
+// derived class's reader gets it.
+void TUniBitmap::LoadPackedBmpResName(const HINSTANCE& instance, const std::string& resName) {
+  TResourceStream resource(instance, resName, TResourceType::RT_RCDATA);
+  TMemoryStream image;
+  if (!RestorePackedBitmap(resource.Bytes(), image)) return;
+  image.SetPosition(0);
+  LoadFromStream(image);
+}
+
+void TUniBitmap::LoadPackedBmpResID(const HINSTANCE& instance, int32_t resId) {
+  LoadPackedBmpResName(instance, ResourceIdName(resId));
+}
+
+void TUniBitmap::LoadBLZResName(const HINSTANCE& instance, const std::string& resName) {
+  TResourceStream resource(instance, resName, TResourceType::RT_RCDATA);
+  TMemoryStream image;
+  RestoreBLZStream(resource.Bytes(), image);
+  image.SetPosition(0);
+  LoadFromStream(image);
+}
+
+void TUniBitmap::LoadBLZResID(const HINSTANCE& instance, int32_t resId) {
+  LoadBLZResName(instance, ResourceIdName(resId));
+}
+
+void TUniBitmap::LoadFromResName(const HINSTANCE& instance, const std::string& resName) {
+  TResourceStream resource(instance, resName, TResourceType::RT_RCDATA);
+  LoadFromStream(resource);
+}
+
+void TUniBitmap::LoadFromResID(const HINSTANCE& instance, int32_t resId) {
+  LoadFromResName(instance, ResourceIdName(resId));
+}
+
+TBitmap& TUniBitmap::BitmapFromFile(const std::string& fileName) {
+  LoadFromFile(fileName);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromStream(TStream& stream) {
+  LoadFromStream(stream);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromPackedBmpResName(const HINSTANCE& instance, const std::string& resName) {
+  LoadPackedBmpResName(instance, resName);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromPackedBmpResID(const HINSTANCE& instance, int32_t resId) {
+  LoadPackedBmpResID(instance, resId);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromBLZResName(const HINSTANCE& instance, const std::string& resName) {
+  LoadBLZResName(instance, resName);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromBLZResID(const HINSTANCE& instance, int32_t resId) {
+  LoadBLZResID(instance, resId);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromResName(const HINSTANCE& instance, const std::string& resName) {
+  LoadFromResName(instance, resName);
+  return AsBitmap();
+}
+TBitmap& TUniBitmap::BitmapFromResID(const HINSTANCE& instance, int32_t resId) {
+  LoadFromResID(instance, resId);
+  return AsBitmap();
+}
+
+void UniBmpStartup() { DefaultUniBitmap = new TUniBitmap(); }
+
+void UniBmpShutdown() {
+  delete DefaultUniBitmap;
+  DefaultUniBitmap = nullptr;
+}

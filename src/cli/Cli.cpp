@@ -1,0 +1,2 @@
+#include "cli/Cli.h"
+int RunCli(int, char**) { return 0; }

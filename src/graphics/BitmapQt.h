@@ -1,0 +1,11 @@
+// Conversions between TBitmap and QImage, for drawing and for the clipboard.
+#pragma once
+
+#include "graphics/Bitmap.h"
+
+#include <QImage>
+
+// A 32-bit image (ARGB32 when the bitmap has alpha, else RGB32) of the bitmap's pixels.
+QImage BitmapToQImage(const TBitmap& bitmap);
+// Makes `bitmap` a 24-bit copy of `image` (32-bit with alpha when the image has alpha).
+void QImageToBitmap(const QImage& image, TBitmap& bitmap);

@@ -1,0 +1,14 @@
+#include "graphics/Graphic.h"
+
+#include "graphics/SafeFile.h"
+#include "graphics/Streams.h"
+
+void TGraphic::LoadFromFile(const std::string& fileName) {
+  TMemoryStream contents;
+  ReadWholeFile(fileName, contents);
+  LoadFromStream(contents);
+}
+
+void TGraphic::SaveToFile(const std::string& fileName) const {
+  SaveFileSafely(fileName, [this](TStream& out) { SaveToStream(out); });
+}

@@ -1,0 +1,22 @@
+#include "graphics/Limits.h"
+
+#include "graphics/Exceptions.h"
+
+#include <string>
+
+namespace limits {
+
+void CheckBitmapLimits(int64_t width, int64_t height, int bitsPerPixel, const char* what) {
+  auto fail = [&](const std::string& why) {
+    throw EInvalidGraphic(std::string(what) + ": " + why + " (" + std::to_string(width) + " x " +
+                          std::to_string(height) + ")");
+  };
+  if (width < 0 || height < 0) fail("negative image size");
+  if (width > kMaxDimension || height > kMaxDimension) fail("image width or height above 65535");
+  if (width != 0 && height > kMaxPixels / width) fail("image has more than 2^28 pixels");
+  if (bitsPerPixel <= 0 || bitsPerPixel > 64) fail("invalid bit depth");
+  if (height != 0 && RowStride(width, bitsPerPixel) > kMaxBitmapBytes / height)
+    fail("image needs more than 1 GiB");
+}
+
+} // namespace limits

@@ -1,0 +1,106 @@
+#include "graphics/SafeFile.h"
+
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class FdStream : public TStream {
+public:
+  FdStream(int fd, std::string fileName) : fd_(fd), fileName_(std::move(fileName)) {}
+  int64_t Read(void*, int64_t) override { throw EReadError("Cannot read while saving"); }
+  int64_t Write(const void* buffer, int64_t count) override {
+    auto* in = static_cast<const uint8_t*>(buffer);
+    for (int64_t total = 0; total < count;) {
+      ssize_t n = ::write(fd_, in + total, static_cast<size_t>(count - total));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw EWriteError(Reason(n < 0 ? errno : ENOSPC));
+      total += n;
+    }
+    return count;
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
+                 : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+                                                    : SEEK_END;
+    off_t r = ::lseek(fd_, offset, whence);
+    if (r < 0) throw EWriteError(Reason(errno));
+    return r;
+  }
+  std::string Reason(int error) const {
+    return "Cannot write file \"" + fileName_ + "\". " + std::strerror(error);
+  }
+
+private:
+  int fd_;
+  std::string fileName_;
+};
+
+std::string FolderOf(const std::string& fileName) {
+  auto slash = fileName.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& fileName) {
+  auto slash = fileName.rfind('/');
+  return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+mode_t NewFileMode() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+} // namespace
+
+void SaveFileSafely(const std::string& fileName, const std::function<void(TStream&)>& write) {
+  // Keep the permissions of a file we replace; a new file gets the usual 0666 & ~umask.
+  struct stat existing {};
+  bool replaces = ::stat(fileName.c_str(), &existing) == 0;
+  if (replaces && S_ISDIR(existing.st_mode))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". Is a directory");
+
+  std::string pattern = FolderOf(fileName) + "/." + BaseOf(fileName) + ".XXXXXX";
+  std::vector<char> temp(pattern.begin(), pattern.end());
+  temp.push_back('\0');
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  std::string tempName(temp.data());
+
+  auto fail = [&](int error) {
+    ::close(fd);
+    ::unlink(tempName.c_str());
+    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
+  };
+  try {
+    FdStream out(fd, fileName);
+    write(out);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(tempName.c_str());
+    throw;
+  }
+  if (::fchmod(fd, replaces ? existing.st_mode & 07777 : NewFileMode()) != 0) fail(errno);
+  if (::fsync(fd) != 0) fail(errno);
+  if (::close(fd) != 0) {
+    int error = errno;
+    ::unlink(tempName.c_str());
+    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
+  }
+  if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
+    int error = errno;
+    ::unlink(tempName.c_str());
+    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
+  }
+}

@@ -1,0 +1,141 @@
+#include "TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  for (;;) {
+    path_ = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(rd()));
+    if (fs::create_directory(path_)) break;
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::vector<uint8_t> ReadFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + fileName);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(fileName, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+int Run(const std::string& command) {
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool HaveTool(const std::string& tool) {
+  return Run("command -v " + tool + " >/dev/null 2>&1") == 0;
+}
+
+std::vector<uint8_t> Hex(const std::string& text) {
+  std::vector<uint8_t> bytes;
+  std::istringstream in(text);
+  std::string word;
+  while (in >> word) bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+  return bytes;
+}
+
+fs::path CorporaDir() {
+  for (fs::path dir = fs::current_path(); !dir.empty(); dir = dir.parent_path()) {
+    fs::path candidate = dir / ".." / "shared" / "corpora";
+    if (fs::is_directory(candidate)) return fs::canonical(candidate);
+    if (dir == dir.parent_path()) break;
+  }
+  if (const char* env = std::getenv("VANTREL_CORPORA"); env && fs::is_directory(env)) return env;
+  return {};
+}
+
+namespace {
+std::string Token(std::istream& in) {
+  std::string token;
+  while (in >> token) {
+    if (token[0] != '#') return token;
+    std::string rest;
+    std::getline(in, rest);
+  }
+  throw std::runtime_error("truncated netpbm header");
+}
+} // namespace
+
+Image ReadNetpbm(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + fileName);
+  std::string magic = Token(in);
+  Image image;
+  int maxval = 1, depth = 3;
+  if (magic == "P7") {
+    std::string key;
+    while ((key = Token(in)) != "ENDHDR") {
+      std::string value = Token(in);
+      if (key == "WIDTH") image.width = std::stoi(value);
+      else if (key == "HEIGHT") image.height = std::stoi(value);
+      else if (key == "DEPTH") depth = std::stoi(value);
+      else if (key == "MAXVAL") maxval = std::stoi(value);
+      else if (key == "TUPLTYPE") {
+        std::string rest;
+        std::getline(in, rest);
+      }
+    }
+    in.get();
+  } else {
+    image.width = std::stoi(Token(in));
+    image.height = std::stoi(Token(in));
+    if (magic != "P4") maxval = std::stoi(Token(in));
+    depth = magic == "P6" ? 3 : 1;
+    in.get();
+  }
+  image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+  auto sample = [&]() -> int {
+    if (maxval < 256) return in.get() * 255 / maxval;
+    int hi = in.get();
+    int lo = in.get();
+    return ((hi << 8) | lo) * 255 / maxval;
+  };
+  for (int y = 0; y < image.height; ++y) {
+    if (magic == "P4") {
+      int byte = 0;
+      for (int x = 0; x < image.width; ++x) {
+        if (x % 8 == 0) byte = in.get();
+        uint32_t v = (byte >> (7 - x % 8)) & 1 ? 0 : 255;
+        image.pixels[static_cast<size_t>(y) * image.width + x] = 0xFF000000u | v << 16 | v << 8 | v;
+      }
+      continue;
+    }
+    for (int x = 0; x < image.width; ++x) {
+      uint32_t r, g, b, a = 255;
+      if (depth >= 3) {
+        r = sample();
+        g = sample();
+        b = sample();
+        if (depth == 4) a = sample();
+      } else {
+        r = g = b = sample();
+        if (depth == 2) a = sample();
+      }
+      image.pixels[static_cast<size_t>(y) * image.width + x] = a << 24 | r << 16 | g << 8 | b;
+    }
+  }
+  if (!in) throw std::runtime_error("truncated netpbm data in " + fileName);
+  return image;
+}
+
+} // namespace testsupport

@@ -1,0 +1,40 @@
+// Helpers shared by the tests: temporary folders, running external tools, reading files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder removed with its contents when the object goes.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& Path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+  std::filesystem::path path_;
+};
+
+std::vector<uint8_t> ReadFile(const std::string& fileName);
+void WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes);
+// Runs a shell command; returns its exit status.
+int Run(const std::string& command);
+bool HaveTool(const std::string& tool);
+// Hex bytes separated by spaces ("42 4D 46") to bytes.
+std::vector<uint8_t> Hex(const std::string& text);
+// Folder of the shared public corpora, or empty when it is absent.
+std::filesystem::path CorporaDir();
+
+// Pixels of a netpbm file (PBM/PGM/PPM/PAM), as 0xAARRGGBB.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+Image ReadNetpbm(const std::string& fileName);
+
+} // namespace testsupport
