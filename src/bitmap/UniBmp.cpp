@@ -59,9 +59,9 @@ void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
 // record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
 // a record cut off by the end of the data, a record longer than the work buffer, or a block
 // that does not decode to its whole piece.
-void ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
+size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
   size_t at = 0;
-  for (;;) {
+  for (size_t count = 1;; ++count) {
     if (records.size() - at < 2) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
     size_t length = LoadU16LE(records.data() + at);
     at += 2;
@@ -72,10 +72,10 @@ void ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
     if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) > limits::kMaxBitmapBytes + (1 << 20))
       throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
     uint8_t* out = image.PrepareWrite(lzrw1kh::kMaxBlockInput);
-    size_t count = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
-    image.CommitWrite(static_cast<int64_t>(count));
+    size_t produced = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
+    image.CommitWrite(static_cast<int64_t>(produced));
     at += length;
-    if (count != lzrw1kh::kMaxBlockInput) return;
+    if (produced != lzrw1kh::kMaxBlockInput) return count;
   }
 }
 
@@ -84,7 +84,48 @@ void ReserveFor(TMemoryStream& image, int64_t promised) {
   image.Reserve(std::clamp<int64_t>(promised, 0, int64_t{64} << 20) + lzrw1kh::kWorkBufferSize);
 }
 
+// The BLZ stream layout: the magic and the stored size are not checked, so a wrong size
+// still loads.
+TBlzContents RestoreBLZStream(std::span<const uint8_t> bytes, TMemoryStream& image) {
+  if (bytes.size() < 8) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+  TBlzContents contents{TBmpLayout::BLZStream, LoadU32LE(bytes.data() + 4), 0, true};
+  ReserveFor(image, contents.storedSize);
+  contents.records = ReadRecords(bytes.subspan(8), image);
+  return contents;
+}
+
+// The packed-bitmap layout: without the magic or with a stored size of 0 or less nothing is
+// restored and no error raised.
+TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& image) {
+  uint8_t header[kPackedHeaderSize] = {};
+  std::memcpy(header, bytes.data(), std::min(bytes.size(), kPackedHeaderSize));
+  uint8_t* info = header + kFileHeaderSize;
+  int32_t storedSize = static_cast<int32_t>(LoadU32LE(header + 6));
+  TBlzContents contents{TBmpLayout::PackedBitmap, storedSize, 0, false};
+  if (!IsMagic(LoadU32LE(info + kCompressionField)) || storedSize <= 0) return contents;
+  if (bytes.size() < kPackedHeaderSize)
+    throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+
+  ReserveFor(image, storedSize);
+  StoreU32LE(header + 6, 0);
+  std::memcpy(info + kCompressionField, info + kInfoHeaderSize, 4);
+  image.WriteBuffer(header, kFileHeaderSize + kInfoHeaderSize);
+  contents.records = ReadRecords(bytes.subspan(kPackedHeaderSize), image);
+  contents.restored = true;
+  return contents;
+}
+
 } // namespace
+
+TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image) {
+  switch (RecognizeLayout(file)) {
+  case TBmpLayout::BLZStream: return RestoreBLZStream(file, image);
+  case TBmpLayout::PackedBitmap: return RestorePackedBitmap(file, image);
+  case TBmpLayout::Plain: break;
+  }
+  image.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
+  return {TBmpLayout::Plain, 0, 0, true};
+}
 
 TBmpLayout RecognizeLayout(std::span<const uint8_t> head) {
   if (IsMagic(U32At(head, 0))) return TBmpLayout::BLZStream;
@@ -103,32 +144,6 @@ void TUniBitmap::LoadFromStream(TStream& stream) {
   }
 }
 
-bool TUniBitmap::RestoreBLZStream(std::span<const uint8_t> bytes, TMemoryStream& image) {
-  // The magic and the stored size are not checked: a wrong size still loads.
-  if (bytes.size() < 8) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-  ReserveFor(image, LoadU32LE(bytes.data() + 4));
-  ReadRecords(bytes.subspan(8), image);
-  return true;
-}
-
-bool TUniBitmap::RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& image) {
-  uint8_t header[kPackedHeaderSize] = {};
-  std::memcpy(header, bytes.data(), std::min(bytes.size(), kPackedHeaderSize));
-  uint8_t* info = header + kFileHeaderSize;
-  if (!IsMagic(LoadU32LE(info + kCompressionField))) return false;
-  int32_t storedSize = static_cast<int32_t>(LoadU32LE(header + 6));
-  if (storedSize <= 0) return false;
-  if (bytes.size() < kPackedHeaderSize)
-    throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-
-  ReserveFor(image, storedSize);
-  StoreU32LE(header + 6, 0);
-  std::memcpy(info + kCompressionField, info + kInfoHeaderSize, 4);
-  image.WriteBuffer(header, kFileHeaderSize + kInfoHeaderSize);
-  ReadRecords(bytes.subspan(kPackedHeaderSize), image);
-  return true;
-}
-
 void TUniBitmap::LoadFromBLZStream(TStream& stream) {
   TMemoryStream holder, image;
   RestoreBLZStream(WholeStream(stream, holder), image);
@@ -138,7 +153,7 @@ void TUniBitmap::LoadFromBLZStream(TStream& stream) {
 
 void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   TMemoryStream holder, image;
-  if (!RestorePackedBitmap(WholeStream(stream, holder), image)) return;
+  if (!RestorePackedBitmap(WholeStream(stream, holder), image).restored) return;
   image.SetPosition(0);
   LoadPlainBmp(image);
 }
@@ -185,7 +200,7 @@ void TUniBitmap::SaveToPackedBmpFile(const std::string& fileName) const {
 void TUniBitmap::LoadPackedBmpResName(const HINSTANCE& instance, const std::string& resName) {
   TResourceStream resource(instance, resName, TResourceType::RT_RCDATA);
   TMemoryStream image;
-  if (!RestorePackedBitmap(resource.Bytes(), image)) return;
+  if (!RestorePackedBitmap(resource.Bytes(), image).restored) return;
   image.SetPosition(0);
   LoadFromStream(image);
 }

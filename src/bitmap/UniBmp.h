@@ -27,6 +27,20 @@ enum class TBmpLayout { Plain, BLZStream, PackedBitmap };
 // Tells the layout from the first bytes of a whole file or stream; missing bytes count as 0.
 TBmpLayout RecognizeLayout(std::span<const uint8_t> head);
 
+class TMemoryStream;
+
+// What RestoreBmpImage found in a file.
+struct TBlzContents {
+  TBmpLayout layout = TBmpLayout::Plain;
+  int64_t storedSize = 0;  // S as the header gives it (0 for a plain image)
+  size_t records = 0;      // block records read
+  bool restored = false;   // false: a packed bitmap that the readers leave unloaded
+};
+
+// Restores the BMP image held in `file` (any layout; a plain image is copied) into `image`,
+// exactly as the loaders do. Throws EInvalidGraphic on damaged records.
+TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image);
+
 class TUniBitmap : public TBitmap {
 public:
   using TBitmap::TBitmap;
@@ -63,10 +77,6 @@ public:
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TUniBitmap>(*this); }
 
 private:
-  // Restores the BMP image of either layout from `bytes` (the whole stream) into `image`.
-  // Returns false when a packed bitmap's checks say to leave the bitmap unchanged.
-  static bool RestoreBLZStream(std::span<const uint8_t> bytes, class TMemoryStream& image);
-  static bool RestorePackedBitmap(std::span<const uint8_t> bytes, class TMemoryStream& image);
   void LoadPlainBmp(TStream& stream) { TBitmap::LoadFromStream(stream); }
 };
 
