@@ -1,3 +1,5 @@
 #include "cli/Cli.h"
 
-int main(int argc, char** argv) { return RunCli(argc, argv); }
+int main(int argc, char** argv) {
+  return RunCli(argc, argv);
+}

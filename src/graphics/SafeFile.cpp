@@ -69,6 +69,12 @@ void SaveFileSafely(const std::string& fileName, const std::function<void(TStrea
   bool replaces = ::stat(fileName.c_str(), &existing) == 0;
   if (replaces && S_ISDIR(existing.st_mode))
     throw EFCreateError("Cannot create file \"" + fileName + "\". Is a directory");
+  if (replaces && !S_ISREG(existing.st_mode)) {
+    // A device or pipe (/dev/stdout, a FIFO) cannot be replaced; write to it directly.
+    TFileStream out(fileName, TFileMode::fmOpenWrite);
+    write(out);
+    return;
+  }
 
   std::string pattern = FolderOf(fileName) + "/." + BaseOf(fileName) + ".XXXXXX";
   std::vector<char> temp(pattern.begin(), pattern.end());

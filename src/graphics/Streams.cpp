@@ -15,7 +15,9 @@
 #include "graphics/SafeFile.h"
 
 namespace {
-std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
+std::string Quoted(const std::string& fileName) {
+  return "\"" + fileName + "\"";
+}
 } // namespace
 
 int64_t TStream::Size() {
@@ -79,7 +81,9 @@ std::span<const uint8_t> TCustomMemoryStream::Remaining() const {
   return {data_ + position_, static_cast<size_t>(size_ - position_)};
 }
 
-void TCustomMemoryStream::SaveToStream(TStream& target) const { target.WriteBuffer(data_, size_); }
+void TCustomMemoryStream::SaveToStream(TStream& target) const {
+  target.WriteBuffer(data_, size_);
+}
 
 void TCustomMemoryStream::SaveToFile(const std::string& fileName) const {
   SaveFileSafely(fileName, [this](TStream& out) { SaveToStream(out); });
@@ -89,7 +93,9 @@ int64_t TReadOnlyMemoryStream::Write(const void*, int64_t) {
   throw EWriteError("Cannot write to a read-only stream");
 }
 
-TMemoryStream::~TMemoryStream() { std::free(data_); }
+TMemoryStream::~TMemoryStream() {
+  std::free(data_);
+}
 
 void TMemoryStream::Clear() {
   std::free(data_);
@@ -147,6 +153,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
   int flags = mode == TFileMode::fmOpenRead        ? O_RDONLY
               : mode == TFileMode::fmOpenReadWrite ? O_RDWR
+              : mode == TFileMode::fmOpenWrite     ? O_WRONLY
                                                    : O_RDWR | O_CREAT | O_TRUNC;
   fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
   if (fd_ < 0) {

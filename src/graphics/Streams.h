@@ -86,7 +86,7 @@ private:
   int64_t capacity_ = 0;
 };
 
-enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite };
+enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite, fmOpenWrite };
 
 class TFileStream : public TStream {
 public:
