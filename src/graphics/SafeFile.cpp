@@ -63,50 +63,49 @@ mode_t NewFileMode() {
 
 } // namespace
 
-void SaveFileSafely(const std::string& fileName, const std::function<void(TStream&)>& write) {
+void SaveFileSafely(const std::string& target, const std::function<void(TStream&)>& write) {
   // Keep the permissions of a file we replace; a new file gets the usual 0666 & ~umask.
   struct stat existing {};
-  bool replaces = ::stat(fileName.c_str(), &existing) == 0;
+  bool replaces = ::stat(target.c_str(), &existing) == 0;
   if (replaces && S_ISDIR(existing.st_mode))
-    throw EFCreateError("Cannot create file \"" + fileName + "\". Is a directory");
+    throw EFCreateError("Cannot create file \"" + target + "\". Is a directory");
   if (replaces && !S_ISREG(existing.st_mode)) {
     // A device or pipe (/dev/stdout, a FIFO) cannot be replaced; write to it directly.
-    TFileStream out(fileName, TFileMode::fmOpenWrite);
+    TFileStream out(target, TFileMode::fmOpenWrite);
     write(out);
     return;
+  }
+  // Replace the file a symbolic link points to, never the link itself.
+  std::string fileName = target;
+  if (replaces) {
+    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+      fileName = resolved;
+      std::free(resolved);
+    }
   }
 
   std::string pattern = FolderOf(fileName) + "/." + BaseOf(fileName) + ".XXXXXX";
   std::vector<char> temp(pattern.begin(), pattern.end());
   temp.push_back('\0');
   int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  if (fd < 0) throw EFCreateError("Cannot create file \"" + target + "\". " + std::strerror(errno));
   std::string tempName(temp.data());
 
-  auto fail = [&](int error) {
-    ::close(fd);
+  auto fail = [&](int error, bool open) {
+    if (open) ::close(fd);
     ::unlink(tempName.c_str());
-    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
+    throw EWriteError("Cannot write file \"" + target + "\". " + std::strerror(error));
   };
   try {
-    FdStream out(fd, fileName);
+    FdStream out(fd, target);
     write(out);
   } catch (...) {
     ::close(fd);
     ::unlink(tempName.c_str());
     throw;
   }
-  if (::fchmod(fd, replaces ? existing.st_mode & 07777 : NewFileMode()) != 0) fail(errno);
-  if (::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
-    int error = errno;
-    ::unlink(tempName.c_str());
-    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
-  }
-  if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
-    int error = errno;
-    ::unlink(tempName.c_str());
-    throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
-  }
+  if (::fchmod(fd, replaces ? existing.st_mode & 07777 : NewFileMode()) != 0) fail(errno, true);
+  if (::fsync(fd) != 0) fail(errno, true);
+  if (::close(fd) != 0) fail(errno, false);
+  if (::rename(tempName.c_str(), fileName.c_str()) != 0) fail(errno, false);
 }
