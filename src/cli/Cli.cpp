@@ -7,10 +7,8 @@
 #include "graphics/Exceptions.h"
 #include "graphics/SafeFile.h"
 #include "graphics/Streams.h"
-#include "import/Units.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -283,19 +281,11 @@ int RunCli(int argc, char** argv) {
     std::fprintf(stderr, "vantrel-cli: %s\n%s", e.message.c_str(), kUsage);
     return 2;
   }
-  // Metafiles draw text, which needs a GUI application; no window is ever shown.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (!std::getenv("VANTREL_DEBUG"))
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  int qtArgc = 1;
-  QGuiApplication app(qtArgc, argv);
-  InitializeUnits();
   int status = 2;
   try {
     status = Run(options);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "vantrel-cli: %s\n%s", e.message.c_str(), kUsage);
   }
-  FinalizeUnits();
   return status;
 }
