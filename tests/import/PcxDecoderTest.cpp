@@ -1,0 +1,224 @@
+// Hand-made PCX files: header checks, runs (count 0, across scanlines), missing data, the
+// end palette, origins other than 0, and the size limits of the scanline buffers.
+#include "graphics/Streams.h"
+#include "import/Progress.h"
+#include "import/SPCXImg.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct PcxHeader {
+  int bitsPerPixel = 8, planes = 1, version = 5;
+  int xmin = 0, ymin = 0, width = 4, height = 2;
+  int bytesPerLine = 4;
+};
+
+Bytes Build(const PcxHeader& h, const Bytes& data, const Bytes& endPalette = {}) {
+  Bytes out(128, 0);
+  auto put16 = [&](size_t at, int v) {
+    out[at] = uint8_t(v);
+    out[at + 1] = uint8_t(v >> 8);
+  };
+  out[0] = 10, out[1] = uint8_t(h.version), out[2] = 1, out[3] = uint8_t(h.bitsPerPixel);
+  put16(4, h.xmin), put16(6, h.ymin);
+  put16(8, h.xmin + h.width - 1), put16(10, h.ymin + h.height - 1);
+  for (int i = 0; i < 48; ++i)
+    out[16 + size_t(i)] = uint8_t(i * 5); // 16-colour palette
+  out[65] = uint8_t(h.planes);
+  put16(66, h.bytesPerLine);
+  out.insert(out.end(), data.begin(), data.end());
+  if (!endPalette.empty()) {
+    out.push_back(12);
+    out.insert(out.end(), endPalette.begin(), endPalette.end());
+  }
+  return out;
+}
+
+TSPCXBitmap Load(const Bytes& bytes) {
+  TReadOnlyMemoryStream stream(bytes);
+  TSPCXBitmap bitmap;
+  bitmap.LoadFromStream(stream);
+  return bitmap;
+}
+
+std::string ErrorOf(const Bytes& bytes) {
+  try {
+    Load(bytes);
+  } catch (const EPCXException& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+std::vector<int> Row(const TBitmap& b, int y) {
+  const uint8_t* row = b.ScanLine(y);
+  return std::vector<int>(row, row + (b.Width() * b.BitsPerPixel() + 7) / 8);
+}
+
+Bytes Gradient() {
+  Bytes palette(768);
+  for (size_t i = 0; i < palette.size(); ++i)
+    palette[i] = uint8_t(i / 3 + i % 3);
+  return palette;
+}
+
+TEST(PcxDecoder, HeaderChecksGiveTheirTexts) {
+  const std::string notPcx = "This is not a valid PCX image file.";
+  const std::string notColour = "This is not a 16, 256 or 24bit color PCX image file.";
+  const std::string wrong =
+      "PCX file is in wrong format - It must be an EGA, VGA, MCGA or 24bit image.";
+  const std::string tooLarge = "This PCX image is too large to read.";
+  const std::string badSize =
+      "This PCX image file has an invalid header: its width or height is 0 or negative.";
+  Bytes valid = Build({}, Bytes(8, 1));
+  auto with = [&](size_t at, uint8_t value) {
+    Bytes b = valid;
+    b[at] = value;
+    return b;
+  };
+  auto header = [](auto change) {
+    PcxHeader h;
+    change(h);
+    return Build(h, {});
+  };
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::string error;
+  } cases[] = {
+      {"manufacturer", with(0, 11), notPcx},
+      {"encoding", with(2, 0), notPcx},
+      {"shorter than the header", Bytes(valid.begin(), valid.begin() + 127), notPcx},
+      {"monochrome", header([](PcxHeader& h) { h.bitsPerPixel = 1; }), notColour},
+      {"4 colours", header([](PcxHeader& h) { h.bitsPerPixel = 2; }), notColour},
+      {"4 planes of 8 bits", header([](PcxHeader& h) { h.planes = 4; }), wrong},
+      {"3 planes of 1 bit", header([](PcxHeader& h) { h.planes = 3, h.bitsPerPixel = 1; }), wrong},
+      {"2 planes", header([](PcxHeader& h) { h.planes = 2; }), wrong},
+      {"1 plane of 4 bits", header([](PcxHeader& h) { h.bitsPerPixel = 4; }), wrong},
+      {"width 0", header([](PcxHeader& h) { h.width = 0; }), badSize},
+      {"negative height", header([](PcxHeader& h) { h.height = -5; }), badSize},
+      {"256-colour scanline of 8002 bytes", header([](PcxHeader& h) { h.bytesPerLine = 8002; }),
+       tooLarge},
+      {"256-colour width 8002", header([](PcxHeader& h) { h.width = 8002; }), tooLarge},
+      {"16-colour plane of 1001 bytes",
+       header([](PcxHeader& h) { h.planes = 4, h.bitsPerPixel = 1, h.bytesPerLine = 1001; }),
+       tooLarge},
+      {"24-bit width 2668",
+       header([](PcxHeader& h) { h.planes = 3, h.width = 2668, h.bytesPerLine = 2668; }), tooLarge},
+      {"height 65536", header([](PcxHeader& h) { h.ymin = -32768, h.height = 65536; }), tooLarge},
+      {"more than 2^28 pixels", header([](PcxHeader& h) {
+         h.width = 8000, h.bytesPerLine = 8000, h.ymin = -30000, h.height = 40000;
+       }),
+       tooLarge},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ErrorOf(c.bytes), c.error) << c.name;
+}
+
+TEST(PcxDecoder, RunsRepeatTheirByteAndMayCrossScanlines) {
+  // Row 0: literal 1, a run of 0xC0 (count 0) that stores nothing, then a run of 5 × 7
+  // that puts two bytes into row 1, then 2 and 3; row 2 comes out of a single run of
+  // 4 × 0xC5 (a byte above 0xBF needs a run of its own).
+  Bytes data = {0x01, 0xC0, 0x55, 0xC5, 0x07, 0x02, 0x03, 0xC4, 0xC5};
+  PcxHeader h;
+  h.height = 3;
+  TSPCXBitmap b = Load(Build(h, data, Gradient()));
+  EXPECT_EQ(Row(b, 0), (std::vector<int>{1, 7, 7, 7}));
+  EXPECT_EQ(Row(b, 1), (std::vector<int>{7, 7, 2, 3}));
+  EXPECT_EQ(Row(b, 2), (std::vector<int>{0xC5, 0xC5, 0xC5, 0xC5}));
+}
+
+TEST(PcxDecoder, ARunLongerThanTheNextScanlinesCarriesOn) {
+  // Scanlines of 2 bytes; a run of 7 fills row 0, row 1, row 2 and half of row 3.
+  PcxHeader h;
+  h.width = 2, h.bytesPerLine = 2, h.height = 4;
+  TSPCXBitmap b = Load(Build(h, {0xC7, 9, 4}));
+  for (int y = 0; y < 3; ++y)
+    EXPECT_EQ(Row(b, y), (std::vector<int>{9, 9})) << y;
+  EXPECT_EQ(Row(b, 3), (std::vector<int>{9, 4}));
+}
+
+TEST(PcxDecoder, DataMissingAtTheEndDecodesAsZero) {
+  PcxHeader h;
+  h.height = 3;
+  TSPCXBitmap b = Load(Build(h, {5, 6, 7, 8, 9, 0xC3})); // the last run has no value byte
+  EXPECT_EQ(Row(b, 0), (std::vector<int>{5, 6, 7, 8}));
+  EXPECT_EQ(Row(b, 1), (std::vector<int>{9, 0, 0, 0}));
+  EXPECT_EQ(Row(b, 2), (std::vector<int>{0, 0, 0, 0}));
+}
+
+TEST(PcxDecoder, TheEndPaletteIsUsedWhenItsMarkerIsThereWhateverTheVersion) {
+  const Bytes data = {0xC1, 1, 0xC1, 2, 3, 4, 5, 6, 7, 8};
+  for (int version : {5, 3, 0}) {
+    PcxHeader h;
+    h.version = version;
+    TSPCXBitmap b = Load(Build(h, data, Gradient()));
+    EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf8bit);
+    ASSERT_EQ(b.Palette().size(), 256u) << version;
+    EXPECT_EQ(b.Palette()[2], (TRGBQuad{4, 3, 2, 0})) << version;
+    EXPECT_EQ(Row(b, 1), (std::vector<int>{5, 6, 7, 8}));
+  }
+  Bytes withoutMarker = Build({}, data, Gradient());
+  withoutMarker[withoutMarker.size() - 769] = 13;
+  EXPECT_EQ(Load(withoutMarker).Palette(), std::vector<TRGBQuad>(256));
+  EXPECT_EQ(Load(Build({}, data)).Palette(), std::vector<TRGBQuad>(256)); // file too short
+}
+
+TEST(PcxDecoder, SixteenColourPlanesAddUpToFourBitPixels) {
+  // Width 9, two bytes per plane; plane p holds bit p of each pixel.
+  PcxHeader h;
+  h.planes = 4, h.bitsPerPixel = 1, h.width = 9, h.height = 1, h.bytesPerLine = 2;
+  h.version = 2;
+  Bytes data = {0x80, 0x80, 0x40, 0x00, 0x20, 0x80, 0xC1, 0xFF, 0x00};
+  TSPCXBitmap b = Load(Build(h, data));
+  EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf4bit);
+  EXPECT_EQ(b.RowStride(), 8);
+  // Pixel 0: planes 0 and 3 → 9; pixel 1: 2 + 8; pixel 2: 4 + 8; pixels 3-7: 8; pixel 8: 1 + 4.
+  EXPECT_EQ(Row(b, 0), (std::vector<int>{0x9A, 0xC8, 0x88, 0x88, 0x50}));
+  ASSERT_EQ(b.Palette().size(), 16u);
+  EXPECT_EQ(b.Palette()[1], (TRGBQuad{25, 20, 15, 0}));
+}
+
+TEST(PcxDecoder, TwentyFourBitPlanesBecomeBlueGreenRed) {
+  PcxHeader h;
+  h.planes = 3, h.width = 2, h.height = 1, h.bytesPerLine = 2, h.xmin = 100, h.ymin = -7;
+  TSPCXBitmap b = Load(Build(h, {1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf24bit);
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(Row(b, 0), (std::vector<int>{5, 3, 1, 6, 4, 2}));
+}
+
+TEST(PcxDecoder, TheTopScanlineIsTheTopRowAndEachRowReportsProgress) {
+  PcxHeader h;
+  h.xmin = -3, h.ymin = 10, h.height = 3;
+  int rows = 0;
+  SetDecoderProgress([&] { ++rows; });
+  TSPCXBitmap b = Load(Build(h, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3}));
+  SetDecoderProgress(nullptr);
+  EXPECT_EQ(rows, 3);
+  EXPECT_EQ(b.Height(), 3);
+  EXPECT_EQ(b.ScanLine(0)[0], 1);
+  EXPECT_EQ(b.ScanLine(2)[0], 3);
+  // A failed load leaves the picture as it was.
+  TReadOnlyMemoryStream bad(Bytes(10, 0));
+  EXPECT_THROW(b.LoadFromStream(bad), EPCXException);
+  EXPECT_EQ(b.ScanLine(2)[0], 3);
+}
+
+TEST(PcxDecoder, CopiesItsImageAsABmp) {
+  TSPCX256 decoder;
+  PcxHeader h;
+  h.planes = 3, h.width = 1, h.height = 1, h.bytesPerLine = 1;
+  decoder.LoadPCX(Build(h, {10, 20, 30}));
+  TMemoryStream bmp;
+  decoder.CopyBitmapFile(bmp);
+  TBitmap back;
+  back.LoadFromStream(bmp);
+  EXPECT_EQ(back.BitsPerPixel(), 24);
+  EXPECT_EQ(Row(back, 0), (std::vector<int>{30, 20, 10}));
+}
+
+} // namespace
