@@ -63,6 +63,12 @@ public:
   virtual void LoadFromResName(const HINSTANCE& instance, const std::string& resName);
   virtual void LoadFromResID(const HINSTANCE& instance, int32_t resId);
 
+  // Copying: the size is set to the source's, then the source is drawn one to one onto a
+  // new white bitmap. Handles stay owned by the caller.
+  virtual void AssignIconHandle(HICON icon);
+  virtual void AssignBitmapHandle(HBITMAP bitmap);
+  virtual void AssignPicture(const TPicture& picture);
+
   virtual TBitmap& BitmapFromFile(const std::string& fileName);
   virtual TBitmap& BitmapFromStream(TStream& stream);
   virtual TBitmap& BitmapFromPackedBmpResName(const HINSTANCE& instance, const std::string& resName);
@@ -71,6 +77,13 @@ public:
   virtual TBitmap& BitmapFromBLZResID(const HINSTANCE& instance, int32_t resId);
   virtual TBitmap& BitmapFromResName(const HINSTANCE& instance, const std::string& resName);
   virtual TBitmap& BitmapFromResID(const HINSTANCE& instance, int32_t resId);
+
+  // Standard bitmap resources (RT_BITMAP), and the copying operations, returning *this.
+  virtual TBitmap& BitmapFromBitmapResName(const HINSTANCE& instance, const std::string& resName);
+  virtual TBitmap& BitmapFromBitmapResID(const HINSTANCE& instance, int32_t resId);
+  virtual TBitmap& BitmapFromBitmapHandle(HBITMAP bitmap);
+  virtual TBitmap& BitmapFromIconHandle(HICON icon);
+  virtual TBitmap& BitmapFromPicture(const TPicture& picture);
 
   TBitmap& AsBitmap() { return *this; }
 

@@ -2,10 +2,25 @@
 
 #include "bitmap/LZRW1KH.h"
 #include "bitmap/UniBmp.h"
+#include "graphics/JPEGImage.h"
+#include "graphics/Picture.h"
+
+namespace {
+
+template <class T> TGraphicFactory Factory() {
+  return [] { return std::unique_ptr<TGraphic>(std::make_unique<T>()); };
+}
+
+} // namespace
 
 void InitializeUnits() {
   // Order matters: later registrations take precedence in the picture registry.
+  TPicture::RegisterFileFormat("jpeg", "JPEG Image File", Factory<TJPEGImage>());
+  TPicture::RegisterFileFormat("jpg", "JPEG Image File", Factory<TJPEGImage>());
   LZRW1KHStartup();
+  TPicture::RegisterFileFormat("bmp", "BMP-Format", Factory<TUniBitmap>());
+  TPicture::RegisterFileFormat("blz", "BLZ-Format", Factory<TUniBitmap>());
+  TPicture::RegisterFileFormat("dib", "DIB-Format", Factory<TUniBitmap>());
   UniBmpStartup();
 }
 

@@ -1,0 +1,22 @@
+// Handles: small values that refer to the pixel data of a bitmap or an icon object without
+// owning it. The object must outlive every use of its handle; copying a handle copies the
+// reference, never the pixels.
+#pragma once
+
+class TBitmap;
+class TIcon;
+
+struct HBITMAP {
+  const TBitmap* bitmap = nullptr;
+  explicit operator bool() const { return bitmap != nullptr; }
+};
+
+struct HICON {
+  const TIcon* icon = nullptr;
+  explicit operator bool() const { return icon != nullptr; }
+};
+
+// TBitmap has no handle member of its own; this makes one.
+inline HBITMAP BitmapHandle(const TBitmap& bitmap) {
+  return HBITMAP{&bitmap};
+}

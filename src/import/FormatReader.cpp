@@ -1,0 +1,96 @@
+#include "import/FormatReader.h"
+
+#include "graphics/Exceptions.h"
+#include "graphics/Handles.h"
+#include "graphics/Icon.h"
+#include "graphics/JPEGImage.h"
+#include "graphics/Metafile.h"
+#include "graphics/Picture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <utility>
+
+namespace {
+
+void DrawGraphicInto(const TGraphic& graphic, TUniBitmap& target) {
+  TPicture picture;
+  picture.SetGraphic(graphic);
+  target.AssignPicture(picture);
+}
+
+template <class Probe> void ReadBitmapClass(const std::string& fileName, TUniBitmap& target) {
+  Probe probe;
+  probe.LoadFromFile(fileName);
+  target.BitmapFromBitmapHandle(BitmapHandle(probe));
+}
+
+template <class Graphic> void ReadGraphicClass(const std::string& fileName, TUniBitmap& target) {
+  Graphic graphic;
+  graphic.LoadFromFile(fileName);
+  DrawGraphicInto(graphic, target);
+}
+
+void ReadIcon(const std::string& fileName, TUniBitmap& target) {
+  TIcon icon;
+  icon.LoadFromFile(fileName);
+  TUniBitmap bitmap;
+  bitmap.AssignIconHandle(icon.Handle());
+  target.BitmapFromBitmapHandle(BitmapHandle(bitmap));
+}
+
+using Reader = std::function<void(const std::string&, TUniBitmap&)>;
+
+// Formats whose decoder is not part of this build are listed with no reader.
+const std::pair<const char*, Reader> kFormats[] = {
+    {"bmp", ReadBitmapClass<TUniBitmap>},
+    {"blz", ReadBitmapClass<TUniBitmap>},
+    {"gif", nullptr},
+    {"pcx", nullptr},
+    {"lbm", nullptr},
+    {"clp", nullptr},
+    {"ico", ReadIcon},
+    {"wmf", ReadGraphicClass<TMetafile>},
+    {"emf", ReadGraphicClass<TMetafile>},
+    {"jpeg", ReadGraphicClass<TJPEGImage>},
+};
+
+} // namespace
+
+void LoadByFormat(const std::string& format, const std::string& fileName, TUniBitmap& target) {
+  std::string wanted = format;
+  std::transform(wanted.begin(), wanted.end(), wanted.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (wanted == "jpg") wanted = "jpeg";
+  std::string names;
+  for (const auto& [name, reader] : kFormats) {
+    if (wanted == name) {
+      if (!reader) throw Exception("The " + wanted + " decoder is not available in this build");
+      reader(fileName, target);
+      return;
+    }
+    names += names.empty() ? name : std::string(", ") + name;
+  }
+  throw Exception("Unknown format \"" + format + "\" (expected one of " + names + ")");
+}
+
+std::string WindowExtension(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || dot < nameStart) return {};
+  std::string extension = fileName.substr(dot);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return extension;
+}
+
+void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader) {
+  const std::string extension = WindowExtension(fileName);
+  if (!extension.empty() && std::string("*.BMP;*.DIB;*.BLZ").find(extension) != std::string::npos) {
+    target.LoadFromFile(fileName);
+    return;
+  }
+  target.BitmapFromBitmapHandle(BitmapHandle(loader.tryLoadImageFile(fileName)));
+}

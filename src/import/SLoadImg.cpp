@@ -1,0 +1,69 @@
+#include "import/SLoadImg.h"
+
+#include "graphics/Exceptions.h"
+#include "graphics/Handles.h"
+#include "graphics/Icon.h"
+#include "graphics/JPEGImage.h"
+#include "graphics/Metafile.h"
+#include "graphics/Picture.h"
+
+#include <functional>
+
+namespace {
+
+// The objects one call works with; each starts empty and lives for that call only.
+struct WorkingObjects {
+  TPicture picture;
+  TIcon icon;
+  TMetafile metafile;
+  TUniBitmap bitmapProbe;
+  TJPEGImage jpegProbe;
+};
+
+// One attempt: a load step whose every error only means "not this one", and the conversion
+// step that runs when the load step succeeded.
+struct Attempt {
+  std::function<void()> load;
+  std::function<void()> convert;
+};
+
+} // namespace
+
+TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
+  WorkingObjects w;
+  auto fromBitmap = [this](const TBitmap& probe) { BitmapFromBitmapHandle(BitmapHandle(probe)); };
+  auto fromGraphic = [this, &w](const TGraphic& graphic) {
+    w.picture.SetGraphic(graphic);
+    AssignPicture(w.picture);
+  };
+
+  // The order is fixed: the registry by extension, then the content probes. Decoders of
+  // GIF, PCX, LBM and clipboard files join between the metafile and JPEG attempts, in that
+  // order (GIF, PCX, LBM, clipboard), once they exist.
+  const Attempt attempts[] = {
+      {[&] { w.picture.LoadFromFile(fileName); }, [&] { AssignPicture(w.picture); }},
+      {[&] { w.bitmapProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.bitmapProbe); }},
+      {[&] { w.icon.LoadFromFile(fileName); },
+       [&] {
+         w.bitmapProbe.AssignIconHandle(w.icon.Handle());
+         fromBitmap(w.bitmapProbe);
+       }},
+      {[&] { w.metafile.LoadFromFile(fileName); }, [&] { fromGraphic(w.metafile); }},
+      // Attempts 5 to 8 (GIF, PCX, LBM, clipboard probes) go here.
+      {[&] { w.jpegProbe.LoadFromFile(fileName); }, [&] { fromGraphic(w.jpegProbe); }},
+  };
+
+  for (const Attempt& attempt : attempts) {
+    bool loaded = true;
+    try {
+      attempt.load();
+    } catch (const Exception&) {
+      loaded = false;
+    }
+    if (loaded) {
+      attempt.convert(); // its errors reach the caller
+      return *this;
+    }
+  }
+  throw Exception("Not Known Format");
+}
