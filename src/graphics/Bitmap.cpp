@@ -11,53 +11,74 @@
 
 int BitsPerPixel(TPixelFormat format) {
   switch (format) {
-  case TPixelFormat::pf1bit: return 1;
-  case TPixelFormat::pf4bit: return 4;
-  case TPixelFormat::pf8bit: return 8;
+  case TPixelFormat::pf1bit:
+    return 1;
+  case TPixelFormat::pf4bit:
+    return 4;
+  case TPixelFormat::pf8bit:
+    return 8;
   case TPixelFormat::pf15bit:
-  case TPixelFormat::pf16bit: return 16;
-  case TPixelFormat::pf32bit: return 32;
+  case TPixelFormat::pf16bit:
+    return 16;
+  case TPixelFormat::pf32bit:
+    return 32;
   case TPixelFormat::pfDevice:
-  case TPixelFormat::pf24bit: return 24;
+  case TPixelFormat::pf24bit:
+    return 24;
   }
   return 24;
 }
 
 namespace {
 
-bool IsPaletted(TPixelFormat format) { return BitsPerPixel(format) <= 8; }
+bool IsPaletted(TPixelFormat format) {
+  return BitsPerPixel(format) <= 8;
+}
 
-uint8_t Expand5(unsigned v) { return static_cast<uint8_t>(v << 3 | v >> 2); }
-uint8_t Expand6(unsigned v) { return static_cast<uint8_t>(v << 2 | v >> 4); }
+// The nearest 8-bit value, as for every other channel width the BMP reader scales.
+uint8_t Expand5(unsigned v) {
+  return static_cast<uint8_t>((v * 255 + 15) / 31);
+}
+uint8_t Expand6(unsigned v) {
+  return static_cast<uint8_t>((v * 255 + 31) / 63);
+}
 
 std::vector<TRGBQuad> DefaultPalette(TPixelFormat format) {
   std::vector<TRGBQuad> palette;
   auto add = [&](int r, int g, int b) {
-    palette.push_back({static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r), 0});
+    palette.push_back(
+        {static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r), 0});
   };
   if (format == TPixelFormat::pf1bit) {
     add(0, 0, 0);
     add(255, 255, 255);
   } else if (format == TPixelFormat::pf4bit) {
-    static constexpr int vga[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                       {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                       {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                       {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-    for (auto& c : vga) add(c[0], c[1], c[2]);
+    static constexpr int vga[16][3] = {
+        {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
+        {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
+        {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
+    for (auto& c : vga)
+      add(c[0], c[1], c[2]);
   } else {
     for (int r = 0; r < 6; ++r)
       for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b) add(r * 51, g * 51, b * 51);
-    for (int i = 0; i < 40; ++i) add(i * 255 / 39, i * 255 / 39, i * 255 / 39);
+        for (int b = 0; b < 6; ++b)
+          add(r * 51, g * 51, b * 51);
+    for (int i = 0; i < 40; ++i)
+      add(i * 255 / 39, i * 255 / 39, i * 255 / 39);
   }
   return palette;
 }
 
 } // namespace
 
-void TBitmap::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void TBitmap::FreeDeleter::operator()(uint8_t* p) const {
+  std::free(p);
+}
 
-TBitmap::TBitmap(const TBitmap& other) : TGraphic() { *this = other; }
+TBitmap::TBitmap(const TBitmap& other) : TGraphic() {
+  *this = other;
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
   if (this == &other) return *this;
@@ -119,14 +140,15 @@ void TBitmap::SetSize(int width, int height) {
   format_ = old.format_;
   alpha_ = old.alpha_;
   Allocate(width, height, old.format_);
-  Fill(clWhite);  // also clears the row padding
+  Fill(clWhite); // also clears the row padding
   int rows = std::min(height, old.height_);
   int64_t rowBytes = (int64_t{std::min(width, old.width_)} * BitsPerPixel() + 7) / 8;
   // Copy the bytes of the pixels that stay; in a partial last byte of a low-depth row the
   // copy brings old bits beyond the old width, which are then made white pixel by pixel.
   for (int y = 0; y < rows; ++y) {
     std::memcpy(ScanLine(y), old.ScanLine(y), static_cast<size_t>(rowBytes));
-    for (int x = old.width_; x < width && BitsPerPixel() < 8; ++x) SetPixel(x, y, clWhite);
+    for (int x = old.width_; x < width && BitsPerPixel() < 8; ++x)
+      SetPixel(x, y, clWhite);
   }
   ClearRowPadding();
   Changed();
@@ -165,9 +187,12 @@ TColor TBitmap::GetPixel(int x, int y) const {
     return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
   };
   switch (format_) {
-  case TPixelFormat::pf1bit: return fromPalette(row[x >> 3] >> (7 - (x & 7)) & 1);
-  case TPixelFormat::pf4bit: return fromPalette(row[x >> 1] >> ((x & 1) ? 0 : 4) & 15);
-  case TPixelFormat::pf8bit: return fromPalette(row[x]);
+  case TPixelFormat::pf1bit:
+    return fromPalette(row[x >> 3] >> (7 - (x & 7)) & 1);
+  case TPixelFormat::pf4bit:
+    return fromPalette(row[x >> 1] >> ((x & 1) ? 0 : 4) & 15);
+  case TPixelFormat::pf8bit:
+    return fromPalette(row[x]);
   case TPixelFormat::pf15bit: {
     unsigned v = row[2 * x] | row[2 * x + 1] << 8;
     return RGB(Expand5(v >> 10 & 31), Expand5(v >> 5 & 31), Expand5(v & 31));
@@ -176,9 +201,11 @@ TColor TBitmap::GetPixel(int x, int y) const {
     unsigned v = row[2 * x] | row[2 * x + 1] << 8;
     return RGB(Expand5(v >> 11 & 31), Expand6(v >> 5 & 63), Expand5(v & 31));
   }
-  case TPixelFormat::pf32bit: return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+  case TPixelFormat::pf32bit:
+    return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
   case TPixelFormat::pfDevice:
-  case TPixelFormat::pf24bit: return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+  case TPixelFormat::pf24bit:
+    return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
   }
   return clBlack;
 }
@@ -190,15 +217,19 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
   switch (format_) {
   case TPixelFormat::pf1bit: {
     uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
-    row[x >> 3] = static_cast<uint8_t>(NearestIndex(color) ? row[x >> 3] | bit : row[x >> 3] & ~bit);
+    row[x >> 3] =
+        static_cast<uint8_t>(NearestIndex(color) ? row[x >> 3] | bit : row[x >> 3] & ~bit);
     break;
   }
   case TPixelFormat::pf4bit: {
     int shift = (x & 1) ? 0 : 4;
-    row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(15 << shift)) | NearestIndex(color) << shift);
+    row[x >> 1] =
+        static_cast<uint8_t>((row[x >> 1] & ~(15 << shift)) | NearestIndex(color) << shift);
     break;
   }
-  case TPixelFormat::pf8bit: row[x] = NearestIndex(color); break;
+  case TPixelFormat::pf8bit:
+    row[x] = NearestIndex(color);
+    break;
   case TPixelFormat::pf15bit: {
     unsigned v = (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
     row[2 * x] = static_cast<uint8_t>(v);
@@ -234,7 +265,8 @@ void TBitmap::Fill(TColor color) {
     return;
   }
   // Fill one row pixel by pixel, then copy it to the others.
-  for (int x = 0; x < width_; ++x) SetPixel(x, 0, color);
+  for (int x = 0; x < width_; ++x)
+    SetPixel(x, 0, color);
   ClearRowPadding();
   for (int y = 1; y < height_; ++y)
     std::memcpy(ScanLine(y), ScanLine(0), static_cast<size_t>(stride_));
@@ -263,7 +295,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
   TBitmap converted;
   converted.Allocate(width_, height_, format);
   for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) converted.SetPixel(x, y, GetPixel(x, y));
+    for (int x = 0; x < width_; ++x)
+      converted.SetPixel(x, y, GetPixel(x, y));
   converted.ClearRowPadding();
   *this = std::move(converted);
   Changed();
@@ -292,4 +325,6 @@ void TBitmap::LoadFromStream(TStream& stream) {
   Changed();
 }
 
-void TBitmap::SaveToStream(TStream& stream) const { WriteBmp(*this, stream); }
+void TBitmap::SaveToStream(TStream& stream) const {
+  WriteBmp(*this, stream);
+}
