@@ -44,6 +44,13 @@ inline unsigned Hash(const uint8_t* p) {
   return static_cast<uint16_t>(v * 40543u) >> 4;
 }
 
+// Hash of the first three bytes of a little-endian word.
+inline unsigned HashWord(uint64_t word) {
+  unsigned v = (unsigned(word & 0xFF) << 8) ^ (unsigned(word >> 8 & 0xFF) << 4) ^
+               unsigned(word >> 16 & 0xFF);
+  return static_cast<uint16_t>(v * 40543u) >> 4;
+}
+
 inline uint64_t Broadcast(uint8_t byte) {
   return byte * 0x0101010101010101ull;
 }
@@ -77,18 +84,35 @@ inline unsigned RunLength(const uint8_t* p, unsigned limit) {
   return size;
 }
 
-// Number of equal leading bytes of `p` and `candidate`, at most 18 and at most `remain`.
-inline unsigned MatchLength(const uint8_t* candidate, const uint8_t* p, unsigned remain) {
-  if (remain >= kMaxMatch) {
-    uint64_t differ = Load64(p) ^ Load64(candidate);
-    if (differ) return static_cast<unsigned>(std::countr_zero(differ)) / 8;
-    differ = Load64(p + 8) ^ Load64(candidate + 8);
-    if (differ) return 8 + static_cast<unsigned>(std::countr_zero(differ)) / 8;
-    if (p[16] != candidate[16]) return 16;
-    return p[17] == candidate[17] ? 18 : 17;
-  }
+// Hides a value from the optimiser so that it cannot turn a computed flag back into a branch.
+template <typename T> inline T Opaque(T value) {
+#if defined(__GNUC__)
+  __asm__("" : "+r"(value));
+#endif
+  return value;
+}
+
+// Number of equal leading bytes of `p` and `candidate`, at most 18; 0 when `invalid` (all
+// ones or 0) is set, and then `candidate` must be readable (e.g. `p`). `head` holds the first
+// 8 bytes of `p`; 18 bytes of `p` must be input. On noisy input about a third of the
+// candidates are empty or out of the window, at random: a branch on that would be
+// mispredicted at every other byte, so the mask only enters the arithmetic.
+inline unsigned MatchLength18(const uint8_t* candidate, const uint8_t* p, uint64_t head,
+                              unsigned invalid) {
+  uint64_t differ = (head ^ Load64(candidate)) | (invalid & 1);
+  if (differ) return static_cast<unsigned>(std::countr_zero(differ)) / 8;
+  differ = Load64(p + 8) ^ Load64(candidate + 8);
+  if (differ) return 8 + static_cast<unsigned>(std::countr_zero(differ)) / 8;
+  if (p[16] != candidate[16]) return 16;
+  return p[17] == candidate[17] ? 18 : 17;
+}
+
+// The same within the last 17 bytes of the input, bytewise up to `remain`.
+inline unsigned MatchLengthTail(const uint8_t* candidate, const uint8_t* p, unsigned remain,
+                                unsigned invalid) {
+  const unsigned limit = remain & ~invalid;
   unsigned length = 0;
-  while (length < remain && p[length] == candidate[length])
+  while (length < limit && p[length] == candidate[length])
     ++length;
   return length;
 }
@@ -114,30 +138,39 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       y += 2;
     }
     const unsigned remain = n - x;
-    if (remain >= kMinRun && StartsRun(source + x)) {
-      unsigned size = RunLength(source + x, std::min(remain, kMaxRun));
+    const uint8_t* const p = source + x;
+    // Away from the end the first 8 bytes are loaded once for the run test, the hash and the
+    // first compare (stores through byte pointers would otherwise force reloads).
+    const bool inside = remain >= kMaxMatch;
+    const uint64_t head = inside ? Load64(p) : 0;
+    const uint64_t pattern = Broadcast(p[0]);
+    if (inside ? head == pattern && Load64(p + 8) == pattern : remain >= kMinRun && StartsRun(p)) {
+      unsigned size = RunLength(p, std::min(remain, kMaxRun));
       dest[y] = 0;
       StoreBE16(dest + y + 1, size - kMinRun);
-      dest[y + 3] = source[x];
+      dest[y + 3] = p[0];
       y += 4;
       x += size;
       command = command << 1 | 1;
     } else {
-      // Reads up to 2 bytes past the input at its last two positions; those bytes only pick
-      // a table slot, and a slot's candidate is verified against the input itself.
-      const unsigned h = Hash(source + x);
+      // Near the end the hash reads up to 2 bytes past the input; those bytes only pick a
+      // table slot, and a slot's candidate is verified against the input itself.
+      const unsigned h = inside ? HashWord(head) : Hash(p);
       const unsigned candidate = table[h];
       table[h] = static_cast<uint16_t>(x);
       // An empty slot (0xFFFF) wraps around to a huge distance, so one compare covers both.
-      unsigned length = 0;
-      if (x - candidate < kWindow) length = MatchLength(source + candidate, source + x, remain);
+      const unsigned invalid = Opaque(0u - unsigned{x - candidate >= kWindow});
+      const unsigned from = candidate ^ ((candidate ^ x) & invalid);
+      const unsigned length = inside ? MatchLength18(source + from, p, head, invalid)
+                                     : MatchLengthTail(source + from, p, remain, invalid);
       if (length >= kMinMatch) {
-        StoreBE16(dest + y, (x - candidate) << 4 | (length - kMinMatch));
+        StoreBE16(dest + y, (x - from) << 4 | (length - kMinMatch));
         y += 2;
         x += length;
         command = command << 1 | 1;
       } else {
-        dest[y++] = source[x++];
+        dest[y++] = static_cast<uint8_t>(pattern);
+        ++x;
         command <<= 1;
       }
     }
