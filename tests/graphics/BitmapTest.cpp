@@ -1,0 +1,181 @@
+// TBitmap: resizing, format changes, and the writer's fixed bytes read back per pixel format.
+#include "graphics/Bitmap.h"
+#include "TestSupport.h"
+#include "graphics/BitmapQt.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::Hex;
+
+namespace {
+
+std::vector<uint8_t> Written(const TBitmap& bitmap) {
+  TMemoryStream stream;
+  bitmap.SaveToStream(stream);
+  return {stream.Bytes().begin(), stream.Bytes().end()};
+}
+
+TColor Pattern(int x, int y) {
+  return RGB(static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 60),
+             static_cast<uint8_t>(x * y * 9));
+}
+
+TEST(Bitmap, NewAndEnlargedPixelsAreWhiteOldOnesKept) {
+  for (TPixelFormat format :
+       {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+        TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+    SCOPED_TRACE(BitsPerPixel(format));
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    bitmap.SetSize(3, 2);
+    EXPECT_EQ(bitmap.GetPixel(2, 1), clWhite);
+    bitmap.SetPixel(0, 0, clBlack);
+    bitmap.SetPixel(2, 1, clBlack);
+    bitmap.SetSize(11, 5);
+    EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
+    EXPECT_EQ(bitmap.GetPixel(2, 1), clBlack);
+    for (auto [x, y] : {std::pair{3, 0}, {10, 1}, {0, 2}, {10, 4}})
+      EXPECT_EQ(bitmap.GetPixel(x, y), clWhite) << x << "," << y;
+    bitmap.SetSize(2, 1); // shrinking keeps the top-left pixels
+    EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
+    EXPECT_EQ(bitmap.GetPixel(1, 0), clWhite);
+  }
+}
+
+TEST(Bitmap, SizedWithoutFormatIsTwentyFourBit) {
+  TBitmap bitmap;
+  bitmap.SetSize(2, 2);
+  EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf24bit);
+}
+
+TEST(Bitmap, SetPixelFormatConvertsThroughColour) {
+  TBitmap bitmap;
+  bitmap.SetSize(4, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x)
+      bitmap.SetPixel(x, y, Pattern(x, y));
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  EXPECT_EQ(bitmap.GetPixel(3, 2), Pattern(3, 2));
+  bitmap.SetPixelFormat(TPixelFormat::pf16bit);
+  const TColor c = bitmap.GetPixel(3, 2);
+  EXPECT_NEAR(GetRValue(c), GetRValue(Pattern(3, 2)), 4);
+  EXPECT_NEAR(GetGValue(c), GetGValue(Pattern(3, 2)), 2);
+  bitmap.SetPixelFormat(TPixelFormat::pf1bit); // nearest of black and white
+  EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
+  EXPECT_EQ(bitmap.Palette().size(), 2u);
+}
+
+TEST(Bitmap, PartialPaletteIsWrittenInFullWithBlack) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(TPixelFormat::pf4bit);
+  bitmap.SetSize(2, 1);
+  bitmap.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}});
+  bitmap.ScanLine(0)[0] = 0x21;
+  const auto bytes = Written(bitmap);
+  ASSERT_EQ(bytes.size(), 14u + 40 + 16 * 4 + 4);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
+            Hex("01 02 03 00 04 05 06 00 07 08 09 00"));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 66, bytes.begin() + 118),
+            std::vector<uint8_t>(52, 0));
+  EXPECT_EQ(bytes[118], 0x21);
+  TBitmap back;
+  ReadBmp(bytes, back);
+  EXPECT_EQ(back.Palette().size(), 16u); // what was written: a full table
+  EXPECT_EQ(back.GetPixel(0, 0), RGB(9, 8, 7));
+  EXPECT_EQ(back.GetPixel(1, 0), RGB(6, 5, 4));
+}
+
+TEST(Bitmap, WhiteTwoByTwoWritesTheFixedBytes) {
+  TBitmap bitmap;
+  bitmap.SetSize(2, 2);
+  EXPECT_EQ(Written(bitmap),
+            Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 "
+                "01 00 18 00 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                "00 00 FF FF FF FF FF FF 00 00 FF FF FF FF FF FF 00 00"));
+}
+
+TEST(Bitmap, Rgb565WritesItsMasks) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(TPixelFormat::pf16bit);
+  bitmap.SetSize(1, 1);
+  const auto bytes = Written(bitmap);
+  EXPECT_EQ(bytes[30], 3);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
+            Hex("00 F8 00 00 E0 07 00 00 1F 00 00 00"));
+}
+
+// Every pixel format survives write → read → write: same format, same pixels, same bytes.
+class BitmapRoundTrip : public testing::TestWithParam<TPixelFormat> {};
+
+TEST_P(BitmapRoundTrip, ReadsBackWhatWasWritten) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(GetParam());
+  bitmap.SetSize(7, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x)
+      bitmap.SetPixel(x, y, Pattern(x, y));
+  const auto first = Written(bitmap);
+  TBitmap back;
+  size_t consumed = 0;
+  ReadBmp(first, back, &consumed);
+  EXPECT_EQ(consumed, first.size());
+  EXPECT_EQ(back.PixelFormat(), GetParam());
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x)
+      ASSERT_EQ(back.GetPixel(x, y), bitmap.GetPixel(x, y));
+  EXPECT_EQ(Written(back), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, BitmapRoundTrip,
+                         testing::Values(TPixelFormat::pf1bit, TPixelFormat::pf4bit,
+                                         TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+                                         TPixelFormat::pf16bit, TPixelFormat::pf24bit,
+                                         TPixelFormat::pf32bit));
+
+TEST(Bitmap, EmptyBitmapRoundTrips) {
+  TBitmap empty;
+  const auto bytes = Written(empty);
+  TBitmap back;
+  back.SetSize(3, 3);
+  ReadBmp(bytes, back);
+  EXPECT_EQ(back.Width(), 0);
+  EXPECT_EQ(back.Height(), 0);
+}
+
+TEST(Bitmap, FailedReadLeavesTheBitmapAsItWas) {
+  TBitmap bitmap;
+  bitmap.SetSize(2, 2);
+  bitmap.SetPixel(1, 1, clRed);
+  auto bytes = Written(bitmap);
+  bytes.resize(bytes.size() - 1);
+  TReadOnlyMemoryStream stream(bytes);
+  EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic);
+  EXPECT_EQ(bitmap.Width(), 2);
+  EXPECT_EQ(bitmap.GetPixel(1, 1), clRed);
+}
+
+TEST(BitmapQt, AlphaAndPaletteReachTheImage) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  bitmap.SetSize(2, 1);
+  bitmap.SetHasAlpha(true);
+  uint8_t* row = bitmap.ScanLine(0);
+  row[0] = 10, row[1] = 20, row[2] = 30, row[3] = 128;
+  QImage image = BitmapToQImage(bitmap);
+  EXPECT_EQ(image.pixel(0, 0), qRgba(30, 20, 10, 128));
+  TBitmap back;
+  QImageToBitmap(image, back);
+  EXPECT_TRUE(back.HasAlpha());
+  EXPECT_EQ(back.ScanLine(0)[3], 128);
+
+  TBitmap indexed;
+  indexed.SetPixelFormat(TPixelFormat::pf8bit);
+  indexed.SetSize(1, 1);
+  indexed.SetPalette({{1, 2, 3, 0}});
+  indexed.ScanLine(0)[0] = 0;
+  EXPECT_EQ(BitmapToQImage(indexed).pixel(0, 0), qRgb(3, 2, 1));
+}
+
+} // namespace
