@@ -30,7 +30,9 @@ public:
   uint16_t U16BE() { return static_cast<uint16_t>(Get(2, true)); }
   uint32_t U32BE() { return static_cast<uint32_t>(Get(4, true)); }
   std::span<const uint8_t> Bytes(size_t count) {
-    size_t at = Need(count);
+    // Not through Need: it advances by itself for a count of 1.
+    if (count > bytes_.size() - pos_) throw Error(truncated_);
+    size_t at = pos_;
     pos_ += count;
     return bytes_.subspan(at, count);
   }
