@@ -1,0 +1,250 @@
+#include "LbmTestFiles.h"
+#include "TestSupport.h"
+#include "graphics/Streams.h"
+#include "import/Progress.h"
+#include "import/SLBMImg.h"
+
+#include <gtest/gtest.h>
+
+using namespace lbmtest;
+
+namespace {
+
+TSLBMImage Decode(const std::vector<uint8_t>& bytes) {
+  TReadOnlyMemoryStream stream(bytes);
+  TSLBMImage image;
+  image.LoadFromStream(stream);
+  return image;
+}
+
+std::vector<uint8_t> Cmap(int colors) {
+  std::vector<uint8_t> map;
+  for (int i = 0; i < colors; ++i)
+    map.insert(map.end(), {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 13)});
+  return map;
+}
+
+// A ByteRun1-compressed ILBM file with a colour map.
+std::vector<uint8_t> Ilbm(int width, int height, int planes, int colors,
+                          const std::vector<uint8_t>& packedBody) {
+  LbmFile file{"ILBM", uint16_t(width), uint16_t(height), uint8_t(planes), 0, 1, {}};
+  file.chunks = {{"CMAP", Cmap(colors)}, {"BODY", packedBody}};
+  return file.Bytes();
+}
+
+void ExpectIndices(const TBitmap& bitmap, const std::vector<uint8_t>& indices, int width,
+                   int height) {
+  ASSERT_EQ(bitmap.Width(), width);
+  ASSERT_EQ(bitmap.Height(), height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      ASSERT_EQ(IndexAt(bitmap, x, y), indices[y * width + x]) << "at " << x << "," << y;
+}
+
+// Hand-made ILBM and PBM files of every body kind, decoded to the indices they were built
+// from. The compressed bodies are packed as one stream, so runs cross rows and (for the
+// larger pictures) the 8192-byte blocks; some carry 128 no-op control bytes.
+struct BodyCase {
+  const char* name;
+  bool pbm;
+  int width, height, planes, colors;
+  bool compressed, maskPlane;
+  int noOpEvery;
+  int expectedBits;
+};
+
+class LbmBody : public testing::TestWithParam<BodyCase> {};
+
+TEST_P(LbmBody, DecodesToTheIndicesItWasBuiltFrom) {
+  const BodyCase& c = GetParam();
+  auto indices = Indices(c.width, c.height, c.colors);
+  std::vector<uint8_t> body;
+  if (c.pbm) {
+    for (int y = 0; y < c.height; ++y) {
+      body.insert(body.end(), indices.begin() + y * c.width, indices.begin() + (y + 1) * c.width);
+      if (c.width % 2) body.push_back(0xEE);
+    }
+  } else {
+    body = PlanarBody(indices, c.width, c.height, c.planes, c.maskPlane);
+  }
+  LbmFile file{c.pbm ? "PBM " : "ILBM",
+               uint16_t(c.width),
+               uint16_t(c.height),
+               uint8_t(c.planes),
+               uint8_t(c.maskPlane ? 1 : 0),
+               uint8_t(c.compressed ? 1 : 0),
+               {}};
+  file.chunks = {{"CMAP", Cmap(c.colors)},
+                 {"BODY", c.compressed ? ByteRun1(body, c.noOpEvery) : body}};
+  TSLBMImage image = Decode(file.Bytes());
+  EXPECT_EQ(image.BitsPerPixel(), c.expectedBits);
+  size_t reach = size_t{1} << (c.pbm ? c.expectedBits : c.planes);
+  ASSERT_EQ(image.Palette().size(), std::max(reach, size_t(c.colors)));
+  EXPECT_EQ(image.Palette()[1], (TRGBQuad{13, 254, 7, 0}));
+  ExpectIndices(image, indices, c.width, c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, LbmBody,
+    testing::Values(BodyCase{"PbmRaw", true, 9, 5, 8, 256, false, false, 0, 8},
+                    BodyCase{"PbmByteRun1", true, 301, 97, 8, 256, true, false, 3, 8},
+                    BodyCase{"PbmSixteenColours", true, 5, 3, 8, 16, true, false, 0, 4},
+                    BodyCase{"IlbmRaw4", false, 9, 6, 4, 16, false, false, 0, 4},
+                    BodyCase{"IlbmPacked1", false, 100, 9, 1, 2, true, false, 2, 4},
+                    BodyCase{"IlbmPacked8Large", false, 640, 100, 8, 256, true, false, 5, 8},
+                    BodyCase{"IlbmFivePlanes16Colours", false, 33, 4, 5, 16, true, false, 0, 8},
+                    BodyCase{"IlbmMaskRaw", false, 20, 7, 3, 8, false, true, 0, 4},
+                    BodyCase{"IlbmMaskPacked", false, 100, 30, 6, 64, true, true, 4, 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
+  auto indices = Indices(9, 2, 16);
+  auto bytes = Ilbm(9, 2, 4, 16, ByteRun1(PlanarBody(indices, 9, 2, 4)));
+  TSLBM decoder;
+  TReadOnlyMemoryStream stream(bytes);
+  decoder.LoadLBM(stream);
+  auto bmp = decoder.Output().Bytes();
+  ASSERT_EQ(bmp.size(), 54u + 64 + 2 * 8);
+  EXPECT_EQ(bmp[10], 54 + 64); // pixel offset
+  EXPECT_EQ(bmp[28], 4);       // bits per pixel
+  EXPECT_EQ(bmp[46], 16);      // colours used
+  EXPECT_EQ(bmp[54 + 64 + 4], indices[17] << 4) << "the odd last pixel, its partner zero";
+  EXPECT_EQ(bmp[54 + 64 + 8], indices[0] << 4 | indices[1]) << "the top row comes last";
+}
+
+TEST(LbmDecoder, ChunksBeforeTheBodyAreSkippedWithTheirPadBytes) {
+  auto indices = Indices(16, 4, 4);
+  LbmFile file{"ILBM", 16, 4, 2, 0, 0, {}};
+  file.chunks = {{"CAMG", {0, 0, 0, 0}},
+                 {"ANNO", {'o', 'd', 'd'}},
+                 {"CMAP", Cmap(4)},
+                 {"DPI ", {1}},
+                 {"BODY", PlanarBody(indices, 16, 4, 2)}};
+  TSLBMImage image = Decode(file.Bytes());
+  EXPECT_EQ(image.Palette().size(), 4u);
+  ExpectIndices(image, indices, 16, 4);
+}
+
+TEST(LbmDecoder, ColourMapChoices) {
+  auto indices = Indices(16, 2, 4);
+  auto body = PlanarBody(indices, 16, 2, 2);
+  // No colour map: a grey ramp over the plane values.
+  TSLBMImage grey = Decode(LbmFile{"ILBM", 16, 2, 2, 0, 0, {{"BODY", body}}}.Bytes());
+  ASSERT_EQ(grey.Palette().size(), 4u);
+  EXPECT_EQ(grey.Palette()[1], (TRGBQuad{85, 85, 85, 0}));
+  EXPECT_EQ(grey.Palette()[3], (TRGBQuad{255, 255, 255, 0}));
+  ExpectIndices(grey, indices, 16, 2);
+  // 17 colours need a byte per pixel; more than 256 are cut to 256.
+  EXPECT_EQ(Decode(LbmFile{"ILBM", 16, 2, 2, 0, 0, {{"CMAP", Cmap(17)}, {"BODY", body}}}.Bytes())
+                .BitsPerPixel(),
+            8);
+  TSLBMImage many =
+      Decode(LbmFile{"ILBM", 16, 2, 2, 0, 0, {{"CMAP", Cmap(300)}, {"BODY", body}}}.Bytes());
+  EXPECT_EQ(many.Palette().size(), 256u);
+  ExpectIndices(many, indices, 16, 2);
+}
+
+TEST(LbmDecoder, BodyThatEndsEarlyDecodesAsZeros) {
+  auto indices = Indices(32, 8, 16);
+  auto body = PlanarBody(indices, 32, 8, 4);
+  auto bytes = LbmFile{"ILBM", 32, 8, 4, 0, 0, {{"CMAP", Cmap(16)}, {"BODY", body}}}.Bytes();
+  bytes.resize(bytes.size() - 4 * 4 * 2); // the last two rows are missing
+  // The body's size field still covers them; shrink it to what is left.
+  size_t at = bytes.size() - (body.size() - 32) - 4;
+  bytes[at + 3] = static_cast<uint8_t>(body.size() - 32);
+  bytes[at + 2] = static_cast<uint8_t>((body.size() - 32) >> 8);
+  std::fill(indices.end() - 64, indices.end(), 0);
+  // Uncompressed ILBM takes its row width from the body size, so this one is packed.
+  auto packedFile =
+      LbmFile{"ILBM",
+              32,
+              8,
+              4,
+              0,
+              1,
+              {{"CMAP", Cmap(16)},
+               {"BODY", ByteRun1(std::vector<uint8_t>(body.begin(), body.end() - 32))}}}
+          .Bytes();
+  ExpectIndices(Decode(packedFile), indices, 32, 8);
+}
+
+TEST(LbmDecoder, LoadingTwoFilesGivesEachItsOwnResult) {
+  auto a = Indices(100, 20, 256, 7), b = Indices(60, 11, 16, 9);
+  // A's body ends inside a long run, so a decoder that kept its state would start B in it.
+  auto bodyA = PlanarBody(a, 100, 20, 8);
+  bodyA.insert(bodyA.end(), 100, 0x55);
+  auto fileA = Ilbm(100, 20, 8, 256, ByteRun1(bodyA));
+  auto fileB = Ilbm(60, 11, 4, 16, ByteRun1(PlanarBody(b, 60, 11, 4)));
+  TSLBMImage image;
+  TReadOnlyMemoryStream streamA(fileA), streamB(fileB);
+  image.LoadFromStream(streamA);
+  image.LoadFromStream(streamB);
+  ExpectIndices(image, b, 60, 11);
+}
+
+TEST(LbmDecoder, ReportsProgressPerBlock) {
+  auto indices = Indices(640, 200, 256);
+  auto body = PlanarBody(indices, 640, 200, 8);
+  auto file = LbmFile{"ILBM", 640, 200, 8, 0, 0, {{"CMAP", Cmap(256)}, {"BODY", body}}}.Bytes();
+  int reports = 0;
+  SetDecoderProgress([&] { ++reports; });
+  Decode(file);
+  SetDecoderProgress(nullptr);
+  EXPECT_EQ(reports, int(body.size() / 8192));
+}
+
+// Each bad file gives its own text, and the picture loaded before stays.
+TEST(LbmDecoder, RefusesBadFiles) {
+  auto body = PlanarBody(Indices(16, 2, 4), 16, 2, 2);
+  auto good = LbmFile{"ILBM", 16, 2, 2, 0, 0, {{"CMAP", Cmap(4)}, {"BODY", body}}};
+  auto with = [&](auto change) {
+    LbmFile f = good;
+    change(f);
+    return f.Bytes();
+  };
+  auto zeroSizeChunk = good.Bytes();
+  zeroSizeChunk[47] = 0; // the CMAP size
+  auto sizePastEnd = good.Bytes();
+  sizePastEnd[46] = 1;
+  auto short40 = good.Bytes();
+  short40.resize(39);
+  auto noBody = with([](LbmFile& f) { f.chunks.pop_back(); });
+  const std::string corrupted = "The file may be corrupted.";
+  const std::string notLbm = "No DeLux Paint LBM file.";
+  struct Bad {
+    std::vector<uint8_t> bytes;
+    std::string message;
+  } cases[] = {
+      {short40, corrupted},
+      {with([](LbmFile& f) { f.formType = "ACBM"; }), notLbm},
+      {zeroSizeChunk, corrupted},
+      {sizePastEnd, corrupted},
+      {noBody, corrupted},
+      {with([](LbmFile& f) { f.planes = 9; }), "The LBM picture has more than 8 bit planes."},
+      {with([](LbmFile& f) { f.height = 0; }), "The LBM picture has a width or height of 0."},
+      {with([](LbmFile& f) { f.planes = 0; }), corrupted},
+      {with([](LbmFile& f) { f.height = 100; }), corrupted}, // no whole row per plane
+      {with([](LbmFile& f) { f.width = 8001, f.compression = 1; }),
+       "The LBM picture's rows are wider than 8000 pixels."},
+      {with([](LbmFile& f) { f.formType = "PBM ", f.width = 8001; }),
+       "The LBM picture's rows are wider than 8000 pixels."},
+  };
+  TSLBMImage image = Decode(good.Bytes());
+  for (const auto& bad : cases) {
+    TReadOnlyMemoryStream stream(bad.bytes);
+    try {
+      image.LoadFromStream(stream);
+      ADD_FAILURE() << "accepted, expected " << bad.message;
+    } catch (const ELBMException& e) {
+      EXPECT_EQ(e.Message(), bad.message);
+    }
+    EXPECT_EQ(image.Width(), 16);
+  }
+}
+
+TEST(LbmDecoder, PbmFormTypeAcceptsAnyFourthCharacter) {
+  auto indices = Indices(4, 2, 256);
+  EXPECT_NO_THROW(Decode(LbmFile{"PBMx", 4, 2, 8, 0, 0, {{"BODY", indices}}}.Bytes()));
+}
+
+} // namespace
