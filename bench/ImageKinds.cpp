@@ -85,8 +85,8 @@ TUniBitmap Photo(int width, int height) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       double u = x / double(width), v = y / double(height);
-      double shade = 60 * std::sin(6 * u + 2 * v) + 40 * std::cos(9 * v - 3 * u);
-      int noise = random.Below(15) - 7;
+      double shade = 50 * std::sin(6 * u + 2 * v) + 40 * std::cos(9 * v - 3 * u);
+      int noise = random.Below(31) - 15; // enough that every block ends stored
       Put24(bitmap, x, y,
             {Clamp(120 + shade + noise), Clamp(100 + 0.7 * shade + 80 * v + noise),
              Clamp(90 - 0.5 * shade + 60 * u + noise)});
