@@ -6,6 +6,8 @@
 #include "graphics/JPEGImage.h"
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
+#include "import/SGIFImg.h"
+#include "import/SPCXImg.h"
 
 #include <functional>
 
@@ -17,6 +19,8 @@ struct WorkingObjects {
   TIcon icon;
   TMetafile metafile;
   TUniBitmap bitmapProbe;
+  TSGIFBitmap gifProbe;
+  TSPCXBitmap pcxProbe;
   TJPEGImage jpegProbe;
 };
 
@@ -49,7 +53,9 @@ TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
          fromBitmap(w.bitmapProbe);
        }},
       {[&] { w.metafile.LoadFromFile(fileName); }, [&] { fromGraphic(w.metafile); }},
-      // Attempts 5 to 8 (GIF, PCX, LBM, clipboard probes) go here.
+      {[&] { w.gifProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.gifProbe); }},
+      {[&] { w.pcxProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.pcxProbe); }},
+      // Attempts 7 and 8 (LBM, clipboard probes) go here.
       {[&] { w.jpegProbe.LoadFromFile(fileName); }, [&] { fromGraphic(w.jpegProbe); }},
   };
 

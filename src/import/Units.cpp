@@ -4,6 +4,8 @@
 #include "bitmap/UniBmp.h"
 #include "graphics/JPEGImage.h"
 #include "graphics/Picture.h"
+#include "import/SGIFImg.h"
+#include "import/SPCXImg.h"
 
 namespace {
 
@@ -22,6 +24,9 @@ void InitializeUnits() {
   TPicture::RegisterFileFormat("blz", "BLZ-Format", Factory<TUniBitmap>());
   TPicture::RegisterFileFormat("dib", "DIB-Format", Factory<TUniBitmap>());
   UniBmpStartup();
+  // The LBM and clipboard-file rows come before these two.
+  TPicture::RegisterFileFormat("pcx", "PCX-Format", Factory<TSPCXBitmap>());
+  TPicture::RegisterFileFormat("gif", "GIF-Format", Factory<TSGIFBitmap>());
 }
 
 void FinalizeUnits() {

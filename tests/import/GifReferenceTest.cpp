@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "graphics/Streams.h"
 #include "import/SGIFImg.h"
+#include "import/SLoadImg.h"
 
 #include <gtest/gtest.h>
 
@@ -227,6 +228,26 @@ TEST(GifReference, OtherSuitesDecodeAsGiftopnmDoes) {
     }
   }
   EXPECT_GT(compared, 10);
+}
+
+} // namespace
+
+namespace {
+
+// The image loader finds a GIF by its extension and, under a wrong one, by its content.
+TEST(GifReference, TheLoaderFindsAGifByExtensionAndByContent) {
+  if (!testsupport::HaveTool("ppmtogif")) GTEST_SKIP() << "ppmtogif is not installed";
+  testsupport::TempDir dir;
+  WritePattern(dir.File("in.ppm"), 21, 13, 6, 3);
+  for (const char* name : {"a.gif", "B.GIF", "c.pcx", "d.xyz"}) {
+    SCOPED_TRACE(name);
+    std::string gif = dir.File(name);
+    ASSERT_EQ(testsupport::Run("ppmtogif '" + dir.File("in.ppm") + "' > '" + gif + "' 2>/dev/null"),
+              0);
+    TImageLoader loader;
+    TUniBitmap& result = loader.tryLoadImageFile(gif);
+    EXPECT_TRUE(SamePixels(result, GiftopnmOf(dir, gif)));
+  }
 }
 
 } // namespace

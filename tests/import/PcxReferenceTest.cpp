@@ -2,6 +2,7 @@
 // suites' PCX files, compared pixel for pixel with pcxtoppm or the suite's own references.
 #include "TestSupport.h"
 #include "graphics/Streams.h"
+#include "import/SLoadImg.h"
 #include "import/SPCXImg.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +152,27 @@ TEST(PcxReference, PublicSuites) {
     }
   }
   EXPECT_GT(compared, 8);
+}
+
+} // namespace
+
+namespace {
+
+// The image loader finds a PCX by its extension and, under a wrong one, by its content.
+TEST(PcxReference, TheLoaderFindsAPcxByExtensionAndByContent) {
+  if (!testsupport::HaveTool("ppmtopcx")) GTEST_SKIP() << "ppmtopcx is not installed";
+  testsupport::TempDir dir;
+  WritePattern(dir.File("in.ppm"), 21, 13, 60, 3);
+  for (const char* name : {"a.pcx", "b.xyz", "c.gif", "noextension"}) {
+    SCOPED_TRACE(name);
+    std::string pcx = dir.File(name);
+    ASSERT_EQ(
+        testsupport::Run("ppmtopcx -8bit '" + dir.File("in.ppm") + "' > '" + pcx + "' 2>/dev/null"),
+        0);
+    TImageLoader loader;
+    TUniBitmap& result = loader.tryLoadImageFile(pcx);
+    EXPECT_TRUE(SamePixels(result, ReferenceOf(dir, "pcxtoppm FILE > OUT", pcx)));
+  }
 }
 
 } // namespace
