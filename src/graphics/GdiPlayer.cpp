@@ -371,9 +371,11 @@ void Player::PolylineTo(const std::vector<QPointF>& points) {
 void Player::PolyBezier(const std::vector<QPointF>& points, bool fromCurrent) {
   const QTransform t = LogicalToDevice();
   size_t i = 0;
-  QPainterPath path;
+  QPainterPath own;
+  // PolyBezierTo inside a path bracket continues the figure under way.
+  QPainterPath& path = fromCurrent && inPath_ ? path_ : own;
   if (fromCurrent) {
-    path.moveTo(t.map(dc_.position));
+    if (path.elementCount() == 0 || &path == &own) path.moveTo(t.map(dc_.position));
   } else {
     if (points.empty()) return;
     path.moveTo(t.map(points[0]));
@@ -382,7 +384,7 @@ void Player::PolyBezier(const std::vector<QPointF>& points, bool fromCurrent) {
   for (; i + 2 < points.size(); i += 3)
     path.cubicTo(t.map(points[i]), t.map(points[i + 1]), t.map(points[i + 2]));
   if (fromCurrent && !points.empty()) dc_.position = points.back();
-  Draw(path, false, true);
+  if (&path == &own) Draw(own, false, true);
 }
 
 void Player::Polygon(const std::vector<QPointF>& points) {

@@ -1,0 +1,195 @@
+// TIcon: icons made with icotool and ImageMagick, compared with icotool's extraction of the
+// entry drawn over white.
+#include "graphics/Icon.h"
+#include "TestSupport.h"
+#include "graphics/Canvas.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// A 32 × 32-style test picture with four colours and a transparent quarter.
+std::string MakePng(const TempDir& dir, const std::string& name, int size) {
+  const std::string s = std::to_string(size), h = std::to_string(size / 2);
+  testsupport::Run("cd '" + dir.Path().string() + "' && convert -size " + s + "x" + s +
+                   " xc:none -fill red -draw 'rectangle 0,0 " + h + "," + h +
+                   "' -fill '#0000ff' -draw "
+                   "'rectangle " +
+                   h + ",0 " + s + "," + h + "' -fill '#00ff00' -draw 'rectangle 0," + h + " " + h +
+                   "," + s + "' -fill black -draw 'point 1,1' PNG32:" + name);
+  return dir.File(name);
+}
+
+// The entry icotool extracts, composited over white as the icon is drawn over a new bitmap.
+std::vector<TColor> ExtractedOverWhite(const TempDir& dir, const std::string& ico, int index) {
+  const std::string out = dir.File("x.pam");
+  testsupport::Run("icotool -x -i " + std::to_string(index) + " -o '" + dir.File("x.png") + "' '" +
+                   ico + "' && convert '" + dir.File("x.png") + "' -depth 8 PAM:'" + out + "'");
+  Image ref = ReadNetpbm(out);
+  std::vector<TColor> colors;
+  for (uint32_t p : ref.pixels) {
+    const int a = p >> 24;
+    auto over = [a](int c) { return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255); };
+    colors.push_back(RGB(over((p >> 16) & 255), over((p >> 8) & 255), over(p & 255)));
+  }
+  return colors;
+}
+
+int WorstDifference(const TBitmap& drawn, const std::vector<TColor>& want) {
+  int worst = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      TColor a = drawn.GetPixel(x, y), b = want[static_cast<size_t>(y * 32 + x)];
+      worst =
+          std::max({worst, std::abs(GetRValue(a) - GetRValue(b)),
+                    std::abs(GetGValue(a) - GetGValue(b)), std::abs(GetBValue(a) - GetBValue(b))});
+    }
+  return worst;
+}
+
+struct IconCase {
+  const char* name;
+  const char* options; // icotool options before the input images
+  std::vector<int> sizes;
+  int expectedEntry; // 1-based index of the entry that must be shown
+};
+
+class IconReference : public testing::TestWithParam<IconCase> {};
+
+TEST_P(IconReference, ShowsTheRightEntryAsExtracted) {
+  if (!HaveTool("icotool") || !HaveTool("convert")) GTEST_SKIP();
+  TempDir dir;
+  std::string inputs;
+  for (size_t i = 0; i < GetParam().sizes.size(); ++i)
+    inputs += " '" + MakePng(dir, "in" + std::to_string(i) + ".png", GetParam().sizes[i]) + "'";
+  const std::string ico = dir.File("t.ico");
+  ASSERT_EQ(testsupport::Run("icotool -c -o '" + ico + "' " + GetParam().options + inputs), 0);
+
+  TIcon icon;
+  icon.LoadFromFile(ico);
+  ASSERT_EQ(icon.Width(), 32);
+  ASSERT_EQ(icon.Height(), 32);
+  TBitmap drawn = RenderGraphic(icon, 32, 32);
+  EXPECT_LE(WorstDifference(drawn, ExtractedOverWhite(dir, ico, GetParam().expectedEntry)), 1);
+}
+
+const IconCase kIconCases[] = {
+    {"bits32", "", {32}, 1},
+    {"bits8", "-b 8", {32}, 1},
+    {"bits4", "-b 4", {32}, 1},
+    {"bits1", "-b 1", {32}, 1},
+    {"bits24", "-b 24", {32}, 1},
+    {"png_entry", "-r", {32}, 1},
+    {"standard_size_among_others", "", {16, 48, 32, 64}, 3},
+};
+
+INSTANTIATE_TEST_SUITE_P(Icon, IconReference, testing::ValuesIn(kIconCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Icon, OtherSizesAreScaledToTheStandardSize) {
+  if (!HaveTool("icotool") || !HaveTool("convert")) GTEST_SKIP();
+  TempDir dir;
+  const std::string ico = dir.File("t.ico");
+  ASSERT_EQ(testsupport::Run("icotool -c -o '" + ico + "' '" + MakePng(dir, "a.png", 16) + "' '" +
+                             MakePng(dir, "b.png", 64) + "'"),
+            0);
+  TIcon icon;
+  icon.LoadFromFile(ico);
+  TBitmap drawn = RenderGraphic(icon, 32, 32);
+  EXPECT_EQ(drawn.GetPixel(12, 6), clRed); // the 16 × 16 entry is nearest, scaled up
+  EXPECT_EQ(drawn.GetPixel(28, 4), clBlue);
+  EXPECT_EQ(drawn.GetPixel(28, 28), clWhite); // transparent quarter over white
+}
+
+TEST(Icon, MaskedPixelsShowWhatIsBelow) {
+  // A 1-bit 2 × 2... icon: hand-made so that every mask case is present: opaque colour,
+  // transparent (mask 1, colour black) and inverted (mask 1, colour white).
+  std::vector<uint8_t> ico =
+      Hex("00 00 01 00 01 00 20 20 02 00 01 00 01 00 00 00 00 00 16 00 00 00");
+  const uint8_t header[40] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 1, 0};
+  ico.insert(ico.end(), header, header + 40);
+  const uint8_t palette[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+  ico.insert(ico.end(), palette, palette + 8);
+  // Rows bottom-up. Colour: top row pixel 0 white, pixel 1 black, pixel 2 white.
+  std::vector<uint8_t> colors(32 * 4, 0), mask(32 * 4, 0);
+  colors[31 * 4] = 0b10100000;
+  mask[31 * 4] = 0b01100000; // pixel 0 opaque white, 1 transparent, 2 inverted
+  ico.insert(ico.end(), colors.begin(), colors.end());
+  ico.insert(ico.end(), mask.begin(), mask.end());
+  const uint32_t size = static_cast<uint32_t>(ico.size() - 22);
+  for (int i = 0; i < 4; ++i)
+    ico[14 + i] = static_cast<uint8_t>(size >> (8 * i));
+
+  TIcon icon;
+  TReadOnlyMemoryStream stream(ico);
+  icon.LoadFromStream(stream);
+  TBitmap canvas;
+  canvas.SetSize(32, 32);
+  canvas.Fill(RGB(0x20, 0x40, 0x60));
+  StretchDraw(canvas, TRect{0, 0, 32, 32}, icon);
+  EXPECT_EQ(canvas.GetPixel(0, 0), clWhite);
+  EXPECT_EQ(canvas.GetPixel(1, 0), RGB(0x20, 0x40, 0x60));
+  EXPECT_EQ(canvas.GetPixel(2, 0), RGB(0xDF, 0xBF, 0x9F));
+  EXPECT_EQ(canvas.GetPixel(5, 5), clBlack);
+}
+
+TEST(Icon, DamagedFilesAreRefusedWithAReason) {
+  const std::string entry = "00 00 01 00 01 00 20 20 00 00 01 00 20 00 ";
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* message;
+  } cases[] = {
+      {"empty", {}, "too short"},
+      {"cursor", Hex("00 00 02 00 01 00"), "not an icon"},
+      {"no entries", Hex("00 00 01 00 00 00"), "no image"},
+      {"directory cut off", Hex("00 00 01 00 02 00 20 20"), "truncated"},
+      {"entry outside", Hex(entry + "00 01 00 00 16 00 00 00"), "outside the file"},
+      {"offset beyond end", Hex(entry + "04 00 00 00 FF FF FF 00"), "outside the file"},
+      {"huge bitmap",
+       Hex(entry + "28 00 00 00 16 00 00 00 28 00 00 00 FF FF 00 00 FE FF 01 00 01 00 20 00 " +
+           std::string(24 * 3, ' ')
+               .replace(0, 72,
+                        "00 00 00 00 00 00 00 00 00 00 00 00 "
+                        "00 00 00 00 00 00 00 00 00 00 00 00 ")),
+       "2^28"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TIcon icon;
+    TReadOnlyMemoryStream stream(c.bytes);
+    try {
+      icon.LoadFromStream(stream);
+      ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(icon.Width(), 0);
+  }
+}
+
+TEST(Icon, CorpusIconsLoadOrFailCleanly) {
+  const auto corpora = CorporaDir();
+  if (corpora.empty()) GTEST_SKIP();
+  int loaded = 0;
+  for (const auto& folder : {corpora / "image-rs" / "tests", corpora / "pillow" / "Tests"}) {
+    if (!std::filesystem::exists(folder)) continue;
+    for (const auto& f : std::filesystem::recursive_directory_iterator(folder)) {
+      if (f.path().extension() != ".ico") continue;
+      TIcon icon;
+      try {
+        icon.LoadFromFile(f.path().string());
+        EXPECT_EQ(icon.Width(), 32) << f.path();
+        ++loaded;
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+  }
+  EXPECT_GT(loaded, 5);
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// TJPEGImage against djpeg (and ImageMagick for CMYK), on files made at test time.
+#include "TestSupport.h"
+#include "graphics/JPEGImage.h"
+#include "graphics/Streams.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+struct JpegCase {
+  const char* name;
+  const char* make;      // shell command: source.ppm → in.jpg
+  const char* reference; // shell command: in.jpg → ref.ppm
+  int tolerance;
+};
+
+const JpegCase kCases[] = {
+    {"baseline", "cjpeg -quality 85 source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
+    {"progressive", "cjpeg -progressive source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
+    {"greyscale", "cjpeg -grayscale source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
+    {"subsampled 4:4:4", "cjpeg -sample 1x1 source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
+    // ImageMagick writes Adobe's inverted CMYK; its own conversion back to RGB rounds a little
+    // differently from ours.
+    {"cmyk", "convert source.ppm -colorspace CMYK in.jpg",
+     "convert in.jpg -colorspace sRGB -depth 8 ref.ppm", 3},
+};
+
+class JpegReference : public testing::TestWithParam<JpegCase> {};
+
+TEST_P(JpegReference, PixelsMatchTheReferenceDecoder) {
+  if (!HaveTool("cjpeg") || !HaveTool("djpeg") || !HaveTool("convert")) GTEST_SKIP();
+  TempDir dir;
+  const std::string cd = "cd '" + dir.Path().string() + "' && ";
+  ASSERT_EQ(testsupport::Run(cd + "convert -size 45x31 plasma:fractal -seed 7 -depth 8 source.ppm"),
+            0);
+  ASSERT_EQ(testsupport::Run(cd + GetParam().make), 0);
+  ASSERT_EQ(testsupport::Run(cd + GetParam().reference), 0);
+  Image ref = ReadNetpbm(dir.File("ref.ppm"));
+
+  TJPEGImage jpeg;
+  jpeg.LoadFromFile(dir.File("in.jpg"));
+  ASSERT_EQ(jpeg.Width(), ref.width);
+  ASSERT_EQ(jpeg.Height(), ref.height);
+  EXPECT_EQ(jpeg.Bitmap().BitsPerPixel(), 24);
+  int worst = 0;
+  for (int y = 0; y < ref.height; ++y)
+    for (int x = 0; x < ref.width; ++x) {
+      TColor got = jpeg.Bitmap().GetPixel(x, y);
+      uint32_t want = ref.pixels[static_cast<size_t>(y * ref.width + x)];
+      worst = std::max({worst, std::abs(GetRValue(got) - int((want >> 16) & 255)),
+                        std::abs(GetGValue(got) - int((want >> 8) & 255)),
+                        std::abs(GetBValue(got) - int(want & 255))});
+    }
+  EXPECT_LE(worst, GetParam().tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegReference, testing::ValuesIn(kCases), [](const auto& info) {
+  std::string n = info.param.name;
+  for (char& c : n)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return n;
+});
+
+std::vector<uint8_t> SmallJpeg(const TempDir& dir) {
+  testsupport::Run("cd '" + dir.Path().string() +
+                   "' && convert -size 16x8 xc:red -depth 8 s.ppm && cjpeg s.ppm > s.jpg");
+  return ReadFile(dir.File("s.jpg"));
+}
+
+void Decode(const std::vector<uint8_t>& bytes, TJPEGImage& jpeg) {
+  TReadOnlyMemoryStream stream(bytes);
+  jpeg.LoadFromStream(stream);
+}
+
+TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
+  if (!HaveTool("cjpeg") || !HaveTool("convert")) GTEST_SKIP();
+  TempDir dir;
+  const std::vector<uint8_t> good = SmallJpeg(dir);
+  ASSERT_GT(good.size(), 200u);
+  TJPEGImage jpeg;
+  Decode(good, jpeg);
+
+  std::vector<uint8_t> sofHuge = good;
+  // The SOF0 marker's height and width become 60000 × 60000: refused before decoding.
+  for (size_t i = 0; i + 9 < sofHuge.size(); ++i)
+    if (sofHuge[i] == 0xFF && sofHuge[i + 1] == 0xC0) {
+      sofHuge[i + 5] = sofHuge[i + 7] = 0xEA;
+      sofHuge[i + 6] = sofHuge[i + 8] = 0x60;
+      break;
+    }
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* message;
+  } bad[] = {
+      {"empty", {}, "Empty input file"},
+      {"text", {'h', 'e', 'l', 'l', 'o'}, "Not a JPEG file"},
+      {"truncated",
+       {good.begin(), good.begin() + static_cast<long>(good.size() / 2)},
+       "Premature end of JPEG file"},
+      {"too large", sofHuge, "2^28"},
+  };
+  for (const auto& c : bad) {
+    SCOPED_TRACE(c.name);
+    try {
+      Decode(c.bytes, jpeg);
+      ADD_FAILURE() << "no error";
+    } catch (const EJPEG& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(jpeg.Width(), 16);
+  }
+}
+
+TEST(Jpeg, CorpusFilesDecodeToTheirOwnSize) {
+  const auto corpora = CorporaDir();
+  if (corpora.empty() || !HaveTool("djpeg")) GTEST_SKIP();
+  for (const char* name : {"testorig.jpg", "testimgint.jpg", "testimgari.jpg"}) {
+    const auto file = corpora / "jpeg-ljt" / "testimages" / name;
+    if (!std::filesystem::exists(file)) continue;
+    SCOPED_TRACE(name);
+    TempDir dir;
+    ASSERT_EQ(testsupport::Run("djpeg -pnm '" + file.string() + "' > '" + dir.File("r.ppm") + "'"),
+              0);
+    Image ref = ReadNetpbm(dir.File("r.ppm"));
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(file.string());
+    ASSERT_EQ(jpeg.Width(), ref.width);
+    int mismatches = 0;
+    for (int y = 0; y < ref.height; ++y)
+      for (int x = 0; x < ref.width; ++x) {
+        TColor got = jpeg.Bitmap().GetPixel(x, y);
+        uint32_t want = ref.pixels[static_cast<size_t>(y * ref.width + x)];
+        if (RGB((want >> 16) & 255, (want >> 8) & 255, want & 255) != got) ++mismatches;
+      }
+    EXPECT_EQ(mismatches, 0);
+  }
+}
+
+} // namespace

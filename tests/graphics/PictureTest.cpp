@@ -1,0 +1,84 @@
+// TPicture and its file-format registry.
+#include "graphics/Picture.h"
+#include "TestSupport.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+TEST(Picture, RegistryHoldsTheDefaultRowsThenEachUnitsRowsInStartUpOrder) {
+  std::vector<std::string> rows;
+  for (const auto& row : TPicture::FileFormats())
+    rows.push_back(row.extension + " " + row.description);
+  ASSERT_GE(rows.size(), 9u);
+  const std::vector<std::string> start(rows.begin(), rows.begin() + 9);
+  EXPECT_EQ(start,
+            (std::vector<std::string>{"wmf Metafiles", "emf Enhanced Metafiles", "ico Icons",
+                                      "bmp Bitmaps", "jpeg JPEG Image File", "jpg JPEG Image File",
+                                      "bmp BMP-Format", "blz BLZ-Format", "dib DIB-Format"}));
+}
+
+TEST(Picture, TheNewestRowForAnExtensionWinsWhateverItsCase) {
+  for (const char* extension : {"bmp", "BMP", "Bmp"})
+    EXPECT_EQ(TPicture::FindFileFormat(extension)->description, "BMP-Format");
+  EXPECT_EQ(TPicture::FindFileFormat("xyz"), nullptr);
+}
+
+TEST(Picture, ExtensionIsTakenFromTheNamePartOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a.JPG", "jpg"}, {"/d.ir/file", ""}, {"/dir/x.tar.GIF", "gif"}, {"noext", ""}, {"dot.", ""},
+  };
+  for (const auto& [name, extension] : cases)
+    EXPECT_EQ(PictureFileExtension(name), extension) << name;
+}
+
+TEST(Picture, UnknownExtensionRaisesAndKeepsTheGraphic) {
+  TPicture picture;
+  TBitmap bitmap;
+  bitmap.SetSize(3, 2);
+  picture.SetGraphic(bitmap);
+  for (const auto& [name, message] :
+       {std::pair{"/tmp/file.xyz", "Unknown picture file extension (.xyz)"},
+        std::pair{"/tmp/file", "Unknown picture file extension (.)"}}) {
+    try {
+      picture.LoadFromFile(name);
+      ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+  }
+  EXPECT_EQ(picture.Width(), 3);
+}
+
+TEST(Picture, StoresACopyAndReportsEveryChange) {
+  TempDir dir;
+  TBitmap bitmap;
+  bitmap.SetSize(4, 5);
+  bitmap.SaveToFile(dir.File("a.bmp"));
+  int changes = 0;
+  TPicture picture;
+  picture.SetOnChange([&] { ++changes; });
+  picture.SetGraphic(bitmap);
+  bitmap.SetSize(9, 9);
+  EXPECT_EQ(picture.Width(), 4);
+  EXPECT_EQ(changes, 1);
+  static_cast<TBitmap*>(picture.Graphic())->Modified();
+  EXPECT_EQ(changes, 2);
+  picture.LoadFromFile(dir.File("a.bmp"));
+  EXPECT_EQ(changes, 3);
+  EXPECT_NE(dynamic_cast<TBitmap*>(picture.Graphic()), nullptr);
+  picture.SetGraphic(nullptr);
+  EXPECT_EQ(picture.Width(), 0);
+  EXPECT_EQ(changes, 4);
+  try {
+    picture.LoadFromFile(dir.File("missing.bmp"));
+  } catch (const Exception&) {
+  }
+  EXPECT_EQ(changes, 4);
+}
+
+} // namespace

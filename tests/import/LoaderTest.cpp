@@ -1,0 +1,145 @@
+// TImageLoader: the attempt order, the conversion, failures; and the command line's readers.
+#include "TestSupport.h"
+#include "graphics/Exceptions.h"
+#include "import/FormatReader.h"
+#include "import/SLoadImg.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sample files of each kind, made once per test in a temporary folder.
+class Loader : public testing::Test {
+protected:
+  void SetUp() override {
+    if (!HaveTool("cjpeg") || !HaveTool("convert") || !HaveTool("icotool")) GTEST_SKIP();
+    const std::string cd = "cd '" + dir.Path().string() + "' && ";
+    ASSERT_EQ(testsupport::Run(
+                  cd +
+                  "convert -size 21x13 plasma:fractal -seed 3 -depth 8 p.ppm && "
+                  "cjpeg p.ppm > photo.jpg && djpeg -pnm photo.jpg > photo.ppm && "
+                  "convert -size 48x48 xc:red PNG32:r.png && icotool -c -o icon.ico r.png && "
+                  "convert p.ppm -depth 8 BMP3:plain.bmp && printf 'hello world\\n' > text.txt && "
+                  ": > empty.bin"),
+              0);
+  }
+  std::string File(const std::string& name) const { return dir.File(name); }
+  std::string CopyAs(const std::string& from, const std::string& to) const {
+    fs::copy_file(File(from), File(to));
+    return File(to);
+  }
+
+  TempDir dir;
+};
+
+void ExpectSameAs(const TBitmap& bitmap, const Image& ref) {
+  ASSERT_EQ(bitmap.Width(), ref.width);
+  ASSERT_EQ(bitmap.Height(), ref.height);
+  for (int y = 0; y < ref.height; ++y)
+    for (int x = 0; x < ref.width; ++x) {
+      const uint32_t p = ref.pixels[static_cast<size_t>(y * ref.width + x)];
+      ASSERT_EQ(bitmap.GetPixel(x, y), RGB((p >> 16) & 255, (p >> 8) & 255, p & 255))
+          << x << "," << y;
+    }
+}
+
+TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
+  const struct {
+    const char* source;
+    const char* name;
+    int width, height;
+  } cases[] = {
+      {"photo.jpg", "a.jpg", 21, 13}, {"photo.jpg", "b.JPEG", 21, 13},
+      {"photo.jpg", "c.xyz", 21, 13}, {"photo.jpg", "d.ico", 21, 13},
+      {"photo.jpg", "noext", 21, 13}, {"icon.ico", "e.ico", 32, 32},
+      {"icon.ico", "f.dat", 32, 32},  {"plain.bmp", "g.BMP", 21, 13},
+      {"plain.bmp", "h.jpg", 21, 13},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TImageLoader loader;
+    TUniBitmap& result = loader.tryLoadImageFile(CopyAs(c.source, c.name));
+    EXPECT_EQ(&result, &loader);
+    EXPECT_EQ(loader.Width(), c.width);
+    EXPECT_EQ(loader.Height(), c.height);
+    EXPECT_EQ(loader.BitsPerPixel(), 24);
+  }
+  TImageLoader loader;
+  loader.tryLoadImageFile(File("photo.jpg"));
+  ExpectSameAs(loader, ReadNetpbm(File("photo.ppm")));
+  loader.tryLoadImageFile(CopyAs("photo.jpg", "wrong.xyz"));
+  ExpectSameAs(loader, ReadNetpbm(File("photo.ppm")));
+  loader.tryLoadImageFile(File("icon.ico"));
+  EXPECT_EQ(loader.GetPixel(16, 16), clRed);
+}
+
+TEST_F(Loader, NothingReadableRaisesNotKnownFormatAndKeepsThePreviousImage) {
+  TImageLoader loader;
+  loader.tryLoadImageFile(File("photo.jpg"));
+  const TBitmap before = loader;
+  for (const std::string name : {"empty.bin", "text.txt", "missing.gif", "empty.bin.jpg"}) {
+    SCOPED_TRACE(name);
+    if (name == "empty.bin.jpg") CopyAs("empty.bin", name);
+    try {
+      loader.tryLoadImageFile(File(name));
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.what(), "Not Known Format");
+    }
+    ASSERT_EQ(loader.Width(), before.Width());
+    EXPECT_TRUE(std::equal(loader.Bits().begin(), loader.Bits().end(), before.Bits().begin()));
+  }
+  loader.tryLoadImageFile(File("icon.ico"));
+  EXPECT_EQ(loader.Width(), 32);
+}
+
+TEST_F(Loader, FormatOptionUsesOneClassAndItsOwnError) {
+  TUniBitmap target;
+  LoadByFormat("jpeg", File("photo.jpg"), target);
+  ExpectSameAs(target, ReadNetpbm(File("photo.ppm")));
+  LoadByFormat("ICO", File("icon.ico"), target);
+  EXPECT_EQ(target.Width(), 32);
+  const struct {
+    const char* format;
+    const char* file;
+    const char* message;
+  } errors[] = {
+      {"jpeg", "plain.bmp", "Not a JPEG file"},
+      {"ico", "photo.jpg", "not an icon"},
+      {"wmf", "photo.jpg", "not a Windows metafile"},
+      {"tiff", "photo.jpg", "Unknown format \"tiff\""},
+  };
+  for (const auto& e : errors) {
+    SCOPED_TRACE(e.format);
+    try {
+      LoadByFormat(e.format, File(e.file), target);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& x) {
+      EXPECT_NE(std::string(x.what()).find(e.message), std::string::npos) << x.what();
+    }
+    EXPECT_EQ(target.Width(), 32);
+  }
+}
+
+TEST_F(Loader, WindowReadsBmpDibAndBlzNamesDirectly) {
+  EXPECT_EQ(WindowExtension("/a.b/c.Blz"), ".BLZ");
+  EXPECT_EQ(WindowExtension("/a.b/c"), "");
+  TImageLoader loader;
+  TUniBitmap target;
+  LoadAsWindowDoes(CopyAs("photo.jpg", "p.jpg"), target, loader);
+  EXPECT_EQ(target.Width(), 21);
+  // A JPEG under a name the window takes for a bitmap is read as one, and fails as one.
+  for (const char* name : {"x.bmp", "x.DIB", "x.bm", "x."}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(LoadAsWindowDoes(CopyAs("photo.jpg", name), target, loader), Exception);
+  }
+  LoadAsWindowDoes(CopyAs("plain.bmp", "plain.dib"), target, loader);
+  EXPECT_EQ(target.BitsPerPixel(), 24);
+  EXPECT_EQ(target.Height(), 13);
+}
+
+} // namespace
