@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -61,6 +62,24 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// Links the unnamed file `fd` into its folder under a fresh name made from `pattern`.
+bool GiveName(int fd, const std::string& pattern, std::string& name) {
+  std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = pattern.substr(0, pattern.size() - 6);
+    for (int i = 0; i < 6; ++i)
+      candidate += kLetters[random() % 36];
+    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      name = candidate;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
 } // namespace
 
 void SaveFileSafely(const std::string& target, const std::function<void(TStream&)>& write) {
@@ -84,28 +103,39 @@ void SaveFileSafely(const std::string& target, const std::function<void(TStream&
     }
   }
 
-  std::string pattern = FolderOf(fileName) + "/." + BaseOf(fileName) + ".XXXXXX";
-  std::vector<char> temp(pattern.begin(), pattern.end());
-  temp.push_back('\0');
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw EFCreateError("Cannot create file \"" + target + "\". " + std::strerror(errno));
-  std::string tempName(temp.data());
+  const std::string folder = FolderOf(fileName);
+  const std::string pattern = folder + "/." + BaseOf(fileName) + ".XXXXXX";
+  // Preferably an unnamed file: a writer that is killed half-way then leaves nothing behind.
+  // It gets its name only when complete. File systems without unnamed files get a named one.
+  std::string tempName;
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::vector<char> temp(pattern.begin(), pattern.end());
+    temp.push_back('\0');
+    fd = ::mkstemp(temp.data());
+    if (fd < 0)
+      throw EFCreateError("Cannot create file \"" + target + "\". " + std::strerror(errno));
+    tempName = temp.data();
+  }
 
-  auto fail = [&](int error, bool open) {
+  auto discard = [&](bool open) {
     if (open) ::close(fd);
-    ::unlink(tempName.c_str());
+    if (!tempName.empty()) ::unlink(tempName.c_str());
+  };
+  auto fail = [&](int error, bool open) {
+    discard(open);
     throw EWriteError("Cannot write file \"" + target + "\". " + std::strerror(error));
   };
   try {
     FdStream out(fd, target);
     write(out);
   } catch (...) {
-    ::close(fd);
-    ::unlink(tempName.c_str());
+    discard(true);
     throw;
   }
   if (::fchmod(fd, replaces ? existing.st_mode & 07777 : NewFileMode()) != 0) fail(errno, true);
   if (::fsync(fd) != 0) fail(errno, true);
+  if (tempName.empty() && !GiveName(fd, pattern, tempName)) fail(errno, true);
   if (::close(fd) != 0) fail(errno, false);
   if (::rename(tempName.c_str(), fileName.c_str()) != 0) fail(errno, false);
 }
