@@ -7,18 +7,35 @@ QImage BitmapToQImage(const TBitmap& bitmap) {
   QImage image(bitmap.Width(), bitmap.Height(),
                alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   if (image.isNull()) return image;
+  QRgb colors[256]; // entries the palette lacks are black
+  for (size_t i = 0; i < 256; ++i) {
+    const TRGBQuad q = i < bitmap.Palette().size() ? bitmap.Palette()[i] : TRGBQuad{};
+    colors[i] = qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue);
+  }
   for (int y = 0; y < bitmap.Height(); ++y) {
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
     const uint8_t* in = bitmap.ScanLine(y);
     switch (bitmap.PixelFormat()) {
     case TPixelFormat::pf24bit:
     case TPixelFormat::pfDevice:
-      for (int x = 0; x < bitmap.Width(); ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+      for (int x = 0; x < bitmap.Width(); ++x, in += 3)
+        out[x] = qRgb(in[2], in[1], in[0]);
       break;
     case TPixelFormat::pf32bit:
       for (int x = 0; x < bitmap.Width(); ++x, in += 4)
         out[x] = qRgba(in[2], in[1], in[0], alpha ? in[3] : 255);
       break;
+    case TPixelFormat::pf1bit:
+    case TPixelFormat::pf4bit:
+    case TPixelFormat::pf8bit: {
+      const int bpp = bitmap.BitsPerPixel();
+      const int perByte = 8 / bpp;
+      for (int x = 0; x < bitmap.Width(); ++x) {
+        const int shift = 8 - bpp * (x % perByte + 1);
+        out[x] = colors[in[x / perByte] >> shift & ((1 << bpp) - 1)];
+      }
+      break;
+    }
     default:
       for (int x = 0; x < bitmap.Width(); ++x) {
         TColor c = bitmap.GetPixel(x, y);
@@ -52,6 +69,5 @@ void QImageToBitmap(const QImage& image, TBitmap& bitmap) {
 
 void TBitmap::Draw(QPainter& painter, const TRect& rect) const {
   if (Empty()) return;
-  painter.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()),
-                    BitmapToQImage(*this));
+  painter.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), BitmapToQImage(*this));
 }

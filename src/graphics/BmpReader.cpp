@@ -206,6 +206,7 @@ std::vector<TRGBQuad> ReadColorTable(const TBmpHeader& h, std::span<const uint8_
 
 // With a partial colour table, a pixel may name an entry the file does not have.
 void CheckIndices(const TBitmap& bitmap, size_t entries) {
+  if (bitmap.Width() == 0) return;
   const int bpp = bitmap.BitsPerPixel();
   for (int y = 0; y < bitmap.Height(); ++y) {
     const uint8_t* row = bitmap.ScanLine(y);
@@ -308,8 +309,10 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) 
     } else if (bpp == 2) {
       for (int y = 0; y < rows; ++y)
         WidenTwoBitRow(sourceRow(y), result.ScanLine(y), width);
+    } else if (used == 0) {
+      // nothing to copy: a width or height of 0
     } else if (!h.topDown) {
-      if (used > 0) std::memcpy(result.Bits().data(), data.data(), used);
+      std::memcpy(result.Bits().data(), data.data(), used);
     } else {
       for (int y = 0; y < rows; ++y)
         std::memcpy(result.ScanLine(y), sourceRow(y), static_cast<size_t>(sourceStride));

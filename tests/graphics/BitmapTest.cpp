@@ -170,12 +170,17 @@ TEST(BitmapQt, AlphaAndPaletteReachTheImage) {
   EXPECT_TRUE(back.HasAlpha());
   EXPECT_EQ(back.ScanLine(0)[3], 128);
 
-  TBitmap indexed;
-  indexed.SetPixelFormat(TPixelFormat::pf8bit);
-  indexed.SetSize(1, 1);
-  indexed.SetPalette({{1, 2, 3, 0}});
-  indexed.ScanLine(0)[0] = 0;
-  EXPECT_EQ(BitmapToQImage(indexed).pixel(0, 0), qRgb(3, 2, 1));
+  for (TPixelFormat format : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit}) {
+    TBitmap indexed;
+    indexed.SetPixelFormat(format);
+    indexed.SetSize(9, 1);
+    indexed.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}});
+    indexed.Fill(RGB(3, 2, 1));
+    indexed.SetPixel(8, 0, RGB(6, 5, 4));
+    const QImage image = BitmapToQImage(indexed);
+    EXPECT_EQ(image.pixel(7, 0), qRgb(3, 2, 1));
+    EXPECT_EQ(image.pixel(8, 0), qRgb(6, 5, 4));
+  }
 }
 
 } // namespace

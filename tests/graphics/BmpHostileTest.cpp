@@ -515,6 +515,18 @@ TEST(BmpRead, TruncatedAndCorruptedFilesNeverEscape) {
   EXPECT_GT(refused, 100);
 }
 
+TEST(BmpRead, ZeroWidthTopDownWithPartialTableIsAnEmptyImage) {
+  TBmpBuilder b;
+  b.width = 0;
+  b.height = -5;
+  b.colorsUsed = 1;
+  b.table = GreyTable(1);
+  TBitmap bitmap;
+  ReadBmp(b.Build(), bitmap);
+  EXPECT_EQ(bitmap.Width(), 0);
+  EXPECT_EQ(bitmap.Height(), 5);
+}
+
 TEST(BmpRead, StreamLoadConsumesTheImageOnly) {
   TBmpBuilder b;
   b.table = GreyTable(256);
