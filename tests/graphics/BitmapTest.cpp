@@ -44,12 +44,6 @@ TEST(Bitmap, NewAndEnlargedPixelsAreWhiteOldOnesKept) {
   }
 }
 
-TEST(Bitmap, SizedWithoutFormatIsTwentyFourBit) {
-  TBitmap bitmap;
-  bitmap.SetSize(2, 2);
-  EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf24bit);
-}
-
 TEST(Bitmap, SetPixelFormatConvertsThroughColour) {
   TBitmap bitmap;
   bitmap.SetSize(4, 3);
@@ -94,16 +88,6 @@ TEST(Bitmap, WhiteTwoByTwoWritesTheFixedBytes) {
             Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 "
                 "01 00 18 00 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
                 "00 00 FF FF FF FF FF FF 00 00 FF FF FF FF FF FF 00 00"));
-}
-
-TEST(Bitmap, Rgb565WritesItsMasks) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(TPixelFormat::pf16bit);
-  bitmap.SetSize(1, 1);
-  const auto bytes = Written(bitmap);
-  EXPECT_EQ(bytes[30], 3);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
-            Hex("00 F8 00 00 E0 07 00 00 1F 00 00 00"));
 }
 
 // Every pixel format survives write → read → write: same format, same pixels, same bytes.
