@@ -6,6 +6,8 @@
 #include "graphics/JPEGImage.h"
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
+#include "import/SClpDib.h"
+#include "import/SLBMImg.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,8 +50,8 @@ const std::pair<const char*, Reader> kFormats[] = {
     {"blz", ReadBitmapClass<TUniBitmap>},
     {"gif", nullptr},
     {"pcx", nullptr},
-    {"lbm", nullptr},
-    {"clp", nullptr},
+    {"lbm", ReadBitmapClass<TSLBMImage>},
+    {"clp", ReadBitmapClass<TSClpDIBitmap>},
     {"ico", ReadIcon},
     {"wmf", ReadGraphicClass<TMetafile>},
     {"emf", ReadGraphicClass<TMetafile>},

@@ -6,7 +6,9 @@
 #include "graphics/JPEGImage.h"
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
+#include "import/SClpDib.h"
 #include "import/SGIFImg.h"
+#include "import/SLBMImg.h"
 #include "import/SPCXImg.h"
 
 #include <functional>
@@ -21,6 +23,8 @@ struct WorkingObjects {
   TUniBitmap bitmapProbe;
   TSGIFBitmap gifProbe;
   TSPCXBitmap pcxProbe;
+  TSClpDIBitmap clipboardProbe;
+  TSLBMImage lbmProbe;
   TJPEGImage jpegProbe;
 };
 
@@ -55,7 +59,8 @@ TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
       {[&] { w.metafile.LoadFromFile(fileName); }, [&] { fromGraphic(w.metafile); }},
       {[&] { w.gifProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.gifProbe); }},
       {[&] { w.pcxProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.pcxProbe); }},
-      // Attempts 7 and 8 (LBM, clipboard probes) go here.
+      {[&] { w.lbmProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.lbmProbe); }},
+      {[&] { w.clipboardProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.clipboardProbe); }},
       {[&] { w.jpegProbe.LoadFromFile(fileName); }, [&] { fromGraphic(w.jpegProbe); }},
   };
 

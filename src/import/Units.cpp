@@ -4,7 +4,9 @@
 #include "bitmap/UniBmp.h"
 #include "graphics/JPEGImage.h"
 #include "graphics/Picture.h"
+#include "import/SClpDib.h"
 #include "import/SGIFImg.h"
+#include "import/SLBMImg.h"
 #include "import/SPCXImg.h"
 
 namespace {
@@ -24,7 +26,8 @@ void InitializeUnits() {
   TPicture::RegisterFileFormat("blz", "BLZ-Format", Factory<TUniBitmap>());
   TPicture::RegisterFileFormat("dib", "DIB-Format", Factory<TUniBitmap>());
   UniBmpStartup();
-  // The LBM and clipboard-file rows come before these two.
+  TPicture::RegisterFileFormat("lbm", "LBM-Format", Factory<TSLBMImage>());
+  TPicture::RegisterFileFormat("clp", "Clipboard-Format", Factory<TSClpDIBitmap>());
   TPicture::RegisterFileFormat("pcx", "PCX-Format", Factory<TSPCXBitmap>());
   TPicture::RegisterFileFormat("gif", "GIF-Format", Factory<TSGIFBitmap>());
 }
