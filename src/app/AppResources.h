@@ -1,0 +1,4 @@
+// Makes the program's embedded resources (pictures, logo, icons) reachable.
+#pragma once
+
+void InitAppResources();

@@ -1,0 +1,464 @@
+#include "app/ComprImg.h"
+
+#include "app/About.h"
+#include "app/Dialogs.h"
+#include "app/MessDlg.h"
+#include "app/ShowException.h"
+#include "app/StringTable.h"
+#include "bitmap/UniBmp.h"
+#include "controls/Fonts.h"
+#include "controls/UniPanel.h"
+#include "graphics/BitmapQt.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Picture.h"
+#include "graphics/Resources.h"
+#include "import/Progress.h"
+#include "import/SLoadImg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWindow>
+
+namespace {
+
+const QString kCaption = "Vantrel";
+const QString kImageMasks = "*.bmp;*.dib;*.gif;*.ico;*.wmf;*.blz;*.jpg;*.pcx;*.clp;*.lbm";
+
+// The extension of the name part, dot included, upper-cased; empty without a dot.
+QString UpperExtension(const QString& fileName) {
+  QString name = fileName.mid(fileName.lastIndexOf('/') + 1);
+  int dot = name.lastIndexOf('.');
+  return dot < 0 ? QString() : name.mid(dot).toUpper();
+}
+
+// The name shown in the caption: what follows the last "/".
+QString ShortName(const QString& fileName) {
+  return fileName.mid(fileName.lastIndexOf('/') + 1);
+}
+
+// Upper-cases the name part only: an upper-cased folder would not exist here.
+QString UpperFileName(const QString& fileName) {
+  int slash = fileName.lastIndexOf('/');
+  return fileName.left(slash + 1) + fileName.mid(slash + 1).toUpper();
+}
+
+void SetPushButton(QPushButton* button, int left, int top, int width, int height) {
+  button->setGeometry(left, top, width, height);
+  button->setAutoDefault(false);
+}
+
+} // namespace
+
+TComprImg::TComprImg(const QStringList& arguments, QWidget* parent) : QWidget(parent) {
+  setObjectName("ComprImg");
+  setWindowTitle(kCaption);
+  setWindowIcon(QIcon(":/icons/vantrel-64.png"));
+  setFont(ControlFont("System", -13));
+  resize(437 - 8, 308 - 27); // the design's outer size less a typical frame
+  setAcceptDrops(true);
+
+  pnlBack = new QWidget(this);
+  pnlBack->setGeometry(3, 46, 425, 229);
+  pnlBack->setAutoFillBackground(true);
+  QPalette lime = pnlBack->palette();
+  lime.setColor(QPalette::Window, QColor(0, 255, 0));
+  pnlBack->setPalette(lime);
+
+  imgScrollBox = new QScrollArea(this);
+  imgScrollBox->setGeometry(5, 48, 417, 225);
+  imgScrollBox->setFrameShape(QFrame::NoFrame);
+  imgScrollBox->setFocusPolicy(Qt::NoFocus);
+  imgBrowse = new QLabel;
+  imgBrowse->setGeometry(0, 0, 415, 223);
+  imgBrowse->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  imgScrollBox->setWidget(imgBrowse);
+  imgScrollBox->setWidgetResizable(false);
+
+  UniPanel1 = new TUniPanel(this);
+  UniPanel1->setGeometry(0, 0, 429, 41);
+  UniPanel1->SetAlign(alTop);
+  UniPanel1->SetCaptnBckColor(clBtnFace);
+  UniPanel1->SetHighLight(clYellow);
+  UniPanel1->SetShadow(clOlive);
+  UniPanel1->SetFrameColor(TUniPanel::frYellow);
+  UniPanel1->SetBevelInner(TUniPanel::bvILowered);
+  UniPanel1->SetFocusHandle(nullptr);
+  UniPanel1->setFont(ControlFont("System", -13));
+
+  btnBrowse = new QPushButton("Browse...", UniPanel1);
+  SetPushButton(btnBrowse, 5, 8, 120, 33);
+  btnSave = new QPushButton("Save", UniPanel1);
+  SetPushButton(btnSave, 304, 8, 120, 33);
+  btnSave->setEnabled(false);
+  btnControl = new QPushButton("Control", UniPanel1);
+  SetPushButton(btnControl, 300, 8, 120, 33);
+  btnControl->hide();
+  btnExit = new QPushButton("E&xit", UniPanel1);
+  SetPushButton(btnExit, 148, 4, 120, 33);
+  btnExit->setFont(ControlFont("MS Sans Serif", -13, true));
+  {
+    TBitmap glyph;
+    TResourceStream resource(HInstance(), "EXITGLYPH", TResourceType::RT_BITMAP);
+    glyph.LoadFromStream(resource);
+    btnExit->setIcon(QPixmap::fromImage(BitmapToQImage(glyph)));
+    btnExit->setIconSize(QSize(28, 28));
+  }
+  connect(btnBrowse, &QPushButton::clicked, this,
+          [this] { Guarded(this, [this] { btnBrowseClick(); }); });
+  connect(btnSave, &QPushButton::clicked, this,
+          [this] { Guarded(this, [this] { btnSaveClick(); }); });
+  connect(btnControl, &QPushButton::clicked, this,
+          [this] { Guarded(this, [this] { btnControlClick(); }); });
+  connect(btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
+
+  PopupMenu1 = new QMenu(this);
+  chkCompress = PopupMenu1->addAction("&File Compression");
+  chkCompress->setCheckable(true);
+  QuickSave1 = PopupMenu1->addAction("&Quick Save");
+  QuickSave1->setCheckable(true);
+  QuickSave1->setChecked(true);
+  PopupMenu1->addSeparator();
+  Exit1 = PopupMenu1->addAction("E&xit");
+  PopupMenu1->addSeparator();
+  Nvjegy1 = PopupMenu1->addAction("&About");
+  // Shown in the menu only: F1 reaches the about box through the window's key handler, so
+  // the box opens once.
+  Nvjegy1->setShortcut(QKeySequence(Qt::Key_F1));
+  Nvjegy1->setShortcutContext(Qt::WidgetShortcut);
+  // The menu toggles check marks itself; the handlers below own the state instead.
+  connect(chkCompress, &QAction::triggered, this, [this] {
+    chkCompress->setChecked(!chkCompress->isChecked());
+    chkCompressClick();
+  });
+  connect(QuickSave1, &QAction::triggered, this, [this] {
+    QuickSave1->setChecked(!QuickSave1->isChecked());
+    QuickSave1Click();
+  });
+  connect(Exit1, &QAction::triggered, this, [this] { btnExitClick(); });
+  connect(Nvjegy1, &QAction::triggered, this, [this] { Nvjegy1Click(); });
+
+  FormCreate(arguments);
+}
+
+TComprImg::~TComprImg() {
+  qApp->removeEventFilter(this);
+  SetDecoderProgress(nullptr);
+}
+
+void TComprImg::FormCreate(const QStringList& arguments) {
+  imageLoader_ = std::make_unique<TImageLoader>();
+  setWindowTitle(windowTitle() + " for Win32");
+  const int base = 10 * kLanguage;
+  btnBrowse->setText(LoadString(base + 1));
+  btnExit->setText(LoadString(base + 2));
+  saveCaptions_[1] = LoadString(base + 3);
+  saveCaptions_[0] = LoadString(base + 4);
+  btnSave->setText(saveCaptions_[QuickSave1->isChecked() ? 1 : 0]);
+  btnControl->setText(LoadString(base + 5));
+  chkCompress->setText(LoadString(base + 21));
+  QuickSave1->setText(LoadString(base + 22));
+  Exit1->setText(LoadString(base + 23));
+  Nvjegy1->setText(LoadString(base + 6));
+
+  qApp->installEventFilter(this);
+  bitmap_ = std::make_unique<TUniBitmap>();
+  LayoutControls(true);
+  MinClientWidth = 2 * btnControl->width() + btnExit->width() + 20;
+  MinClientHeight = btnControl->height() + 40;
+  setMinimumSize(MinClientWidth, MinClientHeight);
+
+  if (!arguments.isEmpty() && QFileInfo(arguments.last()).isFile())
+    Guarded(this, [&] { LoadImageFile(arguments.last()); });
+}
+
+void TComprImg::LayoutControls(bool atCreation) {
+  if (atCreation) {
+    btnBrowse->move(btnBrowse->x(), (UniPanel1->height() - btnBrowse->height()) / 2);
+    btnSave->move(btnSave->x(), btnBrowse->y());
+    btnControl->move(btnSave->pos());
+    btnExit->move(btnExit->x(), btnSave->y());
+    imgScrollBox->move(5, UniPanel1->height() + 5);
+  } else {
+    imgScrollBox->setGeometry(5, UniPanel1->height() + 5, width() - 10,
+                              height() - (UniPanel1->height() + 5) - 5);
+  }
+  UniPanel1->setGeometry(0, 0, width(), UniPanel1->height());
+  btnBrowse->move(5, btnBrowse->y());
+  btnSave->move(width() - btnSave->width() - 5, btnSave->y());
+  btnControl->setGeometry(btnSave->geometry());
+  btnExit->move((UniPanel1->width() - 2 * btnBrowse->width() - btnExit->width()) / 2 +
+                    btnBrowse->width(),
+                btnExit->y());
+  pnlBack->setGeometry(imgScrollBox->geometry().adjusted(-2, -2, 2, 2));
+}
+
+void TComprImg::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (width() < MinClientWidth || height() < MinClientHeight) {
+    resize(std::max(width(), MinClientWidth), std::max(height(), MinClientHeight));
+    return; // the resize brings us back here
+  }
+  LayoutControls(false);
+}
+
+void TComprImg::ShowBitmap() {
+  QPixmap pixmap = QPixmap::fromImage(BitmapToQImage(*bitmap_));
+  // One image pixel per screen pixel, also on scaled screens.
+  pixmap.setDevicePixelRatio(devicePixelRatioF());
+  imgBrowse->setPixmap(pixmap);
+  imgBrowse->resize(pixmap.deviceIndependentSize().toSize());
+}
+
+void TComprImg::ClearView() {
+  imgBrowse->setPixmap(QPixmap());
+  imgBrowse->resize(0, 0);
+}
+
+void TComprImg::ResetScroll() {
+  imgScrollBox->horizontalScrollBar()->setValue(0);
+  imgScrollBox->verticalScrollBar()->setValue(0);
+}
+
+void TComprImg::LoadImageFile(const QString& fileName) {
+  if (loading_) return; // painting goes on during a decode; a second load must wait
+  ClearView();
+  bitmap_ = std::make_unique<TUniBitmap>();
+  ResetScroll();
+  update();
+  fileName_ = fileName;
+
+  QString ext = UpperExtension(fileName);
+  if (!ext.isEmpty() && QString("*.BMP;*.DIB;*.BLZ").contains(ext)) {
+    bitmap_->LoadFromFile(fileName.toStdString());
+    ShowBitmap();
+  } else {
+    loading_ = true;
+    SetDecoderProgress([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    try {
+      TPicture picture;
+      TUniBitmap& loaded = imageLoader_->tryLoadImageFile(fileName.toStdString());
+      picture.SetGraphic(loaded);
+      fileName_ = fileName;
+      btnSave->setEnabled(true);
+      btnControl->hide();
+      bitmap_->BitmapFromPicture(picture);
+      ShowBitmap();
+    } catch (const Exception&) {
+      SetDecoderProgress(nullptr);
+      loading_ = false;
+      Dialogs().messageBox(this, "H I B A", "A formátum nem ismert");
+      return;
+    }
+    SetDecoderProgress(nullptr);
+    loading_ = false;
+  }
+  setWindowTitle(QString("Vantrel for Win32: %1 %2 x %3")
+                     .arg(ShortName(fileName_))
+                     .arg(bitmap_->Width())
+                     .arg(bitmap_->Height()));
+  btnSave->setEnabled(true);
+  btnControl->hide();
+}
+
+void TComprImg::btnBrowseClick() {
+  auto name = Dialogs().openFile(this, "Images... (" + QString(kImageMasks).replace(';', ' ') + ")",
+                                 kImageMasks);
+  if (!name) return;
+  LoadImageFile(*name);
+  btnSave->setEnabled(true);
+  btnControl->hide();
+}
+
+QString TComprImg::QuickSaveBase(const QString& fileName) {
+  QFileInfo info(QDir::current(), fileName);
+  QString full = QDir::cleanPath(info.absoluteFilePath());
+  int slash = full.lastIndexOf('/');
+  QString folder = full.left(slash + 1);
+  QString name = full.mid(slash + 1);
+  int dot = name.lastIndexOf('.');
+  // A name without an extension keeps all of it: NAME becomes NAME.BLZ.
+  if (dot < 0) return folder + name + '.';
+  QString ext = name.mid(dot);
+  return folder + name.left(name.indexOf(ext) + 1);
+}
+
+void TComprImg::btnSaveClick() {
+  savedFileName_ = QuickSaveBase(fileName_);
+  if (QuickSave1->isChecked()) {
+    savedFileName_ += "BLZ";
+    try {
+      if (chkCompress->isChecked())
+        bitmap_->SaveToBLZFile(savedFileName_.toStdString());
+      else
+        bitmap_->SaveToPackedBmpFile(savedFileName_.toStdString());
+      AfterSave();
+    } catch (const std::exception&) {
+      MessDlgBox->ShowExclamDlg("&OK", "Quick saving\rwas unsuccessfull", "E R R O R", 12);
+      savedFileName_.clear();
+    }
+    return;
+  }
+  auto name = Dialogs().saveFile(this, "Compressed (*.blz)", "*.blz", "BLZ");
+  if (!name) return;
+  savedFileName_ = UpperFileName(*name);
+  QString ext = UpperExtension(savedFileName_);
+  bool chosenLayout = ext == ".BLZ" || ext == ".BMP";
+  if (chosenLayout && !chkCompress->isChecked())
+    bitmap_->SaveToPackedBmpFile(savedFileName_.toStdString());
+  else
+    bitmap_->SaveToBLZFile(savedFileName_.toStdString());
+  AfterSave();
+}
+
+void TComprImg::AfterSave() {
+  btnSave->setEnabled(false);
+  btnControl->show();
+  btnControl->setEnabled(true);
+  ClearView();
+  imgBrowse->resize(5, 5);
+  ResetScroll();
+}
+
+void TComprImg::btnControlClick() {
+  if (savedFileName_.isEmpty() || !QFileInfo(savedFileName_).isFile()) return;
+  fileName_ = savedFileName_;
+  QString ext = UpperExtension(savedFileName_);
+  struct Display {
+    TComprImg* window;
+    ~Display() {
+      window->ShowBitmap();
+      window->ResetScroll();
+      window->btnSave->setEnabled(true);
+      window->btnControl->hide();
+    }
+  } display{this};
+  if (ext == ".BLZ" || ext == ".BMP")
+    bitmap_->LoadFromFile(savedFileName_.toStdString());
+  else
+    bitmap_->LoadFromBLZFile(savedFileName_.toStdString());
+}
+
+void TComprImg::btnExitClick() {
+  QCoreApplication::exit(0);
+}
+
+void TComprImg::chkCompressClick() {
+  chkCompress->setChecked(!chkCompress->isChecked());
+}
+
+void TComprImg::QuickSave1Click() {
+  QuickSave1->setChecked(!QuickSave1->isChecked());
+  btnSave->setText(saveCaptions_[QuickSave1->isChecked() ? 1 : 0]);
+}
+
+void TComprImg::Nvjegy1Click() {
+  ShowAboutBox(this);
+}
+
+void TComprImg::PasteFromClipboard() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data || !data->hasImage()) return;
+  struct Display {
+    TComprImg* window;
+    ~Display() {
+      window->ShowBitmap();
+      window->ResetScroll();
+      window->btnSave->setEnabled(true);
+      window->btnControl->hide();
+      window->fileName_ = "CLIPBRD.BMP";
+      window->setWindowTitle(QString("Vantrel for Win32: Vágólapról %1 x %2")
+                                 .arg(window->bitmap_->Width())
+                                 .arg(window->bitmap_->Height()));
+    }
+  } display{this};
+  bitmap_ = std::make_unique<TUniBitmap>();
+  QImageToBitmap(QGuiApplication::clipboard()->image(), *bitmap_);
+}
+
+void TComprImg::CopyToClipboard() {
+  QGuiApplication::clipboard()->setImage(BitmapToQImage(*bitmap_));
+}
+
+void TComprImg::ScrollBy(bool vertical, int delta) {
+  QScrollBar* bar =
+      vertical ? imgScrollBox->verticalScrollBar() : imgScrollBox->horizontalScrollBar();
+  Qt::ScrollBarPolicy policy = vertical ? imgScrollBox->verticalScrollBarPolicy()
+                                        : imgScrollBox->horizontalScrollBarPolicy();
+  if (policy != Qt::ScrollBarAlwaysOff) bar->setValue(bar->value() + delta);
+}
+
+void TComprImg::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  switch (key) {
+  case Qt::Key_PageUp:
+    ScrollBy(true, -10);
+    break;
+  case Qt::Key_PageDown:
+    ScrollBy(true, 10);
+    break;
+  case Qt::Key_Insert:
+    if (modifiers & Qt::ShiftModifier)
+      Guarded(this, [this] { PasteFromClipboard(); });
+    else if (modifiers & Qt::ControlModifier)
+      CopyToClipboard();
+    break;
+  case Qt::Key_F1:
+    Nvjegy1Click();
+    break;
+  default:
+    break;
+  }
+}
+
+// Sees every event of the program before it is delivered. Key presses arrive first at a
+// top-level window, once each: arrows are swallowed there for every window (no control ever
+// gets one) and scroll the view; the main window's own keys then go to FormKeyDown.
+bool TComprImg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWindowType()) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  switch (key->key()) {
+  case Qt::Key_Left:
+    ScrollBy(false, -10);
+    return true;
+  case Qt::Key_Right:
+    ScrollBy(false, 10);
+    return true;
+  case Qt::Key_Up:
+    ScrollBy(true, -10);
+    return true;
+  case Qt::Key_Down:
+    ScrollBy(true, 10);
+    return true;
+  default:
+    break;
+  }
+  if (watched == windowHandle()) FormKeyDown(key->key(), key->modifiers());
+  return false;
+}
+
+void TComprImg::contextMenuEvent(QContextMenuEvent* event) {
+  PopupMenu1->popup(event->globalPos());
+}
+
+void TComprImg::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TComprImg::dropEvent(QDropEvent* event) {
+  const auto urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+  QString name = urls.first().toLocalFile();
+  if (name.size() >= 255) return;
+  event->acceptProposedAction();
+  fileName_ = name;
+  Guarded(this, [&] { LoadImageFile(name); });
+}

@@ -1,0 +1,37 @@
+#include "app/StringTable.h"
+
+#include <map>
+
+namespace {
+
+const std::map<int, const char*>& Table() {
+  static const std::map<int, const char*> table = {
+      {1, "&Browse"},
+      {2, "E&xit"},
+      {3, "&Save"},
+      {4, "Save &As..."},
+      {5, "&Control"},
+      {6, "&About"},
+      {21, "&File Compression"},
+      {22, "&Quick Save"},
+      {23, "E&xit"},
+      {11, "&Keresés"},
+      {12, "Ki&lépés"},
+      {13, "&Mentés"},
+      {14, "Men&tés mint..."},
+      {15, "&Visszaolvasás"},
+      {16, "&Névjegy"},
+      {31, "&File-tömörítés"},
+      {32, "&Gyorsmentés"},
+      {33, "Ki&lépés"},
+  };
+  return table;
+}
+
+} // namespace
+
+QString LoadString(int id) {
+  auto it = Table().find(id);
+  if (it == Table().end()) return {};
+  return QString::fromUtf8(it->second).left(19);
+}

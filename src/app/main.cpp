@@ -1,0 +1,26 @@
+// Program start: the units, the application title, the main window, then the message dialog;
+// the message loop; then the windows go and the units shut down in reverse order.
+#include "app/AppResources.h"
+#include "app/ComprImg.h"
+#include "app/MessDlg.h"
+#include "import/Units.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  InitAppResources();
+  InitializeUnits();
+  QApplication::setApplicationName("Dorrik");
+  int status = 0;
+  {
+    TComprImg window(QApplication::arguments().mid(1));
+    MessDlgBox = new TMessDlgBox(&window);
+    window.show();
+    status = QApplication::exec();
+    delete MessDlgBox;
+    MessDlgBox = nullptr;
+  }
+  FinalizeUnits();
+  return status;
+}

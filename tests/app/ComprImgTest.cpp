@@ -1,0 +1,263 @@
+#include "app/ComprImg.h"
+#include "TestSupport.h"
+#include "app/AppResources.h"
+#include "app/Dialogs.h"
+#include "app/MessDlg.h"
+#include "bitmap/UniBmp.h"
+#include "controls/UniPanel.h"
+#include "graphics/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+std::vector<uint8_t> Bytes(const TCustomMemoryStream& s) {
+  return {s.Bytes().begin(), s.Bytes().end()};
+}
+
+std::vector<uint8_t> PlainOf(const TBitmap& bitmap) {
+  TMemoryStream s;
+  bitmap.SaveToStream(s);
+  return Bytes(s);
+}
+
+// A picture of w × h with a pattern, saved as a 24-bit BMP file.
+std::string MakeBmp(const TempDir& dir, const std::string& name, int w, int h) {
+  TUniBitmap bitmap;
+  bitmap.SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      bitmap.SetPixel(x, y, RGB(x * 7, y * 5, (x ^ y) & 0xFF));
+  bitmap.SaveToFile(dir.File(name));
+  return dir.File(name);
+}
+
+// Closes the next modal dialog that opens and counts how many did.
+struct ModalCloser {
+  int seen = 0;
+  QString title;
+  void Arm() {
+    QTimer::singleShot(50, [this] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        ++seen;
+        title = modal->windowTitle();
+        static_cast<QDialog*>(modal)->done(1);
+      }
+    });
+  }
+};
+
+class MainWindow : public testing::Test {
+protected:
+  static void SetUpTestSuite() { InitAppResources(); }
+  void SetUp() override {
+    saved_ = Dialogs();
+    Dialogs().messageBox = [this](QWidget*, const QString& caption, const QString& text) {
+      messages_.push_back(caption + "|" + text);
+    };
+    window_ = std::make_unique<TComprImg>();
+    MessDlgBox = new TMessDlgBox(window_.get());
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  }
+  void TearDown() override {
+    window_.reset();
+    MessDlgBox = nullptr;
+    Dialogs() = saved_;
+  }
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window_->windowHandle(), key, modifiers);
+  }
+
+  TDialogs saved_;
+  std::vector<QString> messages_;
+  std::unique_ptr<TComprImg> window_;
+};
+
+TEST_F(MainWindow, LaysOutTheDesignAndKeepsItsMinimumSize) {
+  TComprImg& w = *window_;
+  EXPECT_EQ(w.MinClientWidth, 380);
+  EXPECT_EQ(w.MinClientHeight, 73);
+  for (QPushButton* b : {w.btnBrowse, w.btnSave, w.btnControl, w.btnExit})
+    EXPECT_EQ(b->y(), 4);
+  EXPECT_EQ(w.imgScrollBox->pos(), QPoint(5, 46));
+  w.resize(600, 400);
+  EXPECT_EQ(w.btnSave->x(), 600 - 120 - 5);
+  EXPECT_EQ(w.btnControl->geometry(), w.btnSave->geometry());
+  EXPECT_EQ(w.btnExit->x(), (600 - 240 - 120) / 2 + 120);
+  EXPECT_EQ(w.imgScrollBox->geometry(), QRect(5, 46, 590, 400 - 46 - 5));
+  EXPECT_EQ(w.pnlBack->geometry(), w.imgScrollBox->geometry().adjusted(-2, -2, 2, 2));
+  w.resize(100, 50);
+  EXPECT_GE(w.width(), 380);
+  EXPECT_GE(w.height(), 73);
+}
+
+TEST_F(MainWindow, ShowsTheHungarianCaptionsAndTogglesTheSaveCaption) {
+  TComprImg& w = *window_;
+  EXPECT_EQ(w.windowTitle(), "Vantrel for Win32");
+  EXPECT_EQ(w.btnBrowse->text(), "&Keresés");
+  EXPECT_EQ(w.btnControl->text(), "&Visszaolvasás");
+  EXPECT_EQ(w.btnSave->text(), "&Mentés");
+  w.QuickSave1Click();
+  EXPECT_EQ(w.btnSave->text(), "Men&tés mint...");
+  w.QuickSave1Click();
+  EXPECT_EQ(w.btnSave->text(), "&Mentés");
+  EXPECT_FALSE(w.btnSave->isEnabled());
+  EXPECT_TRUE(w.btnControl->isHidden());
+}
+
+TEST_F(MainWindow, LoadQuickSaveAndControlRoundTrip) {
+  TempDir dir;
+  std::string file = MakeBmp(dir, "sun.bmp", 70, 40);
+  TComprImg& w = *window_;
+  for (bool stream : {false, true}) {
+    SCOPED_TRACE(stream ? "BLZ stream" : "packed bitmap");
+    if (stream != w.chkCompress->isChecked()) w.chkCompressClick();
+    w.LoadImageFile(QString::fromStdString(file));
+    EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: sun.bmp 70 x 40");
+    EXPECT_TRUE(w.btnSave->isEnabled());
+    std::vector<uint8_t> shown = PlainOf(w.Bitmap());
+
+    w.btnSaveClick();
+    std::string saved = dir.File("sun.BLZ");
+    EXPECT_EQ(w.SavedFileName().toStdString(), saved);
+    EXPECT_FALSE(w.btnSave->isEnabled());
+    EXPECT_TRUE(w.btnControl->isVisible());
+    TMemoryStream expected;
+    TUniBitmap copy;
+    copy.Assign(w.Bitmap());
+    if (stream)
+      copy.SaveToBLZStream(expected);
+    else
+      copy.SaveToPackedBmpStream(expected);
+    EXPECT_EQ(ReadFile(saved), Bytes(expected));
+
+    w.btnControlClick();
+    EXPECT_EQ(PlainOf(w.Bitmap()), shown);
+    EXPECT_TRUE(w.btnSave->isEnabled());
+    EXPECT_TRUE(w.btnControl->isHidden());
+    EXPECT_EQ(w.FileName().toStdString(), saved);
+  }
+}
+
+TEST_F(MainWindow, AFailedLoadShowsTheMessageAndLeavesAnEmptyImage) {
+  TempDir dir;
+  testsupport::WriteFile(dir.File("notes.gif"), {'h', 'e', 'l', 'l', 'o'});
+  window_->LoadImageFile(QString::fromStdString(dir.File("notes.gif")));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "H I B A|A formátum nem ismert");
+  EXPECT_EQ(window_->Bitmap().Width(), 0);
+  EXPECT_EQ(window_->windowTitle(), "Vantrel for Win32");
+}
+
+TEST_F(MainWindow, SaveThroughTheDialogPicksTheLayoutByExtension) {
+  TempDir dir;
+  std::string file = MakeBmp(dir, "pic.bmp", 20, 10);
+  TComprImg& w = *window_;
+  w.LoadImageFile(QString::fromStdString(file));
+  w.QuickSave1Click();
+  struct Case {
+    std::string chosen, written;
+    bool compress, packed;
+  };
+  const Case cases[] = {{"out.bmp", "OUT.BMP", false, true},
+                        {"out2.blz", "OUT2.BLZ", true, false},
+                        {"other.xyz", "OTHER.XYZ", false, false}};
+  for (const Case& c : cases) {
+    if (c.compress != w.chkCompress->isChecked()) w.chkCompressClick();
+    QString chosen = QString::fromStdString(dir.File(c.chosen));
+    Dialogs().saveFile = [&](QWidget*, const QString&, const QString&, const QString&) {
+      return std::optional<QString>(chosen);
+    };
+    w.btnSaveClick();
+    auto bytes = ReadFile(dir.File(c.written));
+    TBmpLayout layout = RecognizeLayout(bytes);
+    EXPECT_EQ(layout, c.packed ? TBmpLayout::PackedBitmap : TBmpLayout::BLZStream) << c.chosen;
+    w.btnControlClick();
+  }
+}
+
+TEST_F(MainWindow, QuickSaveThatFailsKeepsTheOldFileAndSaysSo) {
+  TempDir dir;
+  std::string file = MakeBmp(dir, "gone.bmp", 8, 8);
+  TComprImg& w = *window_;
+  w.LoadImageFile(QString::fromStdString(file));
+  std::filesystem::remove_all(dir.Path());
+  ModalCloser closer;
+  closer.Arm();
+  w.btnSaveClick();
+  EXPECT_EQ(closer.seen, 1);
+  EXPECT_EQ(closer.title, "E R R O R");
+  EXPECT_TRUE(w.SavedFileName().isEmpty());
+  EXPECT_TRUE(w.btnSave->isEnabled());
+}
+
+TEST_F(MainWindow, KeysScrollByTenAndNeverReachAControl) {
+  TempDir dir;
+  TComprImg& w = *window_;
+  w.LoadImageFile(QString::fromStdString(MakeBmp(dir, "big.bmp", 900, 700)));
+  QApplication::processEvents();
+  w.btnBrowse->setFocus();
+  QScrollBar* h = w.imgScrollBox->horizontalScrollBar();
+  QScrollBar* v = w.imgScrollBox->verticalScrollBar();
+  Key(Qt::Key_Right);
+  Key(Qt::Key_Right);
+  Key(Qt::Key_Down);
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(h->value(), 20);
+  EXPECT_EQ(v->value(), 20);
+  Key(Qt::Key_Left);
+  Key(Qt::Key_Up);
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(h->value(), 10);
+  EXPECT_EQ(v->value(), 0);
+  EXPECT_TRUE(w.btnBrowse->hasFocus()) << "an arrow moved the focus";
+}
+
+TEST_F(MainWindow, F1OpensTheAboutBoxOnce) {
+  ModalCloser closer;
+  closer.Arm();
+  QTimer::singleShot(200, [&] { closer.Arm(); });
+  Key(Qt::Key_F1);
+  QTest::qWait(300);
+  EXPECT_EQ(closer.seen, 1);
+  EXPECT_EQ(closer.title, "About Vantrel");
+}
+
+TEST_F(MainWindow, CopyThenPasteBringsTheImageBackAsClipboardPicture) {
+  TempDir dir;
+  TComprImg& w = *window_;
+  w.LoadImageFile(QString::fromStdString(MakeBmp(dir, "c.bmp", 31, 17)));
+  std::vector<uint8_t> before = PlainOf(w.Bitmap());
+  Key(Qt::Key_Insert, Qt::ControlModifier);
+  ASSERT_FALSE(QGuiApplication::clipboard()->image().isNull());
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(w.FileName(), "CLIPBRD.BMP");
+  EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: Vágólapról 31 x 17");
+  EXPECT_EQ(PlainOf(w.Bitmap()), before);
+}
+
+TEST(QuickSaveName, CutsAtTheFirstOccurrenceOfTheExtension) {
+  const std::pair<QString, QString> cases[] = {{"/pic/SUN.GIF", "/pic/SUN."},
+                                               {"/pic/A.GIF.GIF", "/pic/A."},
+                                               {"/pic/NOEXT", "/pic/NOEXT."},
+                                               {"/pic/x.y/SUN.blz", "/pic/x.y/SUN."},
+                                               {"CLIPBRD.BMP", QDir::currentPath() + "/CLIPBRD."}};
+  for (const auto& [name, base] : cases)
+    EXPECT_EQ(TComprImg::QuickSaveBase(name), base) << name.toStdString();
+}
+
+} // namespace
