@@ -89,6 +89,13 @@ public:
     }
     size_t left = count;
     while (left > 0) {
+      if (pending_ == 0 && position_ >= file_.size()) {
+        // Past the end every packet is a one-byte literal of 0 (control 0, then 0): fill the
+        // rest at once, so a tiny file that declares a huge picture costs no more than memory.
+        std::memset(out, 0, left);
+        Advance(raw_, 2 * left);
+        break;
+      }
       if (pending_ == 0) {
         uint8_t control = RawByte();
         if (control == 128) continue; // no operation
