@@ -6,6 +6,7 @@
 #include "import/Units.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   {
     TComprImg window(QApplication::arguments().mid(1));
     MessDlgBox = new TMessDlgBox(&window);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
     status = QApplication::exec();
     delete MessDlgBox;
