@@ -7,7 +7,9 @@
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
 #include "import/SClpDib.h"
+#include "import/SGIFImg.h"
 #include "import/SLBMImg.h"
+#include "import/SPCXImg.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,8 +50,8 @@ using Reader = std::function<void(const std::string&, TUniBitmap&)>;
 const std::pair<const char*, Reader> kFormats[] = {
     {"bmp", ReadBitmapClass<TUniBitmap>},
     {"blz", ReadBitmapClass<TUniBitmap>},
-    {"gif", nullptr},
-    {"pcx", nullptr},
+    {"gif", ReadBitmapClass<TSGIFBitmap>},
+    {"pcx", ReadBitmapClass<TSPCXBitmap>},
     {"lbm", ReadBitmapClass<TSLBMImage>},
     {"clp", ReadBitmapClass<TSClpDIBitmap>},
     {"ico", ReadIcon},
