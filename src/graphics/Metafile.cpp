@@ -60,11 +60,13 @@ TMetafileHeader ReadMetafileHeader(std::span<const uint8_t> bytes) {
       r.Seek(8);
       const int32_t bl = r.I32LE(), bt = r.I32LE(), br = r.I32LE(), bb = r.I32LE();
       const int32_t fl = r.I32LE(), ft = r.I32LE(), fr = r.I32LE(), fb = r.I32LE();
-      header.width = ToScreen(double{fr} - fl, 2540);
-      header.height = ToScreen(double{fb} - ft, 2540);
+      header.width = ToScreen(static_cast<double>(fr) - fl, 2540);
+      header.height = ToScreen(static_cast<double>(fb) - ft, 2540);
       if (header.width == 0 || header.height == 0) {
-        header.width = static_cast<int>(std::min<double>(std::abs(double{br} - bl) + 1, 1e9));
-        header.height = static_cast<int>(std::min<double>(std::abs(double{bb} - bt) + 1, 1e9));
+        header.width =
+            static_cast<int>(std::min<double>(std::abs(static_cast<double>(br) - bl) + 1, 1e9));
+        header.height =
+            static_cast<int>(std::min<double>(std::abs(static_cast<double>(bb) - bt) + 1, 1e9));
       }
     }
   }
