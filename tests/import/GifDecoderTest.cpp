@@ -308,17 +308,4 @@ TEST(GifDecoder, AFailedLoadKeepsThePictureAndEveryRowReportsProgress) {
   EXPECT_EQ(Indices(b), (std::vector<int>{1, 2, 3, 1}));
 }
 
-TEST(GifDecoder, WritesTheDecodedImageAsAnEightBitBmp) {
-  TSGIF decoder;
-  decoder.LoadGIF(Build(WithData(Image(2, {4, 1, 2, 3, 5}), 3, 1)));
-  TMemoryStream bmp;
-  decoder.WriteBitmapFile(bmp);
-  EXPECT_EQ(bmp.Position(), 0);
-  TBitmap back;
-  back.LoadFromStream(bmp);
-  EXPECT_EQ(back.BitsPerPixel(), 8);
-  EXPECT_EQ(back.Palette().size(), 256u);
-  EXPECT_EQ(Indices(back), (std::vector<int>{1, 2, 3}));
-}
-
 } // namespace

@@ -208,17 +208,4 @@ TEST(PcxDecoder, TheTopScanlineIsTheTopRowAndEachRowReportsProgress) {
   EXPECT_EQ(b.ScanLine(2)[0], 3);
 }
 
-TEST(PcxDecoder, CopiesItsImageAsABmp) {
-  TSPCX256 decoder;
-  PcxHeader h;
-  h.planes = 3, h.width = 1, h.height = 1, h.bytesPerLine = 1;
-  decoder.LoadPCX(Build(h, {10, 20, 30}));
-  TMemoryStream bmp;
-  decoder.CopyBitmapFile(bmp);
-  TBitmap back;
-  back.LoadFromStream(bmp);
-  EXPECT_EQ(back.BitsPerPixel(), 24);
-  EXPECT_EQ(Row(back, 0), (std::vector<int>{30, 20, 10}));
-}
-
 } // namespace
