@@ -6,6 +6,7 @@
 #include "graphics/Streams.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -52,7 +53,9 @@ Entry Describe(std::span<const uint8_t> bytes) {
     Fail("image size is invalid");
   entry.width = width;
   entry.height = height / 2;
-  entry.bitsPerPixel = bits * (planes ? planes : 1);
+  // Only used to rank entries; a hostile planes × bits product must not overflow.
+  entry.bitsPerPixel =
+      static_cast<int>(std::min<int64_t>(int64_t{bits} * (planes ? planes : 1), 64));
   return entry;
 }
 
