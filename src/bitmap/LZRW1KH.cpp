@@ -11,7 +11,7 @@
 // The coder below makes exactly the blocks of the plain step-by-step algorithm (one item per
 // step: run of 16+ equal bytes, else one hash probe, then copy of 3..18 bytes or a literal);
 // it only does each step with fewer instructions. It never reads more than 2 bytes past the
-// input: word-wide loads are used where they stay inside the input, the tail goes bytewise.
+// input: wide loads are used where they stay inside the input, the last 17 bytes go bytewise.
 
 namespace {
 
@@ -20,15 +20,25 @@ constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 18;
 constexpr unsigned kMinRun = 16;
 constexpr unsigned kMaxRun = 4095;
+// Hashes are computed ahead for this many positions at a time while literals dominate.
+constexpr unsigned kHashChunk = 32;
 
 // One table per thread: the batch CLI compresses on several threads at once.
 thread_local uint16_t hashTable[4096];
+// Hashes computed ahead, indexed by input position.
+thread_local uint16_t hashBuffer[lzrw1kh::kMaxBlockInput];
 
 static_assert(std::endian::native == std::endian::little,
               "word-wide compares count matching bytes from the low end");
 
 inline uint64_t Load64(const uint8_t* p) {
   uint64_t value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+inline uint32_t Load32(const uint8_t* p) {
+  uint32_t value;
   std::memcpy(&value, p, sizeof value);
   return value;
 }
@@ -46,9 +56,36 @@ inline unsigned Hash(const uint8_t* p) {
 
 // Hash of the first three bytes of a little-endian word.
 inline unsigned HashWord(uint64_t word) {
-  unsigned v = (unsigned(word & 0xFF) << 8) ^ (unsigned(word >> 8 & 0xFF) << 4) ^
-               unsigned(word >> 16 & 0xFF);
+  unsigned v =
+      (unsigned(word & 0xFF) << 8) ^ (unsigned(word >> 4 & 0xFF0)) ^ unsigned(word >> 16 & 0xFF);
   return static_cast<uint16_t>(v * 40543u) >> 4;
+}
+
+// Hashes of the kHashChunk positions from `p` into `out`; reads p[0] .. p[kHashChunk + 1].
+inline void HashChunk(const uint8_t* p, uint16_t* out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i multiplier = _mm_set1_epi16(static_cast<short>(40543));
+  for (unsigned i = 0; i < kHashChunk; i += 16) {
+    const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    const __m128i b2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 2));
+    // 16-bit lanes: b0 << 8 is b0 in the high byte; the multiplication keeps the low 16 bits.
+    const __m128i lo = _mm_xor_si128(
+        _mm_xor_si128(_mm_unpacklo_epi8(zero, b0), _mm_slli_epi16(_mm_unpacklo_epi8(b1, zero), 4)),
+        _mm_unpacklo_epi8(b2, zero));
+    const __m128i hi = _mm_xor_si128(
+        _mm_xor_si128(_mm_unpackhi_epi8(zero, b0), _mm_slli_epi16(_mm_unpackhi_epi8(b1, zero), 4)),
+        _mm_unpackhi_epi8(b2, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_srli_epi16(_mm_mullo_epi16(lo, multiplier), 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8),
+                     _mm_srli_epi16(_mm_mullo_epi16(hi, multiplier), 4));
+  }
+#else
+  for (unsigned i = 0; i < kHashChunk; ++i)
+    out[i] = static_cast<uint16_t>(Hash(p + i));
+#endif
 }
 
 inline uint64_t Broadcast(uint8_t byte) {
@@ -59,6 +96,11 @@ inline uint64_t Broadcast(uint8_t byte) {
 inline bool StartsRun(const uint8_t* p) {
   uint64_t pattern = Broadcast(p[0]);
   return ((Load64(p) ^ pattern) | (Load64(p + 8) ^ pattern)) == 0;
+}
+
+// The same where p[16] is input too: equal neighbours all along.
+inline bool StartsRunInside(const uint8_t* p, uint64_t head) {
+  return head == Load64(p + 1) && Load64(p + 7) == Load64(p + 8);
 }
 
 // Length of the run of p[0] that starts at `p`, known to be at least 16, at most `limit`.
@@ -92,30 +134,78 @@ template <typename T> inline T Opaque(T value) {
   return value;
 }
 
-// Number of equal leading bytes of `p` and `candidate`, at most 18; 0 when `invalid` (all
-// ones or 0) is set, and then `candidate` must be readable (e.g. `p`). `head` holds the first
-// 8 bytes of `p`; 18 bytes of `p` must be input. On noisy input about a third of the
-// candidates are empty or out of the window, at random: a branch on that would be
-// mispredicted at every other byte, so the mask only enters the arithmetic.
-inline unsigned MatchLength18(const uint8_t* candidate, const uint8_t* p, uint64_t head,
-                              unsigned invalid) {
-  uint64_t differ = (head ^ Load64(candidate)) | (invalid & 1);
+// Number of equal leading bytes of `p` and `candidate`, at most 18; both must have 18
+// readable bytes.
+inline unsigned MatchLength18(const uint8_t* candidate, const uint8_t* p) {
+#if defined(__SSE2__)
+  auto equal16 = [](const uint8_t* a, const uint8_t* b) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)))));
+  };
+  // Bits 0..15: bytes 0..15; bits 16 and 17: bytes 16 and 17 (from the second, shifted
+  // compare); bit 18 stays clear and caps the count.
+  const unsigned equal = equal16(p, candidate) | (equal16(p + 2, candidate + 2) >> 14 << 16);
+  return static_cast<unsigned>(std::countr_one(equal));
+#else
+  uint64_t differ = Load64(p) ^ Load64(candidate);
   if (differ) return static_cast<unsigned>(std::countr_zero(differ)) / 8;
   differ = Load64(p + 8) ^ Load64(candidate + 8);
   if (differ) return 8 + static_cast<unsigned>(std::countr_zero(differ)) / 8;
   if (p[16] != candidate[16]) return 16;
   return p[17] == candidate[17] ? 18 : 17;
+#endif
 }
 
-// The same within the last 17 bytes of the input, bytewise up to `remain`.
-inline unsigned MatchLengthTail(const uint8_t* candidate, const uint8_t* p, unsigned remain,
-                                unsigned invalid) {
-  const unsigned limit = remain & ~invalid;
+// True when the 18 bytes at `p` repeat the 18 before them.
+inline bool Repeats18(const uint8_t* p) {
+  return MatchLength18(p - kMaxMatch, p) == kMaxMatch;
+}
+
+// Number of equal leading bytes of `p` and `candidate` within the last 17 bytes of the input,
+// at most `remain`.
+inline unsigned MatchLengthTail(const uint8_t* candidate, const uint8_t* p, unsigned remain) {
   unsigned length = 0;
-  while (length < limit && p[length] == candidate[length])
+  while (length < remain && p[length] == candidate[length])
     ++length;
   return length;
 }
+
+// The block being written. `command` carries a leading 1 above the item bits, so that it
+// reaches 0x10000 after 16 items.
+struct TBlockWriter {
+  uint8_t* dest;
+  unsigned y = 3, z = 1, command = 1;
+
+  void StartItem() {
+    if (command >= 0x10000) {
+      StoreBE16(dest + z, command);
+      z = y;
+      y += 2;
+      command = 1;
+    }
+  }
+  void Literal(uint8_t byte) {
+    dest[y++] = byte;
+    command <<= 1;
+  }
+  void Copy(unsigned distance, unsigned length) {
+    StoreBE16(dest + y, distance << 4 | (length - kMinMatch));
+    y += 2;
+    command = command << 1 | 1;
+  }
+  void Run(unsigned size, uint8_t byte) {
+    dest[y] = 0;
+    StoreBE16(dest + y + 1, size - kMinRun);
+    dest[y + 3] = byte;
+    y += 4;
+    command = command << 1 | 1;
+  }
+  void Finish() {
+    const int bits = std::bit_width(command) - 1;
+    StoreBE16(dest + z, command << (16 - bits));
+  }
+};
 
 } // namespace
 
@@ -129,54 +219,147 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
   uint16_t* const table = hashTable;
   std::memset(table, 0xFF, sizeof hashTable);
   dest[0] = lzrw1kh::kCompressedMarker;
-  unsigned x = 0, y = 3, z = 1, bits = 0, command = 0;
-  while (x < n && y <= n) {
-    if (bits == 16) {
-      StoreBE16(dest + z, command);
-      z = y;
-      bits = 0;
-      y += 2;
+  TBlockWriter out{dest};
+  unsigned x = 0;
+
+  // Away from the end: every position below `safeEnd` has 18 bytes of input ahead.
+  const unsigned safeEnd = n >= kMaxMatch ? n - kMaxMatch + 1 : 0;
+  // Hash chunks read kHashChunk + 1 bytes ahead, at most 2 past the input.
+  const unsigned chunkEnd = n >= kHashChunk ? n - kHashChunk + 1 : 0;
+  uint16_t* const hashes = hashBuffer;
+  unsigned hashedEnd = 0; // hashes[x] holds the hash of x for x just below hashedEnd
+
+  // A copy item of `length` bytes from `distance` back, for the item at x whose hash is h.
+  // Flat areas of 24-bit images repeat every 3 bytes: there the copies settle into 18 bytes
+  // from 18 back, and as long as the next 18 bytes repeat the last ones the next item is
+  // known to be the same copy (no run, the same hash, whose slot holds the last item).
+  auto copy = [&](unsigned h, unsigned distance, unsigned length) {
+    out.Copy(distance, length);
+    x += length;
+    if (distance != kMaxMatch || length != kMaxMatch) return;
+    unsigned last = x - kMaxMatch;
+    while (x < safeEnd && out.y <= n && Repeats18(source + x)) {
+      out.StartItem();
+      out.Copy(kMaxMatch, kMaxMatch);
+      last = x;
+      x += kMaxMatch;
     }
-    const unsigned remain = n - x;
-    const uint8_t* const p = source + x;
-    // Away from the end the first 8 bytes are loaded once for the run test, the hash and the
-    // first compare (stores through byte pointers would otherwise force reloads).
-    const bool inside = remain >= kMaxMatch;
-    const uint64_t head = inside ? Load64(p) : 0;
-    const uint64_t pattern = Broadcast(p[0]);
-    if (inside ? head == pattern && Load64(p + 8) == pattern : remain >= kMinRun && StartsRun(p)) {
-      unsigned size = RunLength(p, std::min(remain, kMaxRun));
-      dest[y] = 0;
-      StoreBE16(dest + y + 1, size - kMinRun);
-      dest[y + 3] = p[0];
-      y += 4;
+    table[h] = static_cast<uint16_t>(last);
+  };
+
+  while (x < safeEnd && out.y <= n) {
+    // One item with every test; a literal then enters the literal loop below.
+    out.StartItem();
+    const uint8_t* p = source + x;
+    const uint64_t head = Load64(p);
+    if (StartsRunInside(p, head)) {
+      const unsigned size = RunLength(p, std::min(n - x, kMaxRun));
+      out.Run(size, p[0]);
       x += size;
-      command = command << 1 | 1;
-    } else {
-      // Near the end the hash reads up to 2 bytes past the input; those bytes only pick a
-      // table slot, and a slot's candidate is verified against the input itself.
-      const unsigned h = inside ? HashWord(head) : Hash(p);
-      const unsigned candidate = table[h];
-      table[h] = static_cast<uint16_t>(x);
-      // An empty slot (0xFFFF) wraps around to a huge distance, so one compare covers both.
-      const unsigned invalid = Opaque(0u - unsigned{x - candidate >= kWindow});
-      const unsigned from = candidate ^ ((candidate ^ x) & invalid);
-      const unsigned length = inside ? MatchLength18(source + from, p, head, invalid)
-                                     : MatchLengthTail(source + from, p, remain, invalid);
+      continue;
+    }
+    const unsigned h = HashWord(head);
+    const unsigned candidate = table[h];
+    table[h] = static_cast<uint16_t>(x);
+    if (x - candidate < kWindow) {
+      const unsigned length = MatchLength18(source + candidate, p);
       if (length >= kMinMatch) {
-        StoreBE16(dest + y, (x - from) << 4 | (length - kMinMatch));
-        y += 2;
-        x += length;
-        command = command << 1 | 1;
-      } else {
-        dest[y++] = static_cast<uint8_t>(pattern);
-        ++x;
-        command <<= 1;
+        copy(h, x - candidate, length);
+        continue;
       }
     }
-    ++bits;
+    out.Literal(static_cast<uint8_t>(head));
+    ++x;
+
+    // Literal loop: on noisy data nearly every item is a literal. It leaves for the full
+    // path before a possible run (two equal neighbours) and where the hash chunks, the safe
+    // area or the output limit end; copies are made here directly.
+    for (;;) {
+      if (x >= hashedEnd) {
+        if (x >= chunkEnd) break;
+        HashChunk(source + x, hashes + x);
+        hashedEnd = x + kHashChunk;
+      }
+      // Each literal adds one byte to the output, so below `stop` the output stays in bounds.
+      unsigned y = out.y, command = out.command;
+      auto outputStop = [&] {
+        const int room = static_cast<int>(x + n + 1) - static_cast<int>(y);
+        return room > 0 ? static_cast<unsigned>(room) : 0u;
+      };
+      unsigned stop = std::min({safeEnd, hashedEnd, outputStop()});
+      if (x >= stop) break;
+      bool possibleRun = false, found = false;
+      unsigned foundHash = 0, foundDistance = 0;
+      do {
+        const uint64_t word = Load64(source + x);
+        if (word == Load64(source + x + 1)) {
+          possibleRun = true;
+          break;
+        }
+        if (command >= 0x10000) {
+          StoreBE16(dest + out.z, command);
+          out.z = y;
+          y += 2;
+          command = 1;
+          stop = std::min(stop, outputStop());
+        }
+        const unsigned h = hashes[x];
+        const unsigned candidate = table[h];
+        table[h] = static_cast<uint16_t>(x);
+        // An empty slot (0xFFFF) wraps around to a huge distance, so one test covers both.
+        // About a third of the candidates are out of reach, at random: a branch on that would
+        // be mispredicted all the time, so it only enters the arithmetic (reading the first
+        // input bytes instead).
+        const unsigned distance = x - candidate;
+        const unsigned tooFar = Opaque(distance >> 12);
+        const unsigned from = candidate & static_cast<unsigned>(static_cast<int>(tooFar - 1) >> 31);
+        const unsigned differ = ((Load32(source + from) ^ uint32_t(word)) << 8) | tooFar;
+        if (Opaque(differ) == 0) {
+          found = true;
+          foundHash = h;
+          foundDistance = distance;
+          break;
+        }
+        dest[y++] = static_cast<uint8_t>(word);
+        command <<= 1;
+        ++x;
+      } while (x < stop);
+      out.y = y;
+      out.command = command;
+      if (found)
+        copy(foundHash, foundDistance, MatchLength18(source + x - foundDistance, source + x));
+      if (possibleRun) break;
+    }
   }
-  StoreBE16(dest + z, command << (16 - bits));
+
+  // The last 17 bytes: the same steps bytewise. Near the end the hash reads up to 2 bytes
+  // past the input; those bytes only pick a table slot, and a slot's candidate is verified
+  // against the input itself.
+  while (x < n && out.y <= n) {
+    out.StartItem();
+    const unsigned remain = n - x;
+    const uint8_t* const p = source + x;
+    if (remain >= kMinRun && StartsRun(p)) {
+      const unsigned size = RunLength(p, std::min(remain, kMaxRun));
+      out.Run(size, p[0]);
+      x += size;
+      continue;
+    }
+    const unsigned h = Hash(p);
+    const unsigned candidate = table[h];
+    table[h] = static_cast<uint16_t>(x);
+    const unsigned length =
+        x - candidate < kWindow ? MatchLengthTail(source + candidate, p, remain) : 0;
+    if (length >= kMinMatch) {
+      out.Copy(x - candidate, length);
+      x += length;
+    } else {
+      out.Literal(p[0]);
+      ++x;
+    }
+  }
+  out.Finish();
+  unsigned y = out.y;
   if (y > n) {
     std::memcpy(dest + 1, source, n);
     dest[0] = lzrw1kh::kStoredMarker;

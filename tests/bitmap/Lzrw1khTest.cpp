@@ -53,7 +53,8 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 Bytes Incompressible(size_t size) {
   std::mt19937 random(static_cast<unsigned>(size));
   Bytes bytes(size);
-  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+  for (uint8_t& byte : bytes)
+    byte = static_cast<uint8_t>(random());
   return bytes;
 }
 
@@ -212,6 +213,40 @@ TEST(Lzrw1khRoundTrip, RandomInputsMatchTheOracle) {
     expected.resize(lzrw1kh_reference::Decompress(block.data(), expected.data(), block.size(),
                                                   expected.size()));
     ASSERT_EQ(expected, input);
+    ASSERT_EQ(Decompress(block, input.size()), input) << "input " << i;
+  }
+}
+
+// Pieces of 24-bit and 32-bit pixel rows: flat colours (which repeat every 3 or 4 bytes),
+// gradients, noisy photo-like spans and short runs, cut at any size.
+Bytes PixelLike(std::mt19937& random) {
+  const size_t size = random() % 2 ? random() % 32769 : random() % 200;
+  const unsigned pixel = random() % 4 == 0 ? 4 : 3;
+  Bytes bytes;
+  bytes.reserve(size + 64);
+  while (bytes.size() < size) {
+    const size_t pixels = 1 + random() % (random() % 8 == 0 ? 3000 : 40);
+    uint8_t color[4] = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+    const unsigned kind = random() % 4;
+    const int noise = 1 + static_cast<int>(random() % 31);
+    for (size_t i = 0; i < pixels; ++i)
+      for (unsigned c = 0; c < pixel; ++c) {
+        int value = color[c];
+        if (kind == 1) value += static_cast<int>(i / 5);
+        if (kind == 2) value += static_cast<int>(random() % noise) - noise / 2;
+        bytes.push_back(static_cast<uint8_t>(kind == 3 ? color[0] : value));
+      }
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+TEST(Lzrw1khRoundTrip, PixelLikeInputsMatchTheOracle) {
+  std::mt19937 random(31337);
+  for (int i = 0; i < 400; ++i) {
+    Bytes input = PixelLike(random);
+    Bytes block = Compress(input, static_cast<uint8_t>(random()));
+    ASSERT_EQ(block, Reference(input)) << "input " << i << ", " << input.size() << " bytes";
     ASSERT_EQ(Decompress(block, input.size()), input) << "input " << i;
   }
 }
