@@ -24,7 +24,8 @@ protected:
                   "cjpeg p.ppm > photo.jpg && djpeg -pnm photo.jpg > photo.ppm && "
                   "convert -size 48x48 xc:red PNG32:r.png && icotool -c -o icon.ico r.png && "
                   "convert p.ppm -depth 8 BMP3:plain.bmp && printf 'hello world\\n' > text.txt && "
-                  ": > empty.bin"),
+                  ": > empty.bin && convert p.ppm +dither -colors 16 g.gif && "
+                  "convert g.gif -depth 8 g.ppm && convert p.ppm pc.pcx"),
               0);
   }
   std::string File(const std::string& name) const { return dir.File(name); }
@@ -57,7 +58,9 @@ TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
       {"photo.jpg", "c.xyz", 21, 13}, {"photo.jpg", "d.ico", 21, 13},
       {"photo.jpg", "noext", 21, 13}, {"icon.ico", "e.ico", 32, 32},
       {"icon.ico", "f.dat", 32, 32},  {"plain.bmp", "g.BMP", 21, 13},
-      {"plain.bmp", "h.jpg", 21, 13},
+      {"plain.bmp", "h.jpg", 21, 13}, {"g.gif", "i.GIF", 21, 13},
+      {"g.gif", "j.gif", 21, 13},     {"g.gif", "k.pcx", 21, 13},
+      {"pc.pcx", "l.xyz", 21, 13},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -75,6 +78,9 @@ TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
   ExpectSameAs(loader, ReadNetpbm(File("photo.ppm")));
   loader.tryLoadImageFile(File("icon.ico"));
   EXPECT_EQ(loader.GetPixel(16, 16), clRed);
+  // A GIF under the PCX extension: the PCX decoder refuses it, the GIF probe reads it.
+  loader.tryLoadImageFile(CopyAs("g.gif", "gif-named.pcx"));
+  ExpectSameAs(loader, ReadNetpbm(File("g.ppm")));
 }
 
 TEST_F(Loader, NothingReadableRaisesNotKnownFormatAndKeepsThePreviousImage) {
