@@ -21,12 +21,15 @@ constexpr unsigned kMaxMatch = 18;
 constexpr unsigned kMinRun = 16;
 constexpr unsigned kMaxRun = 4095;
 // Hashes are computed ahead for this many positions at a time while literals dominate.
-constexpr unsigned kHashChunk = 32;
+constexpr unsigned kHashChunk = 128;
 
-// One table per thread: the batch CLI compresses on several threads at once.
-thread_local uint16_t hashTable[4096];
-// Hashes computed ahead, indexed by input position.
-thread_local uint16_t hashBuffer[lzrw1kh::kMaxBlockInput];
+// One table per thread: the batch CLI compresses on several threads at once. The hashes
+// computed ahead (indexed by input position) lie behind it, so one base register reaches both.
+struct TWorkArea {
+  uint16_t table[4096];
+  uint16_t hashes[lzrw1kh::kMaxBlockInput];
+};
+thread_local TWorkArea workArea;
 
 static_assert(std::endian::native == std::endian::little,
               "word-wide compares count matching bytes from the low end");
@@ -210,14 +213,15 @@ struct TBlockWriter {
 } // namespace
 
 void LZRW1KHStartup() {
-  std::memset(hashTable, 0xFF, sizeof hashTable);
+  std::memset(workArea.table, 0xFF, sizeof workArea.table);
 }
 void LZRW1KHShutdown() {}
 
 uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize) {
   const unsigned n = sourceSize;
-  uint16_t* const table = hashTable;
-  std::memset(table, 0xFF, sizeof hashTable);
+  TWorkArea& work = workArea;
+  uint16_t* const table = work.table;
+  std::memset(table, 0xFF, sizeof work.table);
   dest[0] = lzrw1kh::kCompressedMarker;
   TBlockWriter out{dest};
   unsigned x = 0;
@@ -226,7 +230,6 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
   const unsigned safeEnd = n >= kMaxMatch ? n - kMaxMatch + 1 : 0;
   // Hash chunks read kHashChunk + 1 bytes ahead, at most 2 past the input.
   const unsigned chunkEnd = n >= kHashChunk ? n - kHashChunk + 1 : 0;
-  uint16_t* const hashes = hashBuffer;
   unsigned hashedEnd = 0; // hashes[x] holds the hash of x for x just below hashedEnd
 
   // A copy item of `length` bytes from `distance` back, for the item at x whose hash is h.
@@ -271,64 +274,69 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
     out.Literal(static_cast<uint8_t>(head));
     ++x;
 
-    // Literal loop: on noisy data nearly every item is a literal. It leaves for the full
-    // path before a possible run (two equal neighbours) and where the hash chunks, the safe
-    // area or the output limit end; copies are made here directly.
+    // Literal loop: on noisy data nearly every item is a literal. It only probes the table
+    // and leaves for the full path before a possible run (two equal neighbours), at a copy,
+    // and where the hash chunks or the safe area end; the literals are written afterwards,
+    // with their control words. It may probe a little past the point where the output
+    // reaches its limit: the block is then stored, whatever the table holds.
     for (;;) {
       if (x >= hashedEnd) {
         if (x >= chunkEnd) break;
-        HashChunk(source + x, hashes + x);
+        HashChunk(source + x, work.hashes + x);
         hashedEnd = x + kHashChunk;
       }
-      // Each literal adds one byte to the output, so below `stop` the output stays in bounds.
-      unsigned y = out.y, command = out.command;
-      auto outputStop = [&] {
-        const int room = static_cast<int>(x + n + 1) - static_cast<int>(y);
-        return room > 0 ? static_cast<unsigned>(room) : 0u;
-      };
-      unsigned stop = std::min({safeEnd, hashedEnd, outputStop()});
+      const size_t stop = std::min({safeEnd, hashedEnd, x + n + 1 - std::min(out.y, n + 1)});
       if (x >= stop) break;
-      bool possibleRun = false, found = false;
-      unsigned foundHash = 0, foundDistance = 0;
+      size_t i = x;
+      bool found = false;
+      unsigned foundSlot = 0, foundDistance = 0;
       do {
-        const uint64_t word = Load64(source + x);
-        if (word == Load64(source + x + 1)) {
-          possibleRun = true;
-          break;
-        }
-        if (command >= 0x10000) {
-          StoreBE16(dest + out.z, command);
-          out.z = y;
-          y += 2;
-          command = 1;
-          stop = std::min(stop, outputStop());
-        }
-        const unsigned h = hashes[x];
-        const unsigned candidate = table[h];
-        table[h] = static_cast<uint16_t>(x);
+        const uint64_t word = Load64(source + i);
+        if (word == Load64(source + i + 1)) break;
+        const unsigned slot = work.hashes[i];
+        const unsigned previous = work.table[slot];
+        work.table[slot] = static_cast<uint16_t>(i);
         // An empty slot (0xFFFF) wraps around to a huge distance, so one test covers both.
-        // About a third of the candidates are out of reach, at random: a branch on that would
-        // be mispredicted all the time, so it only enters the arithmetic (reading the first
-        // input bytes instead).
-        const unsigned distance = x - candidate;
+        // About a third of the candidates are out of reach, at random: a branch on that
+        // would be mispredicted all the time, so it only enters the arithmetic (comparing
+        // the position with itself instead).
+        const unsigned distance = static_cast<unsigned>(i) - previous;
         const unsigned tooFar = Opaque(distance >> 12);
-        const unsigned from = candidate & static_cast<unsigned>(static_cast<int>(tooFar - 1) >> 31);
+        const size_t from = std::min(size_t{previous}, i);
         const unsigned differ = ((Load32(source + from) ^ uint32_t(word)) << 8) | tooFar;
         if (Opaque(differ) == 0) {
           found = true;
-          foundHash = h;
+          foundSlot = slot;
           foundDistance = distance;
           break;
         }
-        dest[y++] = static_cast<uint8_t>(word);
-        command <<= 1;
-        ++x;
-      } while (x < stop);
-      out.y = y;
-      out.command = command;
-      if (found)
-        copy(foundHash, foundDistance, MatchLength18(source + x - foundDistance, source + x));
-      if (possibleRun) break;
+        ++i;
+      } while (i < stop);
+      // The literals x .. i-1, up to 16 per control word, each while the output is in bounds.
+      while (x < i) {
+        if (out.y > n) break;
+        out.StartItem();
+        const unsigned items = 17 - static_cast<unsigned>(std::bit_width(out.command));
+        const int room = static_cast<int>(n + 1) - static_cast<int>(out.y);
+        const unsigned count = std::min(
+            {static_cast<unsigned>(i - x), items, static_cast<unsigned>(std::max(room, 1))});
+        // Literals sit below safeEnd, so 16 bytes are input; the output has room for 16 bytes
+        // while y + 16 <= n + 6.
+        if (out.y + 10 <= n)
+          std::memcpy(dest + out.y, source + x, 16);
+        else
+          std::memcpy(dest + out.y, source + x, count);
+        out.y += count;
+        out.command <<= count;
+        x += count;
+      }
+      if (x < i || out.y > n) break;
+      if (!found) {
+        if (i < stop) break; // a possible run
+        continue;
+      }
+      out.StartItem();
+      copy(foundSlot, foundDistance, MatchLength18(source + x - foundDistance, source + x));
     }
   }
 
