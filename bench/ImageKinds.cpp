@@ -108,7 +108,11 @@ TUniBitmap Screenshot(int width, int height) {
     int right = left + width / 5 + random.Below(width / 3);
     int bottom = top + height / 5 + random.Below(height / 3);
     FillRect24(bitmap, left, top, right, bottom, face); // frame
-    FillRect24(bitmap, left + 3, top + 3, right - 3, top + 22, title);
+    for (int x = left + 3; x < right - 3; ++x) {        // title bar: a horizontal gradient
+      double t = double(x - left) / (right - left);
+      FillRect24(bitmap, x, top + 3, x + 1, top + 22,
+                 {Clamp(title.r + 140 * t), Clamp(title.g + 130 * t), Clamp(title.b + 110 * t)});
+    }
     DrawText(glyphs, random, left + 8, top + 6, (right - left) / 2, 12,
              [&](int x, int y) { Put24(bitmap, x, y, white); });
     for (int icon = 0; icon < 12; ++icon) { // toolbar
@@ -122,8 +126,27 @@ TUniBitmap Screenshot(int width, int height) {
     }
     FillRect24(bitmap, left + 3, top + 46, right - 3, bottom - 3, white);  // client area
     FillRect24(bitmap, right - 20, top + 46, right - 3, bottom - 3, face); // scroll bar
+    if (w == 4) {                                                          // an embedded picture
+      for (int y = top + 52; y < bottom - 10; ++y)
+        for (int x = left + 10; x < right - 30; ++x) {
+          int noise = random.Below(9) - 4;
+          double shade = 60 * std::sin(x * 0.02) * std::cos(y * 0.015);
+          Put24(bitmap, x, y,
+                {Clamp(140 + shade + noise), Clamp(120 + shade / 2 + noise),
+                 Clamp(90 - shade + noise)});
+        }
+      continue;
+    }
+    // Anti-aliased text: grey fringes right of and below the strokes.
     DrawText(glyphs, random, left + 10, top + 52, right - left - 40, bottom - top - 60,
-             [&](int x, int y) { Put24(bitmap, x, y, black); });
+             [&](int x, int y) {
+               if (x < 0 || y < 0 || x >= bitmap.Width() || y >= bitmap.Height()) return;
+               Put24(bitmap, x, y, black);
+               if (x + 1 < bitmap.Width() && bitmap.ScanLine(y)[3 * (x + 1)] == 255)
+                 Put24(bitmap, x + 1, y, {150, 150, 150});
+               if (y + 1 < bitmap.Height() && bitmap.ScanLine(y + 1)[3 * x] == 255)
+                 Put24(bitmap, x, y + 1, {200, 200, 200});
+             });
   }
   FillRect24(bitmap, 0, height - 28, width, height, face); // task bar
   bitmap.ClearRowPadding();
