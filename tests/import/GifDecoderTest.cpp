@@ -64,38 +64,15 @@ uint8_t TableFlag(const Bytes& table) {
 }
 
 Bytes Build(const GifParts& p) {
-  Bytes out = {'G',
-               'I',
-               'F',
-               '8',
-               '9',
-               'a',
-               uint8_t(p.width),
-               uint8_t(p.width >> 8),
-               uint8_t(p.height),
-               uint8_t(p.height >> 8),
-               0,
-               0,
-               0};
-  if (!p.globalTable.empty()) {
-    out[10] = TableFlag(p.globalTable);
-    out.insert(out.end(), p.globalTable.begin(), p.globalTable.end());
-  }
-  out.insert(out.end(), p.blocksBefore.begin(), p.blocksBefore.end());
-  uint8_t flags = p.descriptorFlags | (p.localTable.empty() ? 0 : TableFlag(p.localTable));
-  Bytes descriptor = {0x2C,
-                      0,
-                      0,
-                      0,
-                      0,
-                      uint8_t(p.width),
-                      uint8_t(p.width >> 8),
-                      uint8_t(p.height),
-                      uint8_t(p.height >> 8),
-                      flags};
-  out.insert(out.end(), descriptor.begin(), descriptor.end());
-  out.insert(out.end(), p.localTable.begin(), p.localTable.end());
-  out.insert(out.end(), p.imageData.begin(), p.imageData.end());
+  auto u16 = [](int v) { return Bytes{uint8_t(v), uint8_t(v >> 8)}; };
+  auto append = [](Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); };
+  Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
+  append(out, u16(p.width)), append(out, u16(p.height));
+  append(out, {uint8_t(p.globalTable.empty() ? 0 : TableFlag(p.globalTable)), 0, 0});
+  append(out, p.globalTable), append(out, p.blocksBefore);
+  append(out, {0x2C, 0, 0, 0, 0}), append(out, u16(p.width)), append(out, u16(p.height));
+  out.push_back(p.descriptorFlags | (p.localTable.empty() ? 0 : TableFlag(p.localTable)));
+  append(out, p.localTable), append(out, p.imageData);
   out.push_back(0x3B);
   return out;
 }
@@ -139,61 +116,41 @@ GifParts WithData(Bytes data, int width = 2, int height = 2) {
 }
 
 TEST(GifDecoder, FailuresGiveTheTextOfTheirCode) {
-  GifParts valid = WithData(Image(2, {4, 0, 1, 2, 3, 5}));
-  Bytes validBytes = Build(valid);
-  auto descriptorAtEnd = Build(valid);
-  descriptorAtEnd.resize(validBytes.size() - valid.imageData.size() - 1);
-  GifParts zeroLength = WithData(Image(2, {4, 0, 1, 2, 3, 5}));
-  zeroLength.imageData = {2, 0, 0};
-  Bytes truncatedBlock = Build(valid);
-  truncatedBlock[validBytes.size() - valid.imageData.size() - 1 + 1] = 60; // size beyond data
-
-  struct Case {
+  const GifParts valid = WithData(Image(2, {4, 0, 1, 2, 3, 5}));
+  const Bytes validBytes = Build(valid);
+  const size_t dataAt = validBytes.size() - valid.imageData.size() - 1;
+  auto cut = [&](size_t n) { return Bytes(validBytes.begin(), validBytes.begin() + long(n)); };
+  auto with = [&](auto change) {
+    GifParts p = valid;
+    change(p);
+    Bytes b = Build(p);
+    return b;
+  };
+  Bytes notGif = validBytes, truncatedBlock = validBytes;
+  notGif[0] = 'J';
+  truncatedBlock[dataAt + 1] = 60; // sub-block size beyond the data
+  Bytes shortLocalTable = with([](GifParts& p) { p.localTable = Bytes(12, 1); });
+  shortLocalTable.resize(40);
+  const struct {
     const char* name;
     Bytes bytes;
     const char* error;
   } cases[] = {
-      {"shorter than the header", Bytes(validBytes.begin(), validBytes.begin() + 12), "Bad File"},
-      {"not GIF",
-       [&] {
-         Bytes b = validBytes;
-         b[0] = 'J';
-         return b;
-       }(),
-       "Bad File"},
-      {"trailer before any image",
-       [&] {
-         GifParts p = valid;
-         p.blocksBefore = {0x3B};
-         return Build(p);
-       }(),
-       "Bad File"},
-      {"unknown introducer",
-       [&] {
-         GifParts p = valid;
-         p.blocksBefore = {0x99};
-         return Build(p);
-       }(),
-       "Bad File"},
-      {"no image descriptor", Bytes(validBytes.begin(), validBytes.begin() + 25), "Bad File"},
-      {"descriptor at the end of the file", descriptorAtEnd, "Bad File"},
-      {"short global table", Bytes(validBytes.begin(), validBytes.begin() + 20), "Bad Read"},
-      {"short descriptor", Bytes(validBytes.begin(), validBytes.begin() + 30), "Bad Read"},
-      {"short local table",
-       [&] {
-         GifParts p = valid;
-         p.localTable = Bytes(12, 1);
-         auto b = Build(p);
-         b.resize(40);
-         return b;
-       }(),
-       "Bad Read"},
+      {"shorter than the header", cut(12), "Bad File"},
+      {"not GIF", notGif, "Bad File"},
+      {"trailer before any image", with([](GifParts& p) { p.blocksBefore = {0x3B}; }), "Bad File"},
+      {"unknown introducer", with([](GifParts& p) { p.blocksBefore = {0x99}; }), "Bad File"},
+      {"no image descriptor", cut(25), "Bad File"},
+      {"descriptor at the end of the file", cut(dataAt), "Bad File"},
+      {"short global table", cut(20), "Bad Read"},
+      {"short descriptor", cut(30), "Bad Read"},
+      {"short local table", shortLocalTable, "Bad Read"},
       {"width 0", Build(WithData(valid.imageData, 0, 2)), "Bad File"},
       {"width above 8001", Build(WithData(valid.imageData, 8002, 1)), "Bad File"},
       {"negative height", Build(WithData(valid.imageData, 2, 0x8000)), "Bad File"},
       {"minimum code size 1", Build(WithData(Image(1, {2, 0, 1, 1, 0, 3}))), "Bad Symbol Size"},
       {"minimum code size 9", Build(WithData(Image(9, {512, 0, 1, 2, 3, 513}))), "Bad Symbol Size"},
-      {"zero-length sub-block before the end code", Build(zeroLength), "Unexpected End"},
+      {"zero-length sub-block before the end code", Build(WithData({2, 0, 0})), "Unexpected End"},
       {"data ends inside a sub-block", truncatedBlock, "Unexpected End"},
       {"no end code", Build(WithData(Image(2, {4, 0, 1, 2, 3}))), "Unexpected End"},
       {"first code equals the free code", Build(WithData(Image(2, {4, 6, 5}))), "Bad First Code"},
@@ -201,7 +158,7 @@ TEST(GifDecoder, FailuresGiveTheTextOfTheirCode) {
        "Bad First Code"},
       {"code above the free code", Build(WithData(Image(2, {4, 0, 1, 2, 9, 5}))), "Bad LZW Code"},
   };
-  for (const Case& c : cases)
+  for (const auto& c : cases)
     EXPECT_EQ(ErrorOf(c.bytes), c.error) << c.name;
 }
 
