@@ -1,49 +1,25 @@
 // GIF files written by independent encoders (netpbm, ImageMagick) at test time and the public
 // GIF suites, decoded and compared pixel for pixel with giftopnm or the suite's references.
+#include "ReferencePixels.h"
 #include "TestSupport.h"
 #include "graphics/Streams.h"
 #include "import/SGIFImg.h"
-#include "import/SLoadImg.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
-#include <random>
 #include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
+using referencetest::SamePixels;
+using referencetest::WritePattern;
 using testsupport::Image;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string HexOf(uint32_t value) {
-  std::ostringstream out;
-  out << std::hex << value;
-  return out.str();
-}
-
-// Compares with a reference; reference pixels with alpha below 255 are not compared (the
-// decoder shows the colour behind transparency, a viewer the background).
-::testing::AssertionResult SamePixels(const TBitmap& b, const Image& ref) {
-  if (b.Width() != ref.width || b.Height() != ref.height)
-    return ::testing::AssertionFailure() << "size " << b.Width() << "x" << b.Height()
-                                         << ", reference " << ref.width << "x" << ref.height;
-  for (int y = 0; y < ref.height; ++y)
-    for (int x = 0; x < ref.width; ++x) {
-      uint32_t want = ref.pixels[size_t(y) * size_t(ref.width) + size_t(x)];
-      if (want >> 24 != 0xFF) continue;
-      TColor c = b.GetPixel(x, y);
-      uint32_t got = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
-      if (got != want)
-        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is 0x"
-                                             << HexOf(got) << ", reference 0x" << HexOf(want);
-    }
-  return ::testing::AssertionSuccess();
-}
 
 TSGIFBitmap LoadFile(const std::string& file) {
   TSGIFBitmap bitmap;
@@ -55,20 +31,6 @@ Image GiftopnmOf(const testsupport::TempDir& dir, const std::string& gif) {
   std::string out = dir.File("reference.ppm");
   if (testsupport::Run("giftopnm '" + gif + "' > '" + out + "' 2>/dev/null") != 0) return {};
   return testsupport::ReadNetpbm(out);
-}
-
-// A PPM that uses exactly `colors` colours, in a pattern with some noise so that the LZW
-// coder meets both long runs and a full table.
-void WritePattern(const std::string& file, int width, int height, int colors, unsigned seed) {
-  std::mt19937 random(seed);
-  std::ofstream out(file, std::ios::binary);
-  out << "P6\n" << width << " " << height << "\n255\n";
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      int i = random() % 4 == 0 ? int(random() % unsigned(colors)) : (x / 3 + y / 2) % colors;
-      if (y == 0 && x < colors) i = x; // every colour occurs
-      out.put(char(i * 37)).put(char(i * 11 + 5)).put(char(255 - i));
-    }
 }
 
 // Moves the global colour table into the first image descriptor and puts an inverted copy in
@@ -228,26 +190,6 @@ TEST(GifReference, OtherSuitesDecodeAsGiftopnmDoes) {
     }
   }
   EXPECT_GT(compared, 10);
-}
-
-} // namespace
-
-namespace {
-
-// The image loader finds a GIF by its extension and, under a wrong one, by its content.
-TEST(GifReference, TheLoaderFindsAGifByExtensionAndByContent) {
-  if (!testsupport::HaveTool("ppmtogif")) GTEST_SKIP() << "ppmtogif is not installed";
-  testsupport::TempDir dir;
-  WritePattern(dir.File("in.ppm"), 21, 13, 6, 3);
-  for (const char* name : {"a.gif", "B.GIF", "c.pcx", "d.xyz"}) {
-    SCOPED_TRACE(name);
-    std::string gif = dir.File(name);
-    ASSERT_EQ(testsupport::Run("ppmtogif '" + dir.File("in.ppm") + "' > '" + gif + "' 2>/dev/null"),
-              0);
-    TImageLoader loader;
-    TUniBitmap& result = loader.tryLoadImageFile(gif);
-    EXPECT_TRUE(SamePixels(result, GiftopnmOf(dir, gif)));
-  }
 }
 
 } // namespace
