@@ -1,5 +1,6 @@
 // Hand-made PCX files: header checks, runs (count 0, across scanlines), missing data, the
 // end palette, origins other than 0, and the size limits of the scanline buffers.
+#include "TestSupport.h"
 #include "graphics/Streams.h"
 #include "import/Progress.h"
 #include "import/SPCXImg.h"
@@ -118,36 +119,28 @@ TEST(PcxDecoder, HeaderChecksGiveTheirTexts) {
     EXPECT_EQ(ErrorOf(c.bytes), c.error) << c.name;
 }
 
-TEST(PcxDecoder, RunsRepeatTheirByteAndMayCrossScanlines) {
-  // Row 0: literal 1, a run of 0xC0 (count 0) that stores nothing, then a run of 5 × 7
-  // that puts two bytes into row 1, then 2 and 3; row 2 comes out of a single run of
-  // 4 × 0xC5 (a byte above 0xBF needs a run of its own).
-  Bytes data = {0x01, 0xC0, 0x55, 0xC5, 0x07, 0x02, 0x03, 0xC4, 0xC5};
-  PcxHeader h;
-  h.height = 3;
-  TSPCXBitmap b = Load(Build(h, data, Gradient()));
-  EXPECT_EQ(Row(b, 0), (std::vector<int>{1, 7, 7, 7}));
-  EXPECT_EQ(Row(b, 1), (std::vector<int>{7, 7, 2, 3}));
-  EXPECT_EQ(Row(b, 2), (std::vector<int>{0xC5, 0xC5, 0xC5, 0xC5}));
-}
-
-TEST(PcxDecoder, ARunLongerThanTheNextScanlinesCarriesOn) {
-  // Scanlines of 2 bytes; a run of 7 fills row 0, row 1, row 2 and half of row 3.
-  PcxHeader h;
-  h.width = 2, h.bytesPerLine = 2, h.height = 4;
-  TSPCXBitmap b = Load(Build(h, {0xC7, 9, 4}));
-  for (int y = 0; y < 3; ++y)
-    EXPECT_EQ(Row(b, y), (std::vector<int>{9, 9})) << y;
-  EXPECT_EQ(Row(b, 3), (std::vector<int>{9, 4}));
-}
-
-TEST(PcxDecoder, DataMissingAtTheEndDecodesAsZero) {
-  PcxHeader h;
-  h.height = 3;
-  TSPCXBitmap b = Load(Build(h, {5, 6, 7, 8, 9, 0xC3})); // the last run has no value byte
-  EXPECT_EQ(Row(b, 0), (std::vector<int>{5, 6, 7, 8}));
-  EXPECT_EQ(Row(b, 1), (std::vector<int>{9, 0, 0, 0}));
-  EXPECT_EQ(Row(b, 2), (std::vector<int>{0, 0, 0, 0}));
+TEST(PcxDecoder, RunsAndMissingData) {
+  const struct {
+    int width, height;
+    const char *data, *pixels; // hex bytes; the pixels' rows from the top, one after the other
+  } cases[] = {
+      // Literal 1, a run of count 0 that stores nothing, a run of 5 × 7 that puts two bytes
+      // into row 1; a byte above 0xBF needs a run of its own.
+      {4, 3, "01 C0 55 C5 07 02 03 C4 C5", "01 07 07 07 07 07 02 03 C5 C5 C5 C5"},
+      {2, 4, "C7 09 04", "09 09 09 09 09 09 09 04"}, // a run carries on over several rows
+      {4, 3, "05 06 07 08 09 C3", "05 06 07 08 09 00 00 00 00 00 00 00"}, // missing data is 0
+  };
+  for (const auto& c : cases) {
+    PcxHeader h;
+    h.width = h.bytesPerLine = c.width, h.height = c.height;
+    TSPCXBitmap b = Load(Build(h, testsupport::Hex(c.data)));
+    std::vector<int> pixels;
+    for (int y = 0; y < c.height; ++y)
+      for (int v : Row(b, y))
+        pixels.push_back(v);
+    const Bytes expected = testsupport::Hex(c.pixels);
+    EXPECT_EQ(pixels, std::vector<int>(expected.begin(), expected.end())) << c.data;
+  }
 }
 
 TEST(PcxDecoder, TheEndPaletteIsUsedWhenItsMarkerIsThereWhateverTheVersion) {
