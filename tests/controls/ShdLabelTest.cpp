@@ -24,31 +24,20 @@ std::vector<QPoint> Corners(const std::vector<TTextDraw>& draws) {
 }
 
 TEST(ShadowedLabel, SolidShadowDrawSequences) {
+  using enum TShadowedLabel::TShadowType;
+  const std::vector<QPoint> upLeft = {{-10, 0}, {-10, 0}, {-9, 1}, {-8, 2}, {-7, 3},
+                                      {-6, 4},  {-5, 4},  {-4, 4}, {-3, 4}, {-2, 4},
+                                      {-1, 4},  {0, 4},   {0, 4}};
   const struct {
     TShadowedLabel::TShadowType Type;
     uint16_t Left, Down;
     std::vector<QPoint> Expected; // relative to the anchor (x, y); the last is the text
   } cases[] = {
-      {TShadowedLabel::shdULeft,
-       10,
-       4,
-       {{-10, 0},
-        {-10, 0},
-        {-9, 1},
-        {-8, 2},
-        {-7, 3},
-        {-6, 4},
-        {-5, 4},
-        {-4, 4},
-        {-3, 4},
-        {-2, 4},
-        {-1, 4},
-        {0, 4},
-        {0, 4}}},
-      {TShadowedLabel::shdURight, 1, 0, {{0, 0}, {0, 0}, {-1, 0}, {-1, 0}}},
-      {TShadowedLabel::shdDLeft, 2, 3, {{-2, 3}, {-2, 3}, {-1, 2}, {0, 1}, {0, 0}, {0, 0}}},
-      {TShadowedLabel::shdDRight, 1, 1, {{0, 1}, {0, 1}, {-1, 0}, {-1, 0}}},
-      {TShadowedLabel::shdDLeft, 0, 0, {{0, 0}, {0, 0}, {0, 0}}},
+      {shdULeft, 10, 4, upLeft},
+      {shdURight, 1, 0, {{0, 0}, {0, 0}, {-1, 0}, {-1, 0}}},
+      {shdDLeft, 2, 3, {{-2, 3}, {-2, 3}, {-1, 2}, {0, 1}, {0, 0}, {0, 0}}},
+      {shdDRight, 1, 1, {{0, 1}, {0, 1}, {-1, 0}, {-1, 0}}},
+      {shdDLeft, 0, 0, {{0, 0}, {0, 0}, {0, 0}}},
   };
   for (const auto& c : cases) {
     auto label = MakeLabel("Ab");

@@ -40,55 +40,21 @@ struct BevelCase {
 };
 
 TEST(UniPanel, BevelsBorderAndInset) {
+  using enum TUniPanel::TPanelOBevel;
+  using enum TUniPanel::TPanelIBevel;
+  constexpr TColor L = kLight, D = kDark, F = kFace;
   const BevelCase cases[] = {
       // Raised outer bevel: top-left corner light, the other three dark.
-      {TUniPanel::bvORaised,
-       TUniPanel::bvINone,
-       1,
-       0,
-       1,
-       {{0, 0, kLight},
-        {1, 0, kLight},
-        {0, 1, kLight},
-        {39, 0, kDark},
-        {0, 29, kDark},
-        {39, 29, kDark},
-        {38, 29, kDark},
-        {39, 28, kDark},
-        {1, 1, kFace}}},
-      {TUniPanel::bvOLowered,
-       TUniPanel::bvINone,
-       1,
-       0,
-       1,
-       {{0, 0, kDark}, {39, 0, kLight}, {0, 29, kLight}, {39, 29, kLight}}},
+      {bvORaised, bvINone, 1, 0, 1, {{0, 0, L}, {1, 0, L}, {0, 1, L}, {39, 0, D}, {0, 29, D}}},
+      {bvORaised, bvINone, 1, 0, 1, {{39, 29, D}, {38, 29, D}, {39, 28, D}, {1, 1, F}}},
+      {bvOLowered, bvINone, 1, 0, 1, {{0, 0, D}, {39, 0, L}, {0, 29, L}, {39, 29, L}}},
       // The border is not counted in the inset without an inner bevel.
-      {TUniPanel::bvORaised, TUniPanel::bvINone, 1, 4, 1, {{0, 0, kLight}, {2, 2, kFace}}},
+      {bvORaised, bvINone, 1, 4, 1, {{0, 0, L}, {2, 2, F}}},
       // An inner lowered bevel inside a border of 4: its ring is at 5.
-      {TUniPanel::bvORaised,
-       TUniPanel::bvILowered,
-       1,
-       4,
-       6,
-       {{0, 0, kLight},
-        {4, 4, kFace},
-        {5, 5, kDark},
-        {34, 5, kLight},
-        {5, 24, kLight},
-        {34, 24, kLight},
-        {6, 5, kDark},
-        {6, 6, kFace}}},
-      {TUniPanel::bvONone,
-       TUniPanel::bvIRaised,
-       2,
-       0,
-       2,
-       {{0, 0, kLight},
-        {1, 1, kLight},
-        {39, 29, kDark},
-        {38, 28, kDark},
-        {38, 1, kDark},
-        {2, 2, kFace}}},
+      {bvORaised, bvILowered, 1, 4, 6, {{0, 0, L}, {4, 4, F}, {5, 5, D}, {34, 5, L}, {5, 24, L}}},
+      {bvORaised, bvILowered, 1, 4, 6, {{34, 24, L}, {6, 5, D}, {6, 6, F}}},
+      {bvONone, bvIRaised, 2, 0, 2, {{0, 0, L}, {1, 1, L}, {39, 29, D}, {38, 28, D}, {38, 1, D}}},
+      {bvONone, bvIRaised, 2, 0, 2, {{2, 2, F}}},
   };
   for (const BevelCase& c : cases) {
     auto panel = MakePanel(40, 30);
