@@ -109,52 +109,42 @@ TEST_P(BmpFromTools, ReadsAsTheToolDecodes) {
   EXPECT_EQ(differ, 0);
 }
 
+constexpr const char* kNetpbm = "bmptopnm {bmp} > {ref}";
+constexpr const char* kMagick = "convert {bmp} -depth 8 {ref}";
+using enum TPixelFormat;
+
 // Precision: with n bits per channel we compare the top n bits, so that scaling n-bit values
 // to 8 bits by rounding (ours) and by copying bits down (the tools') count as equal.
-INSTANTIATE_TEST_SUITE_P(
-    Tools, BmpFromTools,
-    testing::Values(
-        TToolCase{"NetpbmWindows24", "rgb", "ppmtobmp -windows -bpp 24 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf24bit, 8},
-        TToolCase{"NetpbmOs2Core24", "rgb", "ppmtobmp -os2 -bpp 24 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf24bit, 8},
-        TToolCase{"NetpbmWindows8", "pal256", "ppmtobmp -windows -bpp 8 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf8bit, 8},
-        TToolCase{"NetpbmOs2Core8", "pal256", "ppmtobmp -os2 -bpp 8 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf8bit, 8},
-        TToolCase{"NetpbmWindows4", "pal16", "ppmtobmp -windows -bpp 4 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf4bit, 8},
-        TToolCase{"NetpbmOs2Core4", "pal16", "ppmtobmp -os2 -bpp 4 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf4bit, 8},
-        TToolCase{"NetpbmWindows1", "pal2", "ppmtobmp -windows -bpp 1 {ppm} > {bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf1bit, 8},
-        TToolCase{"MagickBmp3", "rgb", "convert {in} BMP3:{bmp}", "bmptopnm {bmp} > {ref}",
-                  TPixelFormat::pf24bit, 8},
-        TToolCase{"MagickBmp2Core", "rgb", "convert {in} BMP2:{bmp}", "bmptopnm {bmp} > {ref}",
-                  TPixelFormat::pf24bit, 8},
-        TToolCase{"MagickV5", "rgb", "convert {in} BMP:{bmp}", "convert {bmp} -depth 8 {ref}",
-                  TPixelFormat::pf24bit, 8},
-        TToolCase{"MagickPalette8", "pal256",
-                  "convert {in} +dither -type Palette -compress None BMP3:{bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf8bit, 8},
-        TToolCase{"MagickPalette4", "pal16", "convert {in} +dither -type Palette BMP3:{bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf4bit, 8},
-        TToolCase{"MagickBilevel", "pal2", "convert {in} +dither -type Bilevel BMP3:{bmp}",
-                  "bmptopnm {bmp} > {ref}", TPixelFormat::pf1bit, 8},
-        // Its RLE8 rows overrun when the width is not a multiple of 4: the source decides.
-        TToolCase{"MagickRle8", "pal256",
-                  "convert {in} +dither -type Palette -compress RLE BMP3:{bmp}", "",
-                  TPixelFormat::pf8bit, 8},
-        TToolCase{"MagickRgb555", "rgb", "convert {in} -define bmp:subtype=RGB555 BMP:{bmp}",
-                  "convert {bmp} -depth 8 {ref}", TPixelFormat::pf15bit, 5},
-        TToolCase{"MagickRgb565", "rgb", "convert {in} -define bmp:subtype=RGB565 BMP:{bmp}",
-                  "convert {bmp} -depth 8 {ref}", TPixelFormat::pf16bit, 5},
-        TToolCase{"MagickArgb4444", "alpha", "convert {in} -define bmp:subtype=ARGB4444 BMP:{bmp}",
-                  "convert {bmp} -depth 8 {ref}", TPixelFormat::pf32bit, 4},
-        TToolCase{"MagickArgb1555", "alpha", "convert {in} -define bmp:subtype=ARGB1555 BMP:{bmp}",
-                  "convert {bmp} -depth 8 {ref}", TPixelFormat::pf32bit, 1},
-        TToolCase{"MagickArgb8888", "alpha", "convert {in} BMP:{bmp}",
-                  "convert {bmp} -depth 8 {ref}", TPixelFormat::pf32bit, 8}),
-    [](const auto& info) { return std::string(info.param.name); });
+const TToolCase kTools[] = {
+    {"NetpbmWindows24", "rgb", "ppmtobmp -windows -bpp 24 {ppm} > {bmp}", kNetpbm, pf24bit, 8},
+    {"NetpbmOs2Core24", "rgb", "ppmtobmp -os2 -bpp 24 {ppm} > {bmp}", kNetpbm, pf24bit, 8},
+    {"NetpbmWindows8", "pal256", "ppmtobmp -windows -bpp 8 {ppm} > {bmp}", kNetpbm, pf8bit, 8},
+    {"NetpbmOs2Core8", "pal256", "ppmtobmp -os2 -bpp 8 {ppm} > {bmp}", kNetpbm, pf8bit, 8},
+    {"NetpbmWindows4", "pal16", "ppmtobmp -windows -bpp 4 {ppm} > {bmp}", kNetpbm, pf4bit, 8},
+    {"NetpbmOs2Core4", "pal16", "ppmtobmp -os2 -bpp 4 {ppm} > {bmp}", kNetpbm, pf4bit, 8},
+    {"NetpbmWindows1", "pal2", "ppmtobmp -windows -bpp 1 {ppm} > {bmp}", kNetpbm, pf1bit, 8},
+    {"MagickBmp3", "rgb", "convert {in} BMP3:{bmp}", kNetpbm, pf24bit, 8},
+    {"MagickBmp2Core", "rgb", "convert {in} BMP2:{bmp}", kNetpbm, pf24bit, 8},
+    {"MagickV5", "rgb", "convert {in} BMP:{bmp}", kMagick, pf24bit, 8},
+    {"MagickPalette8", "pal256", "convert {in} +dither -type Palette -compress None BMP3:{bmp}",
+     kNetpbm, pf8bit, 8},
+    {"MagickPalette4", "pal16", "convert {in} +dither -type Palette BMP3:{bmp}", kNetpbm, pf4bit,
+     8},
+    {"MagickBilevel", "pal2", "convert {in} +dither -type Bilevel BMP3:{bmp}", kNetpbm, pf1bit, 8},
+    // Its RLE8 rows overrun when the width is not a multiple of 4: the source decides.
+    {"MagickRle8", "pal256", "convert {in} +dither -type Palette -compress RLE BMP3:{bmp}", "",
+     pf8bit, 8},
+    {"MagickRgb555", "rgb", "convert {in} -define bmp:subtype=RGB555 BMP:{bmp}", kMagick, pf15bit,
+     5},
+    {"MagickRgb565", "rgb", "convert {in} -define bmp:subtype=RGB565 BMP:{bmp}", kMagick, pf16bit,
+     5},
+    {"MagickArgb4444", "alpha", "convert {in} -define bmp:subtype=ARGB4444 BMP:{bmp}", kMagick,
+     pf32bit, 4},
+    {"MagickArgb1555", "alpha", "convert {in} -define bmp:subtype=ARGB1555 BMP:{bmp}", kMagick,
+     pf32bit, 1},
+    {"MagickArgb8888", "alpha", "convert {in} BMP:{bmp}", kMagick, pf32bit, 8}};
+
+INSTANTIATE_TEST_SUITE_P(Tools, BmpFromTools, testing::ValuesIn(kTools),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
