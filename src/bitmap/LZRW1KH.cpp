@@ -221,6 +221,7 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
   const unsigned n = sourceSize;
   TWorkArea& work = workArea;
   uint16_t* const table = work.table;
+  const uint16_t* const hashes = work.hashes;
   std::memset(table, 0xFF, sizeof work.table);
   dest[0] = lzrw1kh::kCompressedMarker;
   TBlockWriter out{dest};
@@ -293,9 +294,9 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       do {
         const uint64_t word = Load64(source + i);
         if (word == Load64(source + i + 1)) break;
-        const unsigned slot = work.hashes[i];
-        const unsigned previous = work.table[slot];
-        work.table[slot] = static_cast<uint16_t>(i);
+        const unsigned slot = hashes[i];
+        const unsigned previous = table[slot];
+        table[slot] = static_cast<uint16_t>(i);
         // An empty slot (0xFFFF) wraps around to a huge distance, so one test covers both.
         // About a third of the candidates are out of reach, at random: a branch on that
         // would be mispredicted all the time, so it only enters the arithmetic (comparing
