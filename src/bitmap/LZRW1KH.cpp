@@ -251,8 +251,9 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
     table[h] = static_cast<uint16_t>(last);
   };
 
+  bool afterLiteral = false;
   while (x < safeEnd && out.y <= n) {
-    // One item with every test; a literal then enters the literal loop below.
+    // One item with every test; a second literal in a row enters the literal loop below.
     out.StartItem();
     const uint8_t* p = source + x;
     const uint64_t head = Load64(p);
@@ -260,6 +261,7 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       const unsigned size = RunLength(p, std::min(n - x, kMaxRun));
       out.Run(size, p[0]);
       x += size;
+      afterLiteral = false;
       continue;
     }
     const unsigned h = HashWord(head);
@@ -269,11 +271,18 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       const unsigned length = MatchLength18(source + candidate, p);
       if (length >= kMinMatch) {
         copy(h, x - candidate, length);
+        afterLiteral = false;
         continue;
       }
     }
     out.Literal(static_cast<uint8_t>(head));
     ++x;
+    // A single literal between copies and runs is not worth starting the literal loop for.
+    if (!afterLiteral) {
+      afterLiteral = true;
+      continue;
+    }
+    afterLiteral = false;
 
     // Literal loop: on noisy data nearly every item is a literal. It only probes the table
     // and leaves for the full path before a possible run (two equal neighbours), at a copy,
