@@ -160,6 +160,20 @@ inline unsigned MatchLength18(const uint8_t* candidate, const uint8_t* p) {
 #endif
 }
 
+// True when the `size` (a multiple of 16) bytes at `p` equal those `distance` bytes before.
+inline bool RepeatsBack(const uint8_t* p, unsigned distance, unsigned size) {
+#if defined(__SSE2__)
+  __m128i differ = _mm_setzero_si128();
+  for (unsigned i = 0; i < size; i += 16)
+    differ = _mm_or_si128(
+        differ, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - distance))));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(differ, _mm_setzero_si128())) == 0xFFFF;
+#else
+  return std::memcmp(p, p - distance, size) == 0;
+#endif
+}
+
 // True when the 18 bytes at `p` repeat the 18 before them.
 inline bool Repeats18(const uint8_t* p) {
   return MatchLength18(p - kMaxMatch, p) == kMaxMatch;
@@ -243,6 +257,19 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
     if (distance != kMaxMatch || length != kMaxMatch) return;
     unsigned last = x - kMaxMatch;
     while (x < safeEnd && out.y <= n && Repeats18(source + x)) {
+      // A whole control word of these copies at once where the next 288 bytes repeat.
+      constexpr unsigned kGroup = 16 * kMaxMatch;
+      if (out.command >= 0x10000 && x + kGroup <= safeEnd && out.y + 34 <= n &&
+          RepeatsBack(source + x, kMaxMatch, kGroup)) {
+        out.StartItem();
+        for (unsigned k = 0; k < 16; ++k)
+          StoreBE16(dest + out.y + 2 * k, kMaxMatch << 4 | (kMaxMatch - kMinMatch));
+        out.y += 32;
+        out.command = 0x1FFFF;
+        last = x + kGroup - kMaxMatch;
+        x += kGroup;
+        continue;
+      }
       out.StartItem();
       out.Copy(kMaxMatch, kMaxMatch);
       last = x;
