@@ -327,6 +327,9 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       size_t i = x;
       bool found = false;
       unsigned foundSlot = 0, foundDistance = 0;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 4
+#endif
       do {
         const uint64_t word = Load64(source + i);
         if (word == Load64(source + i + 1)) break;
