@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string fileName =
       "/tmp/vantrel-loader-fuzz-" + std::to_string(getpid()) + ".dat";
   if (FILE* f = std::fopen(fileName.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
+    if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
   } else {
     return 0;

@@ -273,6 +273,7 @@ void TBitmap::Fill(TColor color) {
 }
 
 void TBitmap::ClearRowPadding() {
+  if (stride_ == 0) return;  // no rows to clear (and no memory to point at)
   const int64_t usedBits = int64_t{width_} * BitsPerPixel();
   const int64_t fullBytes = usedBits / 8;
   const int partialBits = static_cast<int>(usedBits % 8);

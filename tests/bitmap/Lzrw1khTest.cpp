@@ -141,6 +141,7 @@ Bytes Shaped(size_t size, int shape) {
       break; // one long run
     case 1:
       bytes[i] = static_cast<uint8_t>(i % 4093 < 20 ? 1 : i % 251); // repeats just inside
+      break;
     case 2:
       bytes[i] = static_cast<uint8_t>((i % 4096) * 31 % 256);
       break; // period = window

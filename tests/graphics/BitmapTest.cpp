@@ -161,9 +161,9 @@ TEST(BitmapQt, AlphaAndPaletteReachTheImage) {
     indexed.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}});
     indexed.Fill(RGB(3, 2, 1));
     indexed.SetPixel(8, 0, RGB(6, 5, 4));
-    const QImage image = BitmapToQImage(indexed);
-    EXPECT_EQ(image.pixel(7, 0), qRgb(3, 2, 1));
-    EXPECT_EQ(image.pixel(8, 0), qRgb(6, 5, 4));
+    const QImage indexedImage = BitmapToQImage(indexed);
+    EXPECT_EQ(indexedImage.pixel(7, 0), qRgb(3, 2, 1));
+    EXPECT_EQ(indexedImage.pixel(8, 0), qRgb(6, 5, 4));
   }
 }
 

@@ -145,6 +145,6 @@ const TToolCase kTools[] = {
     {"MagickArgb8888", "alpha", "convert {in} BMP:{bmp}", kMagick, pf32bit, 8}};
 
 INSTANTIATE_TEST_SUITE_P(Tools, BmpFromTools, testing::ValuesIn(kTools),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

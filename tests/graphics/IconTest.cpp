@@ -88,7 +88,7 @@ const IconCase kIconCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Icon, IconReference, testing::ValuesIn(kIconCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Icon, OtherSizesAreScaledToTheStandardSize) {
   if (!HaveTool("icotool") || !HaveTool("convert")) GTEST_SKIP();

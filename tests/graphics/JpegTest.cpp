@@ -56,8 +56,8 @@ TEST_P(JpegReference, PixelsMatchTheReferenceDecoder) {
   EXPECT_LE(worst, GetParam().tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jpeg, JpegReference, testing::ValuesIn(kCases), [](const auto& info) {
-  std::string n = info.param.name;
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegReference, testing::ValuesIn(kCases), [](const auto& test) {
+  std::string n = test.param.name;
   for (char& c : n)
     if (!isalnum(static_cast<unsigned char>(c))) c = '_';
   return n;

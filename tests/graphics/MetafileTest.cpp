@@ -178,7 +178,7 @@ TEST_P(MetafileScene, DrawsShapesTextAndBitmapsWhereTheyBelong) {
 
 INSTANTIATE_TEST_SUITE_P(Metafile, MetafileScene,
                          testing::Values(SceneCase{"wmf", SceneWmf}, SceneCase{"emf", SceneEmf}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Metafile, SizeComesFromTheHeader) {
   WmfWriter w;

@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BodyCase{"IlbmFivePlanes16Colours", false, 33, 4, 5, 16, true, false, 0, 8},
                     BodyCase{"IlbmMaskRaw", false, 20, 7, 3, 8, false, true, 0, 4},
                     BodyCase{"IlbmMaskPacked", false, 100, 30, 6, 64, true, true, 4, 8}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
   auto indices = Indices(9, 2, 16);
