@@ -52,6 +52,13 @@ QString UpperFileName(const QString& fileName) {
   return fileName.left(slash + 1) + fileName.mid(slash + 1).toUpper();
 }
 
+// Runs its action when the scope ends, also when an exception leaves it.
+template <class Action> struct Finally {
+  Action action;
+  ~Finally() { action(); }
+};
+template <class Action> Finally(Action) -> Finally<Action>;
+
 void SetPushButton(QPushButton* button, int left, int top, int width, int height) {
   button->setGeometry(left, top, width, height);
   button->setAutoDefault(false);
@@ -224,6 +231,13 @@ void TComprImg::ClearView() {
   imgBrowse->resize(0, 0);
 }
 
+void TComprImg::ShowReadImage() {
+  ShowBitmap();
+  ResetScroll();
+  btnSave->setEnabled(true);
+  btnControl->hide();
+}
+
 void TComprImg::ResetScroll() {
   imgScrollBox->horizontalScrollBar()->setValue(0);
   imgScrollBox->verticalScrollBar()->setValue(0);
@@ -333,15 +347,8 @@ void TComprImg::btnControlClick() {
   if (savedFileName_.isEmpty() || !QFileInfo(savedFileName_).isFile()) return;
   fileName_ = savedFileName_;
   QString ext = UpperExtension(savedFileName_);
-  struct Display {
-    TComprImg* window;
-    ~Display() {
-      window->ShowBitmap();
-      window->ResetScroll();
-      window->btnSave->setEnabled(true);
-      window->btnControl->hide();
-    }
-  } display{this};
+  // The new image is shown whether or not the read raises; its error then passes on.
+  Finally display{[this] { ShowReadImage(); }};
   if (ext == ".BLZ" || ext == ".BMP")
     bitmap_->LoadFromFile(savedFileName_.toStdString());
   else
@@ -368,19 +375,13 @@ void TComprImg::Nvjegy1Click() {
 void TComprImg::PasteFromClipboard() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasImage()) return;
-  struct Display {
-    TComprImg* window;
-    ~Display() {
-      window->ShowBitmap();
-      window->ResetScroll();
-      window->btnSave->setEnabled(true);
-      window->btnControl->hide();
-      window->fileName_ = "CLIPBRD.BMP";
-      window->setWindowTitle(QString("Vantrel for Win32: Vágólapról %1 x %2")
-                                 .arg(window->bitmap_->Width())
-                                 .arg(window->bitmap_->Height()));
-    }
-  } display{this};
+  Finally display{[this] {
+    ShowReadImage();
+    fileName_ = "CLIPBRD.BMP";
+    setWindowTitle(QString("Vantrel for Win32: Vágólapról %1 x %2")
+                       .arg(bitmap_->Width())
+                       .arg(bitmap_->Height()));
+  }};
   bitmap_ = std::make_unique<TUniBitmap>();
   QImageToBitmap(QGuiApplication::clipboard()->image(), *bitmap_);
 }

@@ -73,6 +73,8 @@ private:
   void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
   void LayoutControls(bool atCreation);
   void ShowBitmap();
+  // Shows the current image after a read, scrolled home, with Save offered again.
+  void ShowReadImage();
   void ClearView();
   void AfterSave();
   void ScrollBy(bool vertical, int delta);

@@ -60,3 +60,19 @@ bool TDocking::eventFilter(QObject* watched, QEvent* event) {
   }
   return QObject::eventFilter(watched, event);
 }
+
+QSize AutoSizeFor(TAlign align, QSize current, QSize wanted) {
+  switch (align) {
+  case alNone:
+    return wanted;
+  case alTop:
+  case alBottom:
+    return {current.width(), wanted.height()};
+  case alLeft:
+  case alRight:
+    return {wanted.width(), current.height()};
+  case alClient:
+    break;
+  }
+  return current;
+}

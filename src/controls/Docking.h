@@ -5,8 +5,14 @@
 #include "controls/ControlTypes.h"
 
 #include <QObject>
+#include <QSize>
 
 class QWidget;
+
+// The size AutoSize gives a control docked by `align`: a free control takes both wanted
+// dimensions, one docked to the top or bottom only the height, to a side only the width, and a
+// filling control keeps its size.
+QSize AutoSizeFor(TAlign align, QSize current, QSize wanted);
 
 class TDocking : public QObject {
 public:

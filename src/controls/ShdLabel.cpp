@@ -236,25 +236,8 @@ void TShadowedLabel::ApplyAutoSize(const TAnchor& anchor) {
   if (!autoSize_) return;
   const int wantWidth = anchor.Width + shadowLeft_;
   const int wantHeight = anchor.Height + shadowDown_;
-  int w = width();
-  int h = height();
-  switch (Align()) {
-  case alNone:
-    w = wantWidth;
-    h = wantHeight;
-    break;
-  case alTop:
-  case alBottom:
-    h = wantHeight;
-    break;
-  case alLeft:
-  case alRight:
-    w = wantWidth;
-    break;
-  case alClient:
-    break;
-  }
-  if (w != width() || h != height()) resize(w, h);
+  const QSize size = AutoSizeFor(Align(), this->size(), {wantWidth, wantHeight});
+  if (size != this->size()) resize(size);
 }
 
 void TShadowedLabel::paintEvent(QPaintEvent*) {

@@ -348,25 +348,8 @@ void TUniPanel::ApplyAutoSize(const TPanelLayout& layout) {
   if (!autoSize_ || LimitCaption(caption_).contains(QChar('\r'))) return;
   const int wantWidth = layout.TextWidth + 2 * layout.Inset;
   const int wantHeight = layout.TextHeight + 2 * layout.Inset;
-  int w = width();
-  int h = height();
-  switch (Align()) {
-  case alNone:
-    w = wantWidth;
-    h = wantHeight;
-    break;
-  case alTop:
-  case alBottom:
-    h = wantHeight;
-    break;
-  case alLeft:
-  case alRight:
-    w = wantWidth;
-    break;
-  case alClient:
-    break;
-  }
-  if (w != width() || h != height()) resize(w, h);
+  const QSize size = AutoSizeFor(Align(), this->size(), {wantWidth, wantHeight});
+  if (size != this->size()) resize(size);
 }
 
 void TUniPanel::paintEvent(QPaintEvent*) {
