@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -248,6 +249,16 @@ TEST_F(MainWindow, CopyThenPasteBringsTheImageBackAsClipboardPicture) {
   EXPECT_EQ(w.FileName(), "CLIPBRD.BMP");
   EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: Vágólapról 31 x 17");
   EXPECT_EQ(PlainOf(w.Bitmap()), before);
+}
+
+TEST_F(MainWindow, ARightClickOnThePictureOrTheButtonBarOpensTheMenu) {
+  for (QPoint at : {QPoint(200, 150), QPoint(135, 20)}) {
+    QTest::mouseClick(window_->windowHandle(), Qt::RightButton, {}, at);
+    for (int i = 0; i < 20 && !window_->PopupMenu1->isVisible(); ++i)
+      QTest::qWait(10);
+    EXPECT_TRUE(window_->PopupMenu1->isVisible()) << "at " << at.x() << "," << at.y();
+    window_->PopupMenu1->hide();
+  }
 }
 
 TEST(QuickSaveName, CutsAtTheFirstOccurrenceOfTheExtension) {
