@@ -23,10 +23,20 @@ constexpr unsigned kMaxRun = 4095;
 // Hashes are computed ahead for this many positions at a time while literals dominate.
 constexpr unsigned kHashChunk = 128;
 
+// A table entry holds the position in its low 16 bits and the two bytes that follow the
+// position's first byte in its high 16 bits. The slot (the hash) determines the first byte
+// once those two are known, so an entry tells without a look at the input whether its
+// position starts with the same three bytes: then, and only then, the high halves agree, and
+// (key | x) - entry is the distance back, below 4096 exactly when the candidate is in reach.
+// Any other pair of keys, and the empty entry, give a difference of 16192 or more.
+constexpr uint8_t kEmptyByte = 0xC0; // position 0xC0C0: beyond every block, unlike 0xFFFF
+                                     // it cannot pass for a near position with a key of 0
+constexpr uint32_t kPositionMask = 0xFFFF;
+
 // One table per thread: the batch CLI compresses on several threads at once. The hashes
 // computed ahead (indexed by input position) lie behind it, so one base register reaches both.
 struct TWorkArea {
-  uint16_t table[4096];
+  uint32_t table[4096];
   uint16_t hashes[lzrw1kh::kMaxBlockInput];
 };
 thread_local TWorkArea workArea;
@@ -40,10 +50,14 @@ inline uint64_t Load64(const uint8_t* p) {
   return value;
 }
 
-inline uint32_t Load32(const uint8_t* p) {
-  uint32_t value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
+// The key of the position whose first 8 bytes are `word`: its second and third byte.
+inline uint32_t KeyOf(uint64_t word) {
+  return (static_cast<uint32_t>(word) << 8) & ~kPositionMask;
+}
+
+// The table entry of the position `x` of `source`.
+inline uint32_t EntryAt(const uint8_t* source, unsigned x) {
+  return (uint32_t{source[x + 1]} << 16 | uint32_t{source[x + 2]} << 24) | x;
 }
 
 inline void StoreBE16(uint8_t* p, unsigned value) {
@@ -127,14 +141,6 @@ inline unsigned RunLength(const uint8_t* p, unsigned limit) {
   while (size < limit && p[size] == p[0])
     ++size;
   return size;
-}
-
-// Hides a value from the optimiser so that it cannot turn a computed flag back into a branch.
-template <typename T> inline T Opaque(T value) {
-#if defined(__GNUC__)
-  __asm__("" : "+r"(value));
-#endif
-  return value;
 }
 
 // Number of equal leading bytes of `p` and `candidate`, at most 18; both must have 18
@@ -227,16 +233,16 @@ struct TBlockWriter {
 } // namespace
 
 void LZRW1KHStartup() {
-  std::memset(workArea.table, 0xFF, sizeof workArea.table);
+  std::memset(workArea.table, kEmptyByte, sizeof workArea.table);
 }
 void LZRW1KHShutdown() {}
 
 uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize) {
   const unsigned n = sourceSize;
   TWorkArea& work = workArea;
-  uint16_t* const table = work.table;
+  uint32_t* const table = work.table;
   const uint16_t* const hashes = work.hashes;
-  std::memset(table, 0xFF, sizeof work.table);
+  std::memset(table, kEmptyByte, sizeof work.table);
   dest[0] = lzrw1kh::kCompressedMarker;
   TBlockWriter out{dest};
   unsigned x = 0;
@@ -275,7 +281,7 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       last = x;
       x += kMaxMatch;
     }
-    table[h] = static_cast<uint16_t>(last);
+    table[h] = EntryAt(source, last);
   };
 
   bool afterLiteral = false;
@@ -292,15 +298,13 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       continue;
     }
     const unsigned h = HashWord(head);
-    const unsigned candidate = table[h];
-    table[h] = static_cast<uint16_t>(x);
-    if (x - candidate < kWindow) {
-      const unsigned length = MatchLength18(source + candidate, p);
-      if (length >= kMinMatch) {
-        copy(h, x - candidate, length);
-        afterLiteral = false;
-        continue;
-      }
+    const uint32_t itemEntry = KeyOf(head) | x;
+    const uint32_t distance = itemEntry - table[h];
+    table[h] = itemEntry;
+    if (distance < kWindow) {
+      copy(h, distance, MatchLength18(p - distance, p));
+      afterLiteral = false;
+      continue;
     }
     out.Literal(static_cast<uint8_t>(head));
     ++x;
@@ -326,32 +330,30 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       if (x >= stop) break;
       size_t i = x;
       bool found = false;
-      unsigned foundSlot = 0, foundDistance = 0;
+      // The entry of i is made from the next word, which the run test loads anyway; a found
+      // copy leaves the loop before its entry is stored, and the entry is redone below.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC unroll 4
 #endif
       do {
-        const uint64_t word = Load64(source + i);
-        if (word == Load64(source + i + 1)) break;
+        const uint64_t next = Load64(source + i + 1);
+        if (Load64(source + i) == next) break;
         const unsigned slot = hashes[i];
-        const unsigned previous = table[slot];
-        table[slot] = static_cast<uint16_t>(i);
-        // An empty slot (0xFFFF) wraps around to a huge distance, so one test covers both.
-        // About a third of the candidates are out of reach, at random: a branch on that
-        // would be mispredicted all the time, so it only enters the arithmetic (comparing
-        // the position with itself instead).
-        const unsigned distance = static_cast<unsigned>(i) - previous;
-        const unsigned tooFar = Opaque(distance >> 12);
-        const size_t from = std::min(size_t{previous}, i);
-        const unsigned differ = ((Load32(source + from) ^ uint32_t(word)) << 8) | tooFar;
-        if (Opaque(differ) == 0) {
+        const uint32_t entry = static_cast<uint32_t>(next) << 16 | static_cast<uint32_t>(i);
+        if (entry - table[slot] < kWindow) {
           found = true;
-          foundSlot = slot;
-          foundDistance = distance;
           break;
         }
+        table[slot] = entry;
         ++i;
       } while (i < stop);
+      unsigned foundSlot = 0, foundDistance = 0;
+      if (found) {
+        foundSlot = hashes[i];
+        const uint32_t entry = EntryAt(source, static_cast<unsigned>(i));
+        foundDistance = entry - table[foundSlot];
+        table[foundSlot] = entry;
+      }
       // The literals x .. i-1, up to 16 per control word, each while the output is in bounds.
       while (x < i) {
         if (out.y > n) break;
@@ -394,8 +396,8 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       continue;
     }
     const unsigned h = Hash(p);
-    const unsigned candidate = table[h];
-    table[h] = static_cast<uint16_t>(x);
+    const unsigned candidate = table[h] & kPositionMask;
+    table[h] = EntryAt(source, x);
     const unsigned length =
         x - candidate < kWindow ? MatchLengthTail(source + candidate, p, remain) : 0;
     if (length >= kMinMatch) {
