@@ -73,8 +73,21 @@ const Entry& Choose(const std::vector<Entry>& entries) {
   return *best;
 }
 
+// Every chunk must lie inside the entry's bytes before the PNG decoder sees them: it would
+// otherwise try to read a chunk that claims gigabytes, which takes seconds.
+void CheckPngChunks(std::span<const uint8_t> bytes) {
+  size_t at = 8;
+  while (bytes.size() - at >= 8) {
+    uint64_t length = uint64_t{bytes[at]} << 24 | uint64_t{bytes[at + 1]} << 16 |
+                      uint64_t{bytes[at + 2]} << 8 | bytes[at + 3];
+    if (length + 12 > bytes.size() - at) Fail("PNG chunk runs past the end of the image");
+    at += static_cast<size_t>(length) + 12;
+  }
+}
+
 QImage DecodePng(const Entry& entry) {
   limits::CheckBitmapLimits(entry.width, entry.height, 32, "Icon PNG image");
+  CheckPngChunks(entry.bytes);
   QImage image = QImage::fromData(entry.bytes.data(), static_cast<int>(entry.bytes.size()), "PNG");
   if (image.isNull()) Fail("PNG image cannot be read");
   return image.convertToFormat(QImage::Format_ARGB32);
