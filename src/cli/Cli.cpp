@@ -9,6 +9,7 @@
 #include "graphics/Streams.h"
 
 #include <QBuffer>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -118,7 +119,7 @@ std::string Info(const std::string& file) {
   TMemoryStream bytes;
   ReadWholeFile(file, bytes);
   TBmpLayout layout = RecognizeLayout(bytes.Bytes());
-  char line[512];
+  char line[PATH_MAX + 512]; // room for any path and the figures
   const bool bmp = bytes.Size() >= 2 && bytes.Memory()[0] == 'B' && bytes.Memory()[1] == 'M';
   if (layout == TBmpLayout::Plain && !bmp) {
     TUniBitmap bitmap;
