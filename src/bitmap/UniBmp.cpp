@@ -29,13 +29,6 @@ uint32_t U32At(std::span<const uint8_t> head, size_t offset) {
   return LoadU32LE(bytes);
 }
 
-// A stream's whole content as bytes: in place for memory streams, else read into `holder`.
-std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
-  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
-  holder.LoadFromStream(stream);
-  return holder.Bytes();
-}
-
 // Writes the block records of `payload`: 32768-byte pieces, each a u16 length and a block;
 // a payload that is a multiple of 32768 long (0 included) ends with an empty piece.
 void WriteRecords(std::span<const uint8_t> payload, TStream& out) {

@@ -217,6 +217,12 @@ int64_t TFileStream::Size() {
   return st.st_size;
 }
 
+std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
+  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
+  holder.LoadFromStream(stream);
+  return holder.Bytes();
+}
+
 void ReadWholeFile(const std::string& fileName, TMemoryStream& target) {
   TFileStream file(fileName, TFileMode::fmOpenRead);
   int64_t size = file.Size();

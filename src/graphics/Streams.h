@@ -104,5 +104,9 @@ private:
   int fd_ = -1;
 };
 
+// The whole content of `stream` from offset 0: in place for a memory stream, otherwise read
+// into `holder`. The span lives as long as both.
+std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder);
+
 // Reads the whole file into memory. Throws EFOpenError or EReadError naming the file.
 void ReadWholeFile(const std::string& fileName, TMemoryStream& target);

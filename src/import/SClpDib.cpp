@@ -21,13 +21,6 @@ constexpr size_t kCoreHeaderSize = 12;
 constexpr uint32_t kBitFields = 3;
 constexpr uint32_t kAlphaBitFields = 6;
 
-std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
-  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
-  stream.SetPosition(0);
-  holder.LoadFromStream(stream);
-  return holder.Bytes();
-}
-
 bool IsInfoHeaderSize(uint32_t size) {
   switch (size) {
   case kCoreHeaderSize:

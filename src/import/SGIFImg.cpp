@@ -16,12 +16,6 @@ constexpr int kMaxCodeSize = 12;
 constexpr size_t kHeaderSize = 13;
 constexpr size_t kDescriptorSize = 9;
 
-std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
-  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
-  holder.LoadFromStream(stream);
-  return holder.Bytes();
-}
-
 size_t ColorTableBytes(uint8_t packed) {
   return size_t{3} << ((packed & 7) + 1);
 }

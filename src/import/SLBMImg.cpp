@@ -38,13 +38,6 @@ bool HasTag(std::span<const uint8_t> bytes, size_t at, const char* tag, size_t l
   return std::memcmp(bytes.data() + at, tag, length) == 0;
 }
 
-std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
-  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
-  stream.SetPosition(0);
-  holder.LoadFromStream(stream);
-  return holder.Bytes();
-}
-
 BitmapHeader ReadBitmapHeader(std::span<const uint8_t> file) {
   if (file.size() < kHeaderSize) throw ELBMException(kCorrupted);
   bool ilbm = HasTag(file, 8, "ILBM");

@@ -15,12 +15,6 @@ constexpr size_t kEndPaletteSize = 769; // marker byte 12 and 256 × red, green,
 constexpr uint8_t kEndPaletteMarker = 12;
 constexpr size_t kMaxRun = 63;
 
-std::span<const uint8_t> WholeStream(TStream& stream, TMemoryStream& holder) {
-  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) return memory->Bytes();
-  holder.LoadFromStream(stream);
-  return holder.Bytes();
-}
-
 // The run-length decoder. Its state between scanlines is the part of the last run that
 // passed the end of the previous scanline.
 class RunDecoder {
