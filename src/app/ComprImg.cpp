@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/Dialogs.h"
 #include "app/MessDlg.h"
+#include "app/PhaseTimer.h"
 #include "app/ShowException.h"
 #include "app/StringTable.h"
 #include "bitmap/UniBmp.h"
@@ -12,6 +13,7 @@
 #include "graphics/Exceptions.h"
 #include "graphics/Picture.h"
 #include "graphics/Resources.h"
+#include "graphics/Streams.h"
 #include "import/Progress.h"
 #include "import/SLoadImg.h"
 
@@ -58,6 +60,16 @@ template <class Action> struct Finally {
   ~Finally() { action(); }
 };
 template <class Action> Finally(Action) -> Finally<Action>;
+
+// TGraphic::LoadFromFile in two steps, so that reading the file and decoding it are timed
+// apart.
+void LoadFileTimed(TUniBitmap& bitmap, const QString& fileName, TPhaseTimer& timer) {
+  TMemoryStream contents;
+  ReadWholeFile(fileName.toStdString(), contents);
+  timer.Mark("read");
+  bitmap.LoadFromStream(contents);
+  timer.Mark("decode");
+}
 
 void SetPushButton(QPushButton* button, int left, int top, int width, int height) {
   button->setGeometry(left, top, width, height);
@@ -218,12 +230,16 @@ void TComprImg::resizeEvent(QResizeEvent* event) {
   LayoutControls(false);
 }
 
-void TComprImg::ShowBitmap() {
-  QPixmap pixmap = QPixmap::fromImage(BitmapToQImage(*bitmap_));
+void TComprImg::ShowBitmap(TPhaseTimer& timer) {
+  QImage image = BitmapToQImage(*bitmap_);
+  timer.Mark("convert");
+  QPixmap pixmap = QPixmap::fromImage(std::move(image));
   // One image pixel per screen pixel, also on scaled screens.
   pixmap.setDevicePixelRatio(devicePixelRatioF());
   imgBrowse->setPixmap(pixmap);
   imgBrowse->resize(pixmap.deviceIndependentSize().toSize());
+  timer.Mark("pixmap");
+  timer.FinishAfterPaint("show", imgBrowse);
 }
 
 void TComprImg::ClearView() {
@@ -231,8 +247,8 @@ void TComprImg::ClearView() {
   imgBrowse->resize(0, 0);
 }
 
-void TComprImg::ShowReadImage() {
-  ShowBitmap();
+void TComprImg::ShowReadImage(TPhaseTimer& timer) {
+  ShowBitmap(timer);
   ResetScroll();
   btnSave->setEnabled(true);
   btnControl->hide();
@@ -245,6 +261,7 @@ void TComprImg::ResetScroll() {
 
 void TComprImg::LoadImageFile(const QString& fileName) {
   if (loading_) return; // painting goes on during a decode; a second load must wait
+  TPhaseTimer timer("open");
   ClearView();
   bitmap_ = std::make_unique<TUniBitmap>();
   ResetScroll();
@@ -253,20 +270,22 @@ void TComprImg::LoadImageFile(const QString& fileName) {
 
   QString ext = UpperExtension(fileName);
   if (!ext.isEmpty() && QString("*.BMP;*.DIB;*.BLZ").contains(ext)) {
-    bitmap_->LoadFromFile(fileName.toStdString());
-    ShowBitmap();
+    LoadFileTimed(*bitmap_, fileName, timer);
+    ShowBitmap(timer);
   } else {
     loading_ = true;
     SetDecoderProgress([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     try {
       TPicture picture;
       TUniBitmap& loaded = imageLoader_->tryLoadImageFile(fileName.toStdString());
+      timer.Mark("load");
       picture.SetGraphic(loaded);
       fileName_ = fileName;
       btnSave->setEnabled(true);
       btnControl->hide();
       bitmap_->BitmapFromPicture(picture);
-      ShowBitmap();
+      timer.Mark("copy");
+      ShowBitmap(timer);
     } catch (const Exception&) {
       SetDecoderProgress(nullptr);
       loading_ = false;
@@ -307,6 +326,7 @@ QString TComprImg::QuickSaveBase(const QString& fileName) {
 }
 
 void TComprImg::btnSaveClick() {
+  TPhaseTimer timer("save");
   savedFileName_ = QuickSaveBase(fileName_);
   if (QuickSave1->isChecked()) {
     savedFileName_ += "BLZ";
@@ -315,7 +335,9 @@ void TComprImg::btnSaveClick() {
         bitmap_->SaveToBLZFile(savedFileName_.toStdString());
       else
         bitmap_->SaveToPackedBmpFile(savedFileName_.toStdString());
+      timer.Mark("write");
       AfterSave();
+      timer.FinishWhenIdle("show");
     } catch (const std::exception&) {
       MessDlgBox->ShowExclamDlg("&OK", "Quick saving\rwas unsuccessfull", "E R R O R", 12);
       savedFileName_.clear();
@@ -345,14 +367,17 @@ void TComprImg::AfterSave() {
 
 void TComprImg::btnControlClick() {
   if (savedFileName_.isEmpty() || !QFileInfo(savedFileName_).isFile()) return;
+  TPhaseTimer timer("control");
   fileName_ = savedFileName_;
   QString ext = UpperExtension(savedFileName_);
   // The new image is shown whether or not the read raises; its error then passes on.
-  Finally display{[this] { ShowReadImage(); }};
-  if (ext == ".BLZ" || ext == ".BMP")
-    bitmap_->LoadFromFile(savedFileName_.toStdString());
-  else
+  Finally display{[this, &timer] { ShowReadImage(timer); }};
+  if (ext == ".BLZ" || ext == ".BMP") {
+    LoadFileTimed(*bitmap_, savedFileName_, timer);
+  } else {
     bitmap_->LoadFromBLZFile(savedFileName_.toStdString());
+    timer.Mark("read");
+  }
 }
 
 void TComprImg::btnExitClick() {
@@ -375,8 +400,9 @@ void TComprImg::Nvjegy1Click() {
 void TComprImg::PasteFromClipboard() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasImage()) return;
-  Finally display{[this] {
-    ShowReadImage();
+  TPhaseTimer timer("paste");
+  Finally display{[this, &timer] {
+    ShowReadImage(timer);
     fileName_ = "CLIPBRD.BMP";
     setWindowTitle(QString("Vantrel for Win32: Vágólapról %1 x %2")
                        .arg(bitmap_->Width())

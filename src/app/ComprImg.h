@@ -13,6 +13,7 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class TImageLoader;
+class TPhaseTimer;
 class TUniBitmap;
 class TUniPanel;
 
@@ -72,9 +73,9 @@ private:
   void FormCreate(const QStringList& arguments);
   void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
   void LayoutControls(bool atCreation);
-  void ShowBitmap();
+  void ShowBitmap(TPhaseTimer& timer);
   // Shows the current image after a read, scrolled home, with Save offered again.
-  void ShowReadImage();
+  void ShowReadImage(TPhaseTimer& timer);
   void ClearView();
   void AfterSave();
   void ScrollBy(bool vertical, int delta);
