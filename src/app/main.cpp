@@ -2,6 +2,7 @@
 // the message loop; then the windows go and the units shut down in reverse order.
 #include "app/AppResources.h"
 #include "app/ComprImg.h"
+#include "app/ImageHeap.h"
 #include "app/MessDlg.h"
 #include "import/Units.h"
 
@@ -9,6 +10,8 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
+  // Room for a 24-megapixel picture in all the buffers a round trip passes it through.
+  PrepareHeapForImages(size_t{768} << 20);
   QApplication app(argc, argv);
   InitAppResources();
   InitializeUnits();
