@@ -1,6 +1,7 @@
 #include "app/ComprImg.h"
 
 #include "app/About.h"
+#include "app/BitmapView.h"
 #include "app/Dialogs.h"
 #include "app/MessDlg.h"
 #include "app/PhaseTimer.h"
@@ -23,7 +24,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -62,9 +62,9 @@ template <class Action> struct Finally {
 template <class Action> Finally(Action) -> Finally<Action>;
 
 // TGraphic::LoadFromFile in two steps, so that reading the file and decoding it are timed
-// apart.
-void LoadFileTimed(TUniBitmap& bitmap, const QString& fileName, TPhaseTimer& timer) {
-  TMemoryStream contents;
+// apart, through a buffer that is kept for the next file.
+void LoadFileTimed(TUniBitmap& bitmap, const QString& fileName, TMemoryStream& contents,
+                   TPhaseTimer& timer) {
   ReadWholeFile(fileName.toStdString(), contents);
   timer.Mark("read");
   bitmap.LoadFromStream(contents);
@@ -97,9 +97,8 @@ TComprImg::TComprImg(const QStringList& arguments, QWidget* parent) : QWidget(pa
   imgScrollBox->setGeometry(5, 48, 417, 225);
   imgScrollBox->setFrameShape(QFrame::NoFrame);
   imgScrollBox->setFocusPolicy(Qt::NoFocus);
-  imgBrowse = new QLabel;
+  imgBrowse = new TBitmapView;
   imgBrowse->setGeometry(0, 0, 415, 223);
-  imgBrowse->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   imgScrollBox->setWidget(imgBrowse);
   imgScrollBox->setWidgetResizable(false);
 
@@ -190,7 +189,8 @@ void TComprImg::FormCreate(const QStringList& arguments) {
   Nvjegy1->setText(LoadString(base + 6));
 
   qApp->installEventFilter(this);
-  bitmap_ = std::make_unique<TUniBitmap>();
+  bitmap_ = std::make_shared<TUniBitmap>();
+  fileContents_ = std::make_unique<TMemoryStream>();
   LayoutControls(true);
   MinClientWidth = 2 * btnControl->width() + btnExit->width() + 20;
   MinClientHeight = btnControl->height() + 40;
@@ -231,19 +231,15 @@ void TComprImg::resizeEvent(QResizeEvent* event) {
 }
 
 void TComprImg::ShowBitmap(TPhaseTimer& timer) {
-  QImage image = BitmapToQImage(*bitmap_);
-  timer.Mark("convert");
-  QPixmap pixmap = QPixmap::fromImage(std::move(image));
+  imgBrowse->SetBitmap(bitmap_);
   // One image pixel per screen pixel, also on scaled screens.
-  pixmap.setDevicePixelRatio(devicePixelRatioF());
-  imgBrowse->setPixmap(pixmap);
-  imgBrowse->resize(pixmap.deviceIndependentSize().toSize());
-  timer.Mark("pixmap");
+  imgBrowse->resize(imgBrowse->BitmapSize());
+  timer.Mark("view");
   timer.FinishAfterPaint("show", imgBrowse);
 }
 
 void TComprImg::ClearView() {
-  imgBrowse->setPixmap(QPixmap());
+  imgBrowse->SetBitmap(nullptr);
   imgBrowse->resize(0, 0);
 }
 
@@ -263,14 +259,14 @@ void TComprImg::LoadImageFile(const QString& fileName) {
   if (loading_) return; // painting goes on during a decode; a second load must wait
   TPhaseTimer timer("open");
   ClearView();
-  bitmap_ = std::make_unique<TUniBitmap>();
+  bitmap_ = std::make_shared<TUniBitmap>();
   ResetScroll();
   update();
   fileName_ = fileName;
 
   QString ext = UpperExtension(fileName);
   if (!ext.isEmpty() && QString("*.BMP;*.DIB;*.BLZ").contains(ext)) {
-    LoadFileTimed(*bitmap_, fileName, timer);
+    LoadFileTimed(*bitmap_, fileName, *fileContents_, timer);
     ShowBitmap(timer);
   } else {
     loading_ = true;
@@ -373,7 +369,7 @@ void TComprImg::btnControlClick() {
   // The new image is shown whether or not the read raises; its error then passes on.
   Finally display{[this, &timer] { ShowReadImage(timer); }};
   if (ext == ".BLZ" || ext == ".BMP") {
-    LoadFileTimed(*bitmap_, savedFileName_, timer);
+    LoadFileTimed(*bitmap_, savedFileName_, *fileContents_, timer);
   } else {
     bitmap_->LoadFromBLZFile(savedFileName_.toStdString());
     timer.Mark("read");
@@ -408,7 +404,7 @@ void TComprImg::PasteFromClipboard() {
                        .arg(bitmap_->Width())
                        .arg(bitmap_->Height()));
   }};
-  bitmap_ = std::make_unique<TUniBitmap>();
+  bitmap_ = std::make_shared<TUniBitmap>();
   QImageToBitmap(QGuiApplication::clipboard()->image(), *bitmap_);
 }
 

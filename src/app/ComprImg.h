@@ -8,11 +8,12 @@
 
 #include <memory>
 
-class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollArea;
+class TBitmapView;
 class TImageLoader;
+class TMemoryStream;
 class TPhaseTimer;
 class TUniBitmap;
 class TUniPanel;
@@ -27,7 +28,7 @@ public:
   // Controls, named as in the design.
   QWidget* pnlBack;
   QScrollArea* imgScrollBox;
-  QLabel* imgBrowse;
+  TBitmapView* imgBrowse;
   TUniPanel* UniPanel1;
   QPushButton* btnBrowse;
   QPushButton* btnSave;
@@ -82,7 +83,10 @@ private:
   void ResetScroll();
 
   std::unique_ptr<TImageLoader> imageLoader_;
-  std::unique_ptr<TUniBitmap> bitmap_;
+  // Shared with the view, which shows it until it is given another.
+  std::shared_ptr<TUniBitmap> bitmap_;
+  // Holds a file while it is decoded; kept, so the next file of a similar size reuses it.
+  std::unique_ptr<TMemoryStream> fileContents_;
   QString fileName_;
   QString savedFileName_;
   QString saveCaptions_[2];

@@ -9,8 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
+
+long PeakMemoryKiB() {
+  rusage usage{};
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+}
 
 // Waits for one paint of its widget, then lets the event loop finish that paint (the
 // backing store is flushed to the screen after the paint event returns) before it reports.
@@ -51,6 +57,7 @@ TPhaseTimer::TPhaseTimer(const char* operation) {
   if (!Enabled()) return;
   state_ = std::make_shared<State>();
   state_->operation = operation;
+  state_->peakKiB = PeakMemoryKiB();
   state_->clock.start();
 }
 
@@ -81,7 +88,7 @@ void TPhaseTimer::Print(State& state, const char* step) {
   QString line = QString("timing: %1 %2 ms (").arg(state.operation).arg(total);
   for (size_t i = 0; i < state.steps.size(); ++i)
     line += QString(i ? ", %1 %2" : "%1 %2").arg(state.steps[i].first).arg(state.steps[i].second);
-  line += ")\n";
+  line += QString("; memory +%1 MiB)\n").arg((PeakMemoryKiB() - state.peakKiB) / 1024);
   std::fputs(line.toUtf8().constData(), stderr);
   std::fflush(stderr);
 }
