@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 TUniBitmap* DefaultUniBitmap = nullptr;
 
@@ -47,6 +48,43 @@ void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
     if (n != lzrw1kh::kMaxBlockInput) break;
   }
 }
+
+// Stands in for the output of a BMP writer: keeps what is written before the pixel rows and
+// notes whether the rows came as one write straight from the bitmap's own memory.
+class TRowsWatcher : public TStream {
+public:
+  explicit TRowsWatcher(std::span<const uint8_t> rows) : rows_(rows) {}
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count <= 0) return 0;
+    if (!rowsSeen_ && buffer == rows_.data() && static_cast<size_t>(count) == rows_.size())
+      rowsSeen_ = true;
+    else if (rowsSeen_)
+      other_ = true;
+    else
+      head_.insert(head_.end(), static_cast<const uint8_t*>(buffer),
+                   static_cast<const uint8_t*>(buffer) + count);
+    size_ += count;
+    return count;
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    if (offset != 0 || origin == TSeekOrigin::soBeginning) other_ = true;
+    return size_;
+  }
+  int64_t Size() override { return size_; }
+  std::span<const uint8_t> Head() const { return head_; }
+  // True when exactly `headSize` bytes and then the rows, and nothing else, were written.
+  bool RowsFollowHead(size_t headSize) const {
+    return rowsSeen_ && !other_ && head_.size() == headSize;
+  }
+
+private:
+  std::span<const uint8_t> rows_;
+  std::vector<uint8_t> head_;
+  int64_t size_ = 0;
+  bool rowsSeen_ = false;
+  bool other_ = false;
+};
 
 // Reads block records from `records` and appends what they expand to. Stops after the first
 // record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
@@ -162,19 +200,29 @@ void TUniBitmap::SaveToBLZStream(TStream& stream) const {
 }
 
 void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
+  // When the BMP writer puts the rows straight after the 54 header bytes (24 and 32 bits),
+  // the records are packed from the rows themselves, without a copy of the image.
+  TRowsWatcher watcher(Bits());
+  SaveToStream(watcher);
   TMemoryStream image;
-  SaveToStream(image);
-  auto bytes = image.Bytes();
-  if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
-    throw EInvalidGraphic("Bitmap image is not valid: too short to pack");
+  std::span<const uint8_t> head = watcher.Head(), payload = Bits();
+  int64_t imageSize = watcher.Size();
+  if (!watcher.RowsFollowHead(kFileHeaderSize + kInfoHeaderSize)) {
+    SaveToStream(image);
+    head = image.Bytes();
+    imageSize = image.Size();
+    if (head.size() < kFileHeaderSize + kInfoHeaderSize)
+      throw EInvalidGraphic("Bitmap image is not valid: too short to pack");
+    payload = head.subspan(kFileHeaderSize + kInfoHeaderSize);
+  }
   uint8_t header[kPackedHeaderSize];
-  std::memcpy(header, bytes.data(), kFileHeaderSize + kInfoHeaderSize);
+  std::memcpy(header, head.data(), kFileHeaderSize + kInfoHeaderSize);
   uint8_t* info = header + kFileHeaderSize;
-  StoreU32LE(header + 6, static_cast<uint32_t>(bytes.size()));
+  StoreU32LE(header + 6, static_cast<uint32_t>(imageSize));
   std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
   StoreU32LE(info + kCompressionField, kLzrwMagic);
   stream.WriteBuffer(header, sizeof header);
-  WriteRecords(bytes.subspan(kFileHeaderSize + kInfoHeaderSize), stream);
+  WriteRecords(payload, stream);
 }
 
 void TUniBitmap::LoadFromBLZFile(const std::string& fileName) { LoadFromFile(fileName); }
