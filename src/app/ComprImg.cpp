@@ -65,6 +65,10 @@ template <class Action> Finally(Action) -> Finally<Action>;
 // apart, through a buffer that is kept for the next file.
 void LoadFileTimed(TUniBitmap& bitmap, const QString& fileName, TMemoryStream& contents,
                    TPhaseTimer& timer) {
+  // Room to spare, so that reading back a saved file a little larger than its source (an
+  // incompressible picture) still fits without moving to fresh memory.
+  const int64_t size = QFileInfo(fileName).size();
+  contents.Reserve(size + size / 16 + (1 << 20));
   ReadWholeFile(fileName.toStdString(), contents);
   timer.Mark("read");
   bitmap.LoadFromStream(contents);
