@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/BitmapView.h"
 #include "app/Dialogs.h"
+#include "app/ImageFileReader.h"
 #include "app/MessDlg.h"
 #include "app/PhaseTimer.h"
 #include "app/ShowException.h"
@@ -14,7 +15,6 @@
 #include "graphics/Exceptions.h"
 #include "graphics/Picture.h"
 #include "graphics/Resources.h"
-#include "graphics/Streams.h"
 #include "import/Progress.h"
 #include "import/SLoadImg.h"
 
@@ -60,20 +60,6 @@ template <class Action> struct Finally {
   ~Finally() { action(); }
 };
 template <class Action> Finally(Action) -> Finally<Action>;
-
-// TGraphic::LoadFromFile in two steps, so that reading the file and decoding it are timed
-// apart, through a buffer that is kept for the next file.
-void LoadFileTimed(TUniBitmap& bitmap, const QString& fileName, TMemoryStream& contents,
-                   TPhaseTimer& timer) {
-  // Room to spare, so that reading back a saved file a little larger than its source (an
-  // incompressible picture) still fits without moving to fresh memory.
-  const int64_t size = QFileInfo(fileName).size();
-  contents.Reserve(size + size / 16 + (1 << 20));
-  ReadWholeFile(fileName.toStdString(), contents);
-  timer.Mark("read");
-  bitmap.LoadFromStream(contents);
-  timer.Mark("decode");
-}
 
 void SetPushButton(QPushButton* button, int left, int top, int width, int height) {
   button->setGeometry(left, top, width, height);
@@ -194,7 +180,7 @@ void TComprImg::FormCreate(const QStringList& arguments) {
 
   qApp->installEventFilter(this);
   bitmap_ = std::make_shared<TUniBitmap>();
-  fileContents_ = std::make_unique<TMemoryStream>();
+  fileReader_ = std::make_unique<TImageFileReader>();
   LayoutControls(true);
   MinClientWidth = 2 * btnControl->width() + btnExit->width() + 20;
   MinClientHeight = btnControl->height() + 40;
@@ -270,7 +256,7 @@ void TComprImg::LoadImageFile(const QString& fileName) {
 
   QString ext = UpperExtension(fileName);
   if (!ext.isEmpty() && QString("*.BMP;*.DIB;*.BLZ").contains(ext)) {
-    LoadFileTimed(*bitmap_, fileName, *fileContents_, timer);
+    fileReader_->Load(*bitmap_, fileName.toStdString(), timer);
     ShowBitmap(timer);
   } else {
     loading_ = true;
@@ -373,7 +359,7 @@ void TComprImg::btnControlClick() {
   // The new image is shown whether or not the read raises; its error then passes on.
   Finally display{[this, &timer] { ShowReadImage(timer); }};
   if (ext == ".BLZ" || ext == ".BMP") {
-    LoadFileTimed(*bitmap_, savedFileName_, *fileContents_, timer);
+    fileReader_->Load(*bitmap_, savedFileName_.toStdString(), timer);
   } else {
     bitmap_->LoadFromBLZFile(savedFileName_.toStdString());
     timer.Mark("read");

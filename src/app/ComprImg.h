@@ -12,8 +12,8 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class TBitmapView;
+class TImageFileReader;
 class TImageLoader;
-class TMemoryStream;
 class TPhaseTimer;
 class TUniBitmap;
 class TUniPanel;
@@ -85,8 +85,7 @@ private:
   std::unique_ptr<TImageLoader> imageLoader_;
   // Shared with the view, which shows it until it is given another.
   std::shared_ptr<TUniBitmap> bitmap_;
-  // Holds a file while it is decoded; kept, so the next file of a similar size reuses it.
-  std::unique_ptr<TMemoryStream> fileContents_;
+  std::unique_ptr<TImageFileReader> fileReader_;
   QString fileName_;
   QString savedFileName_;
   QString saveCaptions_[2];
