@@ -1,6 +1,7 @@
 #include "graphics/Bitmap.h"
 
 #include "graphics/Exceptions.h"
+#include "graphics/HugePages.h"
 #include "graphics/Limits.h"
 #include "graphics/Streams.h"
 
@@ -111,15 +112,17 @@ TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
   return *this;
 }
 
-void TBitmap::Allocate(int width, int height, TPixelFormat format) {
+void TBitmap::Allocate(int width, int height, TPixelFormat format, bool zeroed) {
   int bpp = ::BitsPerPixel(format);
   limits::CheckBitmapLimits(width, height, bpp, "Bitmap");
   int64_t stride = limits::RowStride(width, bpp);
   int64_t bytes = stride * height;
   uint8_t* memory = nullptr;
   if (bytes > 0) {
-    memory = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(bytes)));
+    memory = static_cast<uint8_t*>(zeroed ? std::calloc(static_cast<size_t>(bytes), 1)
+                                          : std::malloc(static_cast<size_t>(bytes)));
     if (!memory) throw EOutOfResources("Not enough memory for a bitmap");
+    AdviseHugePages(memory, static_cast<size_t>(bytes));
   }
   bits_.reset(memory);
   width_ = width;
@@ -273,7 +276,7 @@ void TBitmap::Fill(TColor color) {
 }
 
 void TBitmap::ClearRowPadding() {
-  if (stride_ == 0) return;  // no rows to clear (and no memory to point at)
+  if (stride_ == 0) return; // no rows to clear (and no memory to point at)
   const int64_t usedBits = int64_t{width_} * BitsPerPixel();
   const int64_t fullBytes = usedBits / 8;
   const int partialBits = static_cast<int>(usedBits % 8);
@@ -295,12 +298,60 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
   }
   TBitmap converted;
   converted.Allocate(width_, height_, format);
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x)
-      converted.SetPixel(x, y, GetPixel(x, y));
+  if (format == TPixelFormat::pf24bit) {
+    // The common case (every picture the loader hands over) goes row by row with a table.
+    for (int y = 0; y < height_; ++y)
+      ExpandRowTo24(y, converted.ScanLine(y));
+  } else {
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
+        converted.SetPixel(x, y, GetPixel(x, y));
+  }
   converted.ClearRowPadding();
   *this = std::move(converted);
   Changed();
+}
+
+void TBitmap::ExpandRowTo24(int y, uint8_t* out) const {
+  const uint8_t* in = ScanLine(y);
+  switch (format_) {
+  case TPixelFormat::pf1bit:
+  case TPixelFormat::pf4bit:
+  case TPixelFormat::pf8bit: {
+    TRGBQuad colors[256] = {}; // entries the palette lacks are black
+    std::copy_n(palette_.begin(), std::min<size_t>(palette_.size(), 256), colors);
+    if (format_ == TPixelFormat::pf8bit) {
+      // Four bytes stored per pixel, the fourth overwritten by the next pixel: one store
+      // instead of three. The last pixel is stored exactly, the row may have no padding.
+      int x = 0;
+      for (; x + 1 < width_; ++x, out += 3)
+        std::memcpy(out, &colors[in[x]], 4);
+      if (x < width_) std::memcpy(out, &colors[in[x]], 3);
+      break;
+    }
+    const int bpp = BitsPerPixel();
+    const int perByte = 8 / bpp;
+    for (int x = 0; x < width_; ++x, out += 3) {
+      const int shift = 8 - bpp * (x % perByte + 1);
+      const TRGBQuad& c = colors[in[x / perByte] >> shift & ((1 << bpp) - 1)];
+      out[0] = c.rgbBlue, out[1] = c.rgbGreen, out[2] = c.rgbRed;
+    }
+    break;
+  }
+  case TPixelFormat::pfDevice:
+  case TPixelFormat::pf24bit:
+    std::copy_n(in, size_t{3} * width_, out);
+    break;
+  case TPixelFormat::pf32bit:
+    for (int x = 0; x < width_; ++x, in += 4, out += 3)
+      out[0] = in[0], out[1] = in[1], out[2] = in[2];
+    break;
+  default:
+    for (int x = 0; x < width_; ++x, out += 3) {
+      const TColor c = GetPixel(x, y);
+      out[0] = GetBValue(c), out[1] = GetGValue(c), out[2] = GetRValue(c);
+    }
+  }
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {

@@ -65,15 +65,17 @@ public:
     return {bits_.get(), static_cast<size_t>(stride_ * height_)};
   }
 
-  // Replaces the image by a width × height bitmap of `format` whose pixels are undefined;
-  // for readers that fill every row. Checks the limits first.
-  void Allocate(int width, int height, TPixelFormat format);
+  // Replaces the image by a width × height bitmap of `format` whose pixels are undefined
+  // (for readers that fill every row), or all bytes 0 when `zeroed`. Checks the limits first.
+  void Allocate(int width, int height, TPixelFormat format, bool zeroed = false);
 
   // Zeroes the bytes and bits of every row beyond its last pixel, so that the writer's bytes
   // depend on the pixels alone. Readers call it after filling the rows.
   void ClearRowPadding();
 
   TColor GetPixel(int x, int y) const;
+  // Row `y` (from the top) as 24-bit B,G,R pixels into `out`; alpha is dropped.
+  void ExpandRowTo24(int y, uint8_t* out) const;
   void SetPixel(int x, int y, TColor color);
   void Fill(TColor color);
 

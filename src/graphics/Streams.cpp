@@ -1,6 +1,7 @@
 #include "graphics/Streams.h"
 
 #include "graphics/Exceptions.h"
+#include "graphics/HugePages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -110,6 +111,7 @@ void TMemoryStream::Reserve(int64_t capacity) {
   if (!grown) throw EOutOfResources("Out of memory while growing a memory stream");
   data_ = static_cast<uint8_t*>(grown);
   capacity_ = capacity;
+  AdviseHugePages(data_, static_cast<size_t>(capacity_));
 }
 
 void TMemoryStream::SetSize(int64_t size) {

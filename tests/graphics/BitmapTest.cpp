@@ -2,6 +2,7 @@
 #include "graphics/Bitmap.h"
 #include "TestSupport.h"
 #include "graphics/BitmapQt.h"
+#include "graphics/Canvas.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 
@@ -164,6 +165,33 @@ TEST(BitmapQt, AlphaAndPaletteReachTheImage) {
     const QImage indexedImage = BitmapToQImage(indexed);
     EXPECT_EQ(indexedImage.pixel(7, 0), qRgb(3, 2, 1));
     EXPECT_EQ(indexedImage.pixel(8, 0), qRgb(6, 5, 4));
+  }
+}
+
+// The loader renders every picture onto white at 24 bits; bitmaps take a direct conversion
+// that must give exactly what drawing through the painter gives.
+TEST(Canvas, RenderedBitmapEqualsPaintedOne) {
+  for (TPixelFormat format :
+       {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+        TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+    SCOPED_TRACE(BitsPerPixel(format));
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    bitmap.SetSize(13, 5);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 13; ++x)
+        bitmap.SetPixel(x, y, Pattern(x, y));
+    if (bitmap.BitsPerPixel() <= 8) { // indices past a short palette show black
+      std::vector<TRGBQuad> palette = bitmap.Palette();
+      palette.resize(palette.size() / 2 + 1);
+      bitmap.SetPalette(palette);
+    }
+    TBitmap painted;
+    painted.SetSize(13, 5);
+    StretchDraw(painted, TRect{0, 0, 13, 5}, bitmap);
+    const TBitmap rendered = RenderGraphic(bitmap, 13, 5);
+    EXPECT_EQ(rendered.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(Written(rendered), Written(painted));
   }
 }
 
