@@ -204,21 +204,39 @@ std::vector<TRGBQuad> ReadColorTable(const TBmpHeader& h, std::span<const uint8_
   return palette;
 }
 
+[[noreturn]] void ThrowPixelPastPalette(int64_t x, int64_t y, unsigned index, size_t entries) {
+  ThrowInvalidBmp("the pixel at (" + std::to_string(x) + ", " + std::to_string(y) +
+                  ") uses colour " + std::to_string(index) + " of a table of " +
+                  std::to_string(entries) + " entries");
+}
+
 // With a partial colour table, a pixel may name an entry the file does not have.
 void CheckIndices(const TBitmap& bitmap, size_t entries) {
   if (bitmap.Width() == 0) return;
   const int bpp = bitmap.BitsPerPixel();
+  const int perByte = 8 / bpp;
+  // Whether every pixel packed in a byte names an entry that exists; rows are checked a byte
+  // at a time, and only a row that fails is searched pixel by pixel for the message.
+  bool wholeByteValid[256];
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    wholeByteValid[byte] = true;
+    for (int i = 0; i < perByte; ++i)
+      if ((byte >> (bpp * i) & ((1u << bpp) - 1)) >= entries) wholeByteValid[byte] = false;
+  }
+  const int wholeBytes = bitmap.Width() / perByte;
   for (int y = 0; y < bitmap.Height(); ++y) {
     const uint8_t* row = bitmap.ScanLine(y);
-    if (bpp == 8 && *std::max_element(row, row + bitmap.Width()) < entries) continue;
+    bool valid = true;
+    for (int i = 0; i < wholeBytes; ++i)
+      valid &= wholeByteValid[row[i]];
+    for (int x = wholeBytes * perByte; valid && x < bitmap.Width(); ++x)
+      valid = (row[x / perByte] >> (8 - bpp * (x % perByte + 1)) & ((1u << bpp) - 1)) < entries;
+    if (valid) continue;
     for (int x = 0; x < bitmap.Width(); ++x) {
       const unsigned index = bpp == 8   ? row[x]
                              : bpp == 4 ? row[x >> 1] >> ((x & 1) ? 0 : 4) & 0x0F
                                         : row[x >> 3] >> (7 - (x & 7)) & 1;
-      if (index >= entries)
-        ThrowInvalidBmp("the pixel at (" + std::to_string(x) + ", " + std::to_string(y) +
-                        ") uses colour " + std::to_string(index) + " of a table of " +
-                        std::to_string(entries) + " entries");
+      if (index >= entries) ThrowPixelPastPalette(x, y, index, entries);
     }
   }
 }
@@ -289,13 +307,18 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) 
                     std::to_string(sourceStride * h.rows) + " bytes, " +
                     std::to_string(data.size()) + " are present");
 
+  const bool partialPalette = bpp <= 8 && palette.size() < (size_t{1} << bpp);
   TBitmap result;
-  result.Allocate(width, rows, format);
+  // An RLE stream may skip most of the image: zeroed memory leaves those pages untouched.
+  result.Allocate(width, rows, format, IsRle(h));
   if (bpp <= 8) result.SetPalette(palette);
   size_t used;
   if (IsRle(h)) {
-    std::fill(result.Bits().begin(), result.Bits().end(), uint8_t{0});
-    used = DecodeBmpRle(data, bpp, width, rows, &result);
+    // Skipped pixels are index 0, and the stream never writes row padding.
+    TRleHighestIndex highest;
+    used = DecodeBmpRle(data, bpp, width, rows, &result, &highest);
+    if (partialPalette && highest.index >= palette.size())
+      ThrowPixelPastPalette(highest.x, highest.y, highest.index, palette.size());
   } else {
     used = static_cast<size_t>(sourceStride * h.rows);
     auto sourceRow = [&](int y) { // y counted from the top
@@ -319,9 +342,9 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) 
     }
     if (format == TPixelFormat::pf32bit && !converter && h.masks.alpha != 0 && IsBitFields(h))
       result.SetHasAlpha(AnyAlpha(result));
+    result.ClearRowPadding();
+    if (partialPalette) CheckIndices(result, palette.size());
   }
-  result.ClearRowPadding();
-  if (bpp <= 8 && palette.size() < (size_t{1} << bpp)) CheckIndices(result, palette.size());
   target = std::move(result);
   if (consumed) *consumed = h.pixelOffset + used;
 }

@@ -26,6 +26,7 @@ public:
       for (int64_t i = 0; i < visible; ++i) {
         const int64_t at = x + i;
         const uint8_t index = pixel(i);
+        if (index > highest.index) highest = {index, at, height_ - 1 - y};
         if (eightBit_) {
           row[at] = index;
         } else {
@@ -41,6 +42,7 @@ public:
 
   int64_t x = 0;
   int64_t y = 0; // counted from the bottom row
+  TRleHighestIndex highest;
 
 private:
   uint8_t* bits_;
@@ -53,7 +55,7 @@ private:
 } // namespace
 
 size_t DecodeBmpRle(std::span<const uint8_t> data, int bitsPerPixel, int width, int height,
-                    TBitmap* bitmap) {
+                    TBitmap* bitmap, TRleHighestIndex* highest) {
   const bool eightBit = bitsPerPixel == 8;
   TRleTarget target(bitmap ? bitmap->Bits().data() : nullptr, width, height, eightBit);
   size_t pos = 0;
@@ -103,5 +105,6 @@ size_t DecodeBmpRle(std::span<const uint8_t> data, int bitsPerPixel, int width, 
       if ((bytes & 1) && pos < data.size()) ++pos; // literals are padded to 16 bits
     }
   }
+  if (highest) *highest = target.highest;
   return pos;
 }

@@ -19,6 +19,11 @@
 // only checks the stream, so that a damaged one is refused before the pixels are allocated.
 // Runs and literals are clipped at the end of their row and pixels beyond the last row are
 // dropped, as many writers overrun their rows; a delta that leaves the image, or data that end
-// before the image is complete, throw EInvalidGraphic. Returns the bytes the stream occupied.
+// before the image is complete, throw EInvalidGraphic. Returns the bytes the stream occupied;
+// `highest`, when given, receives the highest colour index the stream wrote and where.
+struct TRleHighestIndex {
+  uint8_t index = 0;
+  int64_t x = 0, y = 0; // y counted from the top
+};
 size_t DecodeBmpRle(std::span<const uint8_t> data, int bitsPerPixel, int width, int height,
-                    TBitmap* bitmap);
+                    TBitmap* bitmap, TRleHighestIndex* highest = nullptr);

@@ -140,6 +140,20 @@ TEST(BmpRefusal, ThrowsInvalidGraphicNamingTheFault) {
       {[](B b) { b.compression = 5; }, "PNG"},
       {[](B b) { b.compression = 2; }, "does not go with"},
       {[](B b) { b.colorsUsed = 1; }, "colour 1 of a table of 1"},
+      {[](B b) {
+         b = {.width = 3,
+              .height = 1,
+              .bpp = 4,
+              .colorsUsed = 2,
+              .table = GreyTable(2),
+              .pixels = {1, 0x20, 0, 0}};
+       },
+       "pixel at (2, 0) uses colour 2 of a table of 2"}, // the last, unpaired pixel
+      {[](B b) {
+         b = Rle(4, 5, 1, "02 11 03 12 00 01");
+         b.colorsUsed = 2, b.table = GreyTable(2);
+       },
+       "pixel at (3, 0) uses colour 2 of a table of 2"},
       {[](B b) { b = Rle(8, 3, -2, "01 01 00 01"); }, "top-down"},
       {[](B b) { b = Rle(8, 3, 2, "00 02 04 00 00 01"); }, "delta"}, // beyond the row
       {[](B b) { b = Rle(8, 3, 2, "00 02 00 02 00 01"); }, "delta"}, // beyond the top
@@ -200,6 +214,16 @@ TEST(BmpRead, PartialTablesAndPadding) {
   EXPECT_EQ(bitmap.Palette().size(), 3u);
   EXPECT_EQ(bitmap.GetPixel(0, 0), RGB(32, 32, 32));
   EXPECT_EQ(bitmap.Bits()[3], 0);
+  // A set padding nibble after the last pixel is no colour index.
+  ReadBmp(TBmpBuilder{.width = 3,
+                      .height = 1,
+                      .bpp = 4,
+                      .colorsUsed = 2,
+                      .table = GreyTable(2),
+                      .pixels = {0x01, 0x0F, 0, 0}}
+              .Build(),
+          bitmap);
+  EXPECT_EQ(bitmap.Bits()[1], 0);
   // 256 entries declared, only 2 present before the pixels: the missing ones are dropped.
   ReadBmp(
       TBmpBuilder{.width = 4, .height = 1, .table = GreyTable(2), .pixels = {0, 1, 1, 0}}.Build(),
