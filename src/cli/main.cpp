@@ -1,7 +1,8 @@
 #include "cli/Cli.h"
+#include "graphics/GuiApplication.h"
 #include "import/Units.h"
 
-#include <QGuiApplication>
+#include <QtGlobal>
 #include <cstdlib>
 #include <malloc.h>
 
@@ -11,14 +12,14 @@ int main(int argc, char** argv) {
   // per 4 KiB page on these machines), makes a batch about a quarter faster.
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  // Metafiles draw text, which needs a GUI application; no window is ever shown.
+  // Metafiles that draw text get a GUI application when they first need it; no window is
+  // ever shown.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   if (!std::getenv("VANTREL_DEBUG"))
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  int qtArgc = 1;
-  QGuiApplication app(qtArgc, argv);
   InitializeUnits();
   int status = RunCli(argc, argv);
   FinalizeUnits();
+  ShutdownGuiApplication();
   return status;
 }

@@ -4,6 +4,7 @@
 #include "graphics/BitmapQt.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Exceptions.h"
+#include "graphics/GuiApplication.h"
 #include "graphics/Streams.h"
 
 #include <QFontMetricsF>
@@ -467,6 +468,7 @@ void Player::SetPixel(QPointF p, uint32_t color) {
 }
 
 QFont Player::DeviceFont(double& pixelSize) const {
+  EnsureGuiApplication();
   const Font& f = dc_.font;
   QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
   const QTransform t = LogicalToDevice();
