@@ -1,12 +1,17 @@
-// vantrel-bench: LZRW1/KH and the BLZ layouts against LZ4, zlib and memcpy, single thread.
+// vantrel-bench: LZRW1/KH and the BLZ layouts against LZ4, zlib and memcpy, single thread;
+// then the readers against their peers, the peak memory of a load and the batch command line.
 //
-// Every figure is MB/s of BMP image bytes (10^6 bytes per second of this thread's CPU time),
+// Every codec figure is MB/s of BMP image bytes (10^6 bytes per second of this thread's CPU time),
 // the median of the runs.
 // The codec and LZ4 work on the 32768-byte pieces the BLZ stream layout cuts the image into;
 // zlib compresses the whole image in one call. Output buffers are allocated and touched once
 // before timing so that no figure pays for first-touch page faults, except the BLZ rows,
 // which measure the real save and load through fresh memory streams.
+#include "Batch.h"
 #include "ImageKinds.h"
+#include "Measure.h"
+#include "PeakMemory.h"
+#include "Readers.h"
 
 #include "bitmap/LZRW1KH.h"
 #include "graphics/Streams.h"
@@ -17,34 +22,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-int repetitions = 7;
-
-// CPU time of this thread (page faults included): the build machines are shared, and wall
-// time would mostly measure the other processes.
-double ThreadSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + now.tv_nsec * 1e-9;
-}
-
-// Median seconds of `repetitions` runs of `work`.
-double Time(const std::function<void()>& work) {
-  std::vector<double> seconds;
-  for (int i = 0; i < repetitions; ++i) {
-    double start = ThreadSeconds();
-    work();
-    seconds.push_back(ThreadSeconds() - start);
-  }
-  std::sort(seconds.begin(), seconds.end());
-  return seconds[seconds.size() / 2];
-}
 
 struct TRow {
   std::string codec;
@@ -204,36 +187,10 @@ TKindResult BenchKind(const TImageKind& kind) {
   return result;
 }
 
-struct TGoal {
-  std::string text;
-  double measured;
-  double needed;
-  std::string unit;
-};
-
-void PrintGoal(const TGoal& goal) {
-  std::printf("  %-62s %9.2f%-5s (need %.2f%s)  %s\n", goal.text.c_str(), goal.measured,
-              goal.unit.c_str(), goal.needed, goal.unit.c_str(),
-              goal.measured >= goal.needed ? "PASS" : "SHORT");
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-  int scale = 1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--quick") == 0) {
-      scale = 4;
-      repetitions = 5;
-    } else {
-      std::fprintf(stderr, "usage: vantrel-bench [--quick]\n");
-      return 2;
-    }
-  }
-  LZRW1KHStartup();
-  UniBmpStartup();
+// The codec table and its goals.
+std::vector<TGoal> BenchCodec(const std::vector<TImageKind>& kinds) {
   std::vector<TKindResult> results;
-  for (const TImageKind& kind : MakeImageKinds(scale))
+  for (const TImageKind& kind : kinds)
     results.push_back(BenchKind(kind));
 
   std::printf(
@@ -288,6 +245,52 @@ int main(int argc, char** argv) {
   goals.push_back({"BLZ stream load, screenshot: codec time / load time",
                    shot.Row("BLZ stream save/load").decompress / lzrw("screenshot").decompress,
                    1 / 1.3, "x"});
+  return goals;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  int scale = 1;
+  std::string part; // empty: every part
+  bool keep = false; // keep the generated files for a closer look
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--quick") == 0) {
+      scale = 4;
+      repetitions = 5;
+    } else if (std::strcmp(argv[i], "--peak-load") == 0 && i + 1 < argc) {
+      return PeakLoadMain(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--keep") == 0) {
+      keep = true;
+    } else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) {
+      part = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch]\n");
+      return 2;
+    }
+  }
+  auto wanted = [&](const char* name) { return part.empty() || part == name; };
+  LZRW1KHStartup();
+  UniBmpStartup();
+  std::vector<TImageKind> kinds = MakeImageKinds(scale);
+  std::vector<TGoal> goals;
+  if (wanted("codec")) goals = BenchCodec(kinds);
+  char folderTemplate[] = "/tmp/vantrel-bench-XXXXXX";
+  const std::string folder = mkdtemp(folderTemplate) ? folderTemplate : "";
+  if (folder.empty()) {
+    std::perror("vantrel-bench: temporary folder");
+    return 1;
+  }
+  if (wanted("readers"))
+    for (const TGoal& goal : BenchReaders(kinds, folder))
+      goals.push_back(goal);
+  if (wanted("memory")) goals.push_back(BenchPeakMemory(kinds, folder));
+  if (wanted("batch")) goals.push_back(BenchBatch(folder, scale));
+  if (keep)
+    std::printf("Files kept in %s\n", folder.c_str());
+  else
+    std::filesystem::remove_all(folder);
+
   std::printf("Goals:\n");
   for (const TGoal& goal : goals)
     PrintGoal(goal);
