@@ -2,8 +2,8 @@
 // the message loop; then the windows go and the units shut down in reverse order.
 #include "app/AppResources.h"
 #include "app/ComprImg.h"
-#include "app/ImageHeap.h"
 #include "app/MessDlg.h"
+#include "graphics/ImageMemory.h"
 #include "import/Units.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "graphics/Bitmap.h"
 
 #include "graphics/Exceptions.h"
-#include "graphics/HugePages.h"
+#include "graphics/ImageMemory.h"
 #include "graphics/Limits.h"
 #include "graphics/Streams.h"
 

@@ -1,7 +1,7 @@
 #include "graphics/Streams.h"
 
 #include "graphics/Exceptions.h"
-#include "graphics/HugePages.h"
+#include "graphics/ImageMemory.h"
 
 #include <algorithm>
 #include <cerrno>
