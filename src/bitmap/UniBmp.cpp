@@ -18,15 +18,18 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kExtendedInfoHeaderSize = 44;
-constexpr size_t kPackedHeaderSize = kFileHeaderSize + kExtendedInfoHeaderSize;  // 58
-constexpr size_t kCompressionField = 16;  // within the info header
+constexpr size_t kPackedHeaderSize = kFileHeaderSize + kExtendedInfoHeaderSize; // 58
+constexpr size_t kCompressionField = 16; // within the info header
 
-bool IsMagic(uint32_t value) { return value == kLzrwMagic || value == kLzrwMagicReversed; }
+bool IsMagic(uint32_t value) {
+  return value == kLzrwMagic || value == kLzrwMagicReversed;
+}
 
 // Bytes of `head` at `offset`, with bytes beyond its end read as 0.
 uint32_t U32At(std::span<const uint8_t> head, size_t offset) {
   uint8_t bytes[4] = {};
-  for (size_t i = 0; i < 4 && offset + i < head.size(); ++i) bytes[i] = head[offset + i];
+  for (size_t i = 0; i < 4 && offset + i < head.size(); ++i)
+    bytes[i] = head[offset + i];
   return LoadU32LE(bytes);
 }
 
@@ -93,14 +96,16 @@ private:
 size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
   size_t at = 0;
   for (size_t count = 1;; ++count) {
-    if (records.size() - at < 2) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+    if (records.size() - at < 2)
+      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
     size_t length = LoadU16LE(records.data() + at);
     at += 2;
     if (length > lzrw1kh::kWorkBufferSize)
       throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
     if (records.size() - at < length)
       throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-    if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) > limits::kMaxBitmapBytes + (1 << 20))
+    if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) >
+        limits::kMaxBitmapBytes + (1 << 20))
       throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
     uint8_t* out = image.PrepareWrite(lzrw1kh::kMaxBlockInput);
     size_t produced = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
@@ -150,9 +155,12 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
 
 TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image) {
   switch (RecognizeLayout(file)) {
-  case TBmpLayout::BLZStream: return RestoreBLZStream(file, image);
-  case TBmpLayout::PackedBitmap: return RestorePackedBitmap(file, image);
-  case TBmpLayout::Plain: break;
+  case TBmpLayout::BLZStream:
+    return RestoreBLZStream(file, image);
+  case TBmpLayout::PackedBitmap:
+    return RestorePackedBitmap(file, image);
+  case TBmpLayout::Plain:
+    break;
   }
   image.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
   return {TBmpLayout::Plain, 0, 0, true};
@@ -169,24 +177,36 @@ void TUniBitmap::LoadFromStream(TStream& stream) {
   std::span<const uint8_t> bytes = WholeStream(stream, holder);
   TReadOnlyMemoryStream whole(bytes);
   switch (RecognizeLayout(bytes)) {
-  case TBmpLayout::BLZStream: LoadFromBLZStream(whole); break;
-  case TBmpLayout::PackedBitmap: LoadFromPackedBmpStream(whole); break;
-  case TBmpLayout::Plain: LoadPlainBmp(whole); break;
+  case TBmpLayout::BLZStream:
+    LoadFromBLZStream(whole);
+    break;
+  case TBmpLayout::PackedBitmap:
+    LoadFromPackedBmpStream(whole);
+    break;
+  case TBmpLayout::Plain:
+    LoadPlainBmp(whole);
+    break;
   }
+}
+
+void TUniBitmap::LoadRestoredImage(TMemoryStream& image) {
+  // The image is ours alone: the bitmap may take its memory over.
+  TBitmap decoded;
+  ReadBmp(image.Bytes(), decoded, nullptr, &image);
+  static_cast<TBitmap&>(*this) = std::move(decoded);
+  Modified();
 }
 
 void TUniBitmap::LoadFromBLZStream(TStream& stream) {
   TMemoryStream holder, image;
   RestoreBLZStream(WholeStream(stream, holder), image);
-  image.SetPosition(0);
-  LoadPlainBmp(image);
+  LoadRestoredImage(image);
 }
 
 void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   TMemoryStream holder, image;
   if (!RestorePackedBitmap(WholeStream(stream, holder), image).restored) return;
-  image.SetPosition(0);
-  LoadPlainBmp(image);
+  LoadRestoredImage(image);
 }
 
 void TUniBitmap::SaveToBLZStream(TStream& stream) const {
@@ -225,8 +245,12 @@ void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
   WriteRecords(payload, stream);
 }
 
-void TUniBitmap::LoadFromBLZFile(const std::string& fileName) { LoadFromFile(fileName); }
-void TUniBitmap::LoadFromPackedBmpFile(const std::string& fileName) { LoadFromFile(fileName); }
+void TUniBitmap::LoadFromBLZFile(const std::string& fileName) {
+  LoadFromFile(fileName);
+}
+void TUniBitmap::LoadFromPackedBmpFile(const std::string& fileName) {
+  LoadFromFile(fileName);
+}
 
 void TUniBitmap::SaveToBLZFile(const std::string& fileName) const {
   SaveFileSafely(fileName, [this](TStream& out) { SaveToBLZStream(out); });
@@ -279,7 +303,8 @@ TBitmap& TUniBitmap::BitmapFromStream(TStream& stream) {
   LoadFromStream(stream);
   return AsBitmap();
 }
-TBitmap& TUniBitmap::BitmapFromPackedBmpResName(const HINSTANCE& instance, const std::string& resName) {
+TBitmap& TUniBitmap::BitmapFromPackedBmpResName(const HINSTANCE& instance,
+                                                const std::string& resName) {
   LoadPackedBmpResName(instance, resName);
   return AsBitmap();
 }
@@ -304,7 +329,9 @@ TBitmap& TUniBitmap::BitmapFromResID(const HINSTANCE& instance, int32_t resId) {
   return AsBitmap();
 }
 
-void UniBmpStartup() { DefaultUniBitmap = new TUniBitmap(); }
+void UniBmpStartup() {
+  DefaultUniBitmap = new TUniBitmap();
+}
 
 void UniBmpShutdown() {
   delete DefaultUniBitmap;

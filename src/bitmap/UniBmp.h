@@ -32,9 +32,9 @@ class TMemoryStream;
 // What RestoreBmpImage found in a file.
 struct TBlzContents {
   TBmpLayout layout = TBmpLayout::Plain;
-  int64_t storedSize = 0;  // S as the header gives it (0 for a plain image)
-  size_t records = 0;      // block records read
-  bool restored = false;   // false: a packed bitmap that the readers leave unloaded
+  int64_t storedSize = 0; // S as the header gives it (0 for a plain image)
+  size_t records = 0;     // block records read
+  bool restored = false;  // false: a packed bitmap that the readers leave unloaded
 };
 
 // Restores the BMP image held in `file` (any layout; a plain image is copied) into `image`,
@@ -71,7 +71,8 @@ public:
 
   virtual TBitmap& BitmapFromFile(const std::string& fileName);
   virtual TBitmap& BitmapFromStream(TStream& stream);
-  virtual TBitmap& BitmapFromPackedBmpResName(const HINSTANCE& instance, const std::string& resName);
+  virtual TBitmap& BitmapFromPackedBmpResName(const HINSTANCE& instance,
+                                              const std::string& resName);
   virtual TBitmap& BitmapFromPackedBmpResID(const HINSTANCE& instance, int32_t resId);
   virtual TBitmap& BitmapFromBLZResName(const HINSTANCE& instance, const std::string& resName);
   virtual TBitmap& BitmapFromBLZResID(const HINSTANCE& instance, int32_t resId);
@@ -91,6 +92,7 @@ public:
 
 private:
   void LoadPlainBmp(TStream& stream) { TBitmap::LoadFromStream(stream); }
+  void LoadRestoredImage(TMemoryStream& image);
 };
 
 // The unit-wide instance; exists between UniBmpStartup and UniBmpShutdown.

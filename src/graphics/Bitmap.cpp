@@ -113,10 +113,9 @@ TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
 }
 
 void TBitmap::Allocate(int width, int height, TPixelFormat format, bool zeroed) {
-  int bpp = ::BitsPerPixel(format);
+  const int bpp = ::BitsPerPixel(format);
   limits::CheckBitmapLimits(width, height, bpp, "Bitmap");
-  int64_t stride = limits::RowStride(width, bpp);
-  int64_t bytes = stride * height;
+  const int64_t bytes = limits::RowStride(width, bpp) * height;
   uint8_t* memory = nullptr;
   if (bytes > 0) {
     memory = static_cast<uint8_t*>(zeroed ? std::calloc(static_cast<size_t>(bytes), 1)
@@ -124,11 +123,21 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format, bool zeroed) 
     if (!memory) throw EOutOfResources("Not enough memory for a bitmap");
     AdviseHugePages(memory, static_cast<size_t>(bytes));
   }
+  TakeStorage(width, height, format, memory);
+}
+
+void TBitmap::AllocateFrom(int width, int height, TPixelFormat format, uint8_t* memory) {
+  std::unique_ptr<uint8_t[], FreeDeleter> owned(memory);
+  limits::CheckBitmapLimits(width, height, ::BitsPerPixel(format), "Bitmap");
+  TakeStorage(width, height, format, owned.release());
+}
+
+void TBitmap::TakeStorage(int width, int height, TPixelFormat format, uint8_t* memory) {
   bits_.reset(memory);
   width_ = width;
   height_ = height;
-  stride_ = stride;
-  if (format == TPixelFormat::pfDevice && bytes > 0) format = TPixelFormat::pf24bit;
+  stride_ = limits::RowStride(width, ::BitsPerPixel(format));
+  if (format == TPixelFormat::pfDevice && stride_ * height > 0) format = TPixelFormat::pf24bit;
   if (IsPaletted(format) != IsPaletted(format_)) palette_.clear();
   format_ = format;
   if (IsPaletted(format_) && palette_.empty()) palette_ = DefaultPalette(format_);

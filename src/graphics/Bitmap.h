@@ -22,6 +22,8 @@ struct TRGBQuad {
 
 int BitsPerPixel(TPixelFormat format);
 
+class TMemoryStream;
+
 class TBitmap : public TGraphic {
 public:
   TBitmap() = default;
@@ -68,6 +70,9 @@ public:
   // Replaces the image by a width × height bitmap of `format` whose pixels are undefined
   // (for readers that fill every row), or all bytes 0 when `zeroed`. Checks the limits first.
   void Allocate(int width, int height, TPixelFormat format, bool zeroed = false);
+  // As Allocate, with `memory` (from malloc, rows in place) as the pixels; the bitmap owns it
+  // from then on, also when the limits refuse the size.
+  void AllocateFrom(int width, int height, TPixelFormat format, uint8_t* memory);
 
   // Zeroes the bytes and bits of every row beyond its last pixel, so that the writer's bytes
   // depend on the pixels alone. Readers call it after filling the rows.
@@ -96,6 +101,8 @@ private:
   };
   uint8_t NearestIndex(TColor color) const;
   void TakeImage(TBitmap& from) noexcept;
+  // Makes `memory` (already checked against the limits) the pixels of a width × height image.
+  void TakeStorage(int width, int height, TPixelFormat format, uint8_t* memory);
 
   int width_ = 0;
   int height_ = 0;
@@ -108,5 +115,8 @@ private:
 
 // The BMP image format. ReadBmp decodes every published variant from memory; `consumed`
 // receives how many bytes the image occupied. WriteBmp writes the fixed layout.
-void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed = nullptr);
+// When `bytes` are the whole of `owner`'s memory and the rows can be used where they lie, the
+// bitmap takes that memory over instead of copying it, and `owner` is left empty.
+void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed = nullptr,
+             TMemoryStream* owner = nullptr);
 void WriteBmp(const TBitmap& bitmap, TStream& stream);

@@ -31,6 +31,7 @@
 #include "graphics/BmpRle.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Limits.h"
+#include "graphics/Streams.h"
 
 #include <algorithm>
 #include <cstring>
@@ -260,7 +261,8 @@ void WidenTwoBitRow(const uint8_t* source, uint8_t* target, int width) {
 
 } // namespace
 
-void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) {
+void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed,
+             TMemoryStream* owner) {
   ByteReader<EInvalidGraphic> in(bytes, std::string(kInvalidBmp) + ": the file is truncated");
   const TBmpHeader h = ReadHeaders(in);
   CheckHeaders(h, bytes.size());
@@ -309,8 +311,18 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) 
 
   const bool partialPalette = bpp <= 8 && palette.size() < (size_t{1} << bpp);
   TBitmap result;
-  // An RLE stream may skip most of the image: zeroed memory leaves those pages untouched.
-  result.Allocate(width, rows, format, IsRle(h));
+  // Plain bottom-up rows are already laid out as the bitmap keeps them: moved to the start of
+  // their buffer, they become the bitmap's pixels without a second image-sized allocation.
+  const bool takeRows = owner && owner->Bytes().data() == bytes.data() && !IsRle(h) && !converter &&
+                        bpp != 2 && !h.topDown && sourceStride * rows > 0;
+  if (takeRows) {
+    uint8_t* memory = owner->Release();
+    std::memmove(memory, memory + h.pixelOffset, static_cast<size_t>(sourceStride * rows));
+    result.AllocateFrom(width, rows, format, memory);
+  } else {
+    // An RLE stream may skip most of the image: zeroed memory leaves those pages untouched.
+    result.Allocate(width, rows, format, IsRle(h));
+  }
   if (bpp <= 8) result.SetPalette(palette);
   size_t used;
   if (IsRle(h)) {
@@ -332,8 +344,8 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed) 
     } else if (bpp == 2) {
       for (int y = 0; y < rows; ++y)
         WidenTwoBitRow(sourceRow(y), result.ScanLine(y), width);
-    } else if (used == 0) {
-      // nothing to copy: a width or height of 0
+    } else if (used == 0 || takeRows) {
+      // nothing to copy: a width or height of 0, or the rows are in place
     } else if (!h.topDown) {
       std::memcpy(result.Bits().data(), data.data(), used);
     } else {

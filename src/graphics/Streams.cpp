@@ -99,10 +99,15 @@ TMemoryStream::~TMemoryStream() {
 }
 
 void TMemoryStream::Clear() {
-  std::free(data_);
+  std::free(Release());
+}
+
+uint8_t* TMemoryStream::Release() {
+  uint8_t* memory = data_;
   SetPointer(nullptr, 0);
   capacity_ = 0;
   position_ = 0;
+  return memory;
 }
 
 void TMemoryStream::Reserve(int64_t capacity) {

@@ -72,6 +72,9 @@ public:
   uint8_t* Memory() { return data_; }
   using TCustomMemoryStream::Memory;
   void Clear();
+  // Hands the memory (from malloc, to be released with free) to the caller and leaves the
+  // stream empty.
+  uint8_t* Release();
   void SetSize(int64_t size);
   // Makes room for `count` bytes at the current position and returns where they go; the
   // caller fills at most `count` bytes and then calls CommitWrite with how many it wrote.

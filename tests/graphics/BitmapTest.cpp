@@ -6,6 +6,7 @@
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using testsupport::Hex;
@@ -192,6 +193,39 @@ TEST(Canvas, RenderedBitmapEqualsPaintedOne) {
     const TBitmap rendered = RenderGraphic(bitmap, 13, 5);
     EXPECT_EQ(rendered.PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(Written(rendered), Written(painted));
+  }
+}
+
+// A BMP image held alone in a memory stream may hand its memory to the bitmap; the pixels
+// must be those a copying read gives, and only plain bottom-up rows are taken.
+TEST(Bitmap, ReadingMayTakeTheImageMemoryOver) {
+  for (TPixelFormat format : {TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf16bit,
+                              TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+    for (bool topDown : {false, true}) {
+      SCOPED_TRACE(BitsPerPixel(format) * (topDown ? -1 : 1));
+      TBitmap bitmap;
+      bitmap.SetPixelFormat(format);
+      bitmap.SetSize(7, 3);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+          bitmap.SetPixel(x, y, Pattern(x, y));
+      std::vector<uint8_t> file = Written(bitmap);
+      if (topDown) { // the same rows, stored top row first
+        const int32_t height = -3;
+        std::memcpy(&file[22], &height, 4);
+        const size_t offset = file.size() - 3 * bitmap.RowStride();
+        for (int y = 0; y < 3; ++y)
+          std::memcpy(&file[offset + y * bitmap.RowStride()], bitmap.ScanLine(y),
+                      bitmap.RowStride());
+      }
+      TBitmap copied, taken;
+      ReadBmp(file, copied);
+      TMemoryStream image;
+      image.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
+      ReadBmp(image.Bytes(), taken, nullptr, &image);
+      EXPECT_EQ(Written(taken), Written(copied));
+      EXPECT_EQ(image.Size(), topDown ? static_cast<int64_t>(file.size()) : 0);
+    }
   }
 }
 
