@@ -5,6 +5,7 @@
 #include "graphics/Streams.h"
 #include "import/Progress.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +15,7 @@ constexpr size_t kHeaderSize = 128;
 constexpr size_t kEndPaletteSize = 769; // marker byte 12 and 256 × red, green, blue
 constexpr uint8_t kEndPaletteMarker = 12;
 constexpr size_t kMaxRun = 63;
+static_assert(std::endian::native == std::endian::little, "literals are found in a word");
 
 // The run-length decoder. Its state between scanlines is the part of the last run that
 // passed the end of the previous scanline.
@@ -22,7 +24,7 @@ public:
   explicit RunDecoder(std::span<const uint8_t> data) : data_(data) {}
 
   // Decodes one scanline of `length` bytes into `line`, which must have room for
-  // max(length, kMaxRun) + kMaxRun bytes. Bytes past `length` are left 0.
+  // max(length, kMaxRun) + kMaxRun + 1 bytes. Bytes past `length` are left 0.
   void ReadLine(uint8_t* line, size_t length) {
     size_t count = carry_;
     std::memset(line, last_, count);
@@ -34,11 +36,28 @@ public:
         count = length;
         break;
       }
+      // Literals (bytes below 0xC0) eight at a time, while the input and the line have room.
+      if (data_.size() - pos_ >= 8 && length - count >= 8) {
+        uint64_t word; // little-endian: the lowest bits are the first byte
+        std::memcpy(&word, data_.data() + pos_, 8);
+        const uint64_t runBytes = word & (word << 1) & 0x8080808080808080ull;
+        const size_t literals = runBytes ? std::countr_zero(runBytes) / 8 : 8;
+        if (literals > 0) {
+          std::memcpy(line + count, data_.data() + pos_, 8);
+          pos_ += literals;
+          count += literals;
+          last_ = data_[pos_ - 1];
+          continue;
+        }
+      }
       uint8_t byte = data_[pos_++];
       if (byte >= 0xC0) {
         size_t run = byte & 0x3F;
         last_ = pos_ < data_.size() ? data_[pos_++] : 0;
-        std::memset(line + count, last_, run);
+        // A run is at most 63 bytes: 64 are stored, and what lies past the line is cleared.
+        const uint64_t pattern = last_ * 0x0101010101010101ull;
+        for (size_t i = 0; i < kMaxRun + 1; i += 8)
+          std::memcpy(line + count + i, &pattern, 8);
         count += run;
       } else {
         last_ = byte;
@@ -46,7 +65,7 @@ public:
       }
     }
     carry_ = count - length;
-    std::memset(line + length, 0, carry_);
+    std::memset(line + length, 0, kMaxRun + 1);
   }
 
 private:
