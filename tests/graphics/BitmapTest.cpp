@@ -24,6 +24,17 @@ TColor Pattern(int x, int y) {
              static_cast<uint8_t>(x * y * 9));
 }
 
+// A width × height bitmap of `format` painted with Pattern.
+TBitmap PatternBitmap(TPixelFormat format, int width, int height) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(format);
+  bitmap.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      bitmap.SetPixel(x, y, Pattern(x, y));
+  return bitmap;
+}
+
 TEST(Bitmap, NewAndEnlargedPixelsAreWhiteOldOnesKept) {
   for (TPixelFormat format :
        {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
@@ -96,12 +107,7 @@ TEST(Bitmap, WhiteTwoByTwoWritesTheFixedBytes) {
 class BitmapRoundTrip : public testing::TestWithParam<TPixelFormat> {};
 
 TEST_P(BitmapRoundTrip, ReadsBackWhatWasWritten) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(GetParam());
-  bitmap.SetSize(7, 5);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 7; ++x)
-      bitmap.SetPixel(x, y, Pattern(x, y));
+  TBitmap bitmap = PatternBitmap(GetParam(), 7, 5);
   const auto first = Written(bitmap);
   TBitmap back;
   size_t consumed = 0;
@@ -176,12 +182,7 @@ TEST(Canvas, RenderedBitmapEqualsPaintedOne) {
        {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
         TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
     SCOPED_TRACE(BitsPerPixel(format));
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(format);
-    bitmap.SetSize(13, 5);
-    for (int y = 0; y < 5; ++y)
-      for (int x = 0; x < 13; ++x)
-        bitmap.SetPixel(x, y, Pattern(x, y));
+    TBitmap bitmap = PatternBitmap(format, 13, 5);
     if (bitmap.BitsPerPixel() <= 8) { // indices past a short palette show black
       std::vector<TRGBQuad> palette = bitmap.Palette();
       palette.resize(palette.size() / 2 + 1);
@@ -203,12 +204,7 @@ TEST(Bitmap, ReadingMayTakeTheImageMemoryOver) {
                               TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
     for (bool topDown : {false, true}) {
       SCOPED_TRACE(BitsPerPixel(format) * (topDown ? -1 : 1));
-      TBitmap bitmap;
-      bitmap.SetPixelFormat(format);
-      bitmap.SetSize(7, 3);
-      for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 7; ++x)
-          bitmap.SetPixel(x, y, Pattern(x, y));
+      const TBitmap bitmap = PatternBitmap(format, 7, 3);
       std::vector<uint8_t> file = Written(bitmap);
       if (topDown) { // the same rows, stored top row first
         const int32_t height = -3;
