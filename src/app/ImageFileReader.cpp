@@ -37,7 +37,11 @@ void TImageFileReader::Load(TUniBitmap& bitmap, const std::string& fileName, TPh
   reserved_ = 0;
   timer.Mark("expand");
   if (!restored.restored) return; // a packed bitmap without its size: nothing is loaded
-  image_.SetPosition(0);
-  bitmap.TBitmap::LoadFromStream(image_);
+  // The bitmap takes the expanded image's memory over where it can: no fresh image-sized
+  // buffer, and the old picture's memory is left for the next read.
+  TBitmap decoded;
+  ReadBmp(image_.Bytes(), decoded, nullptr, &image_);
+  static_cast<TBitmap&>(bitmap) = std::move(decoded);
+  bitmap.Modified();
   timer.Mark("decode");
 }

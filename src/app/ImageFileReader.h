@@ -18,5 +18,5 @@ public:
 private:
   TMemoryStream contents_; // the file
   int64_t reserved_ = 0;   // what contents_ was given room for
-  TMemoryStream image_;    // the BMP image expanded from a BLZ file; kept for the next one
+  TMemoryStream image_;    // the BMP image expanded from a BLZ file
 };
