@@ -3,13 +3,9 @@
 // decoding a small picture.
 #pragma once
 
-// Creates an off-screen GUI application unless one exists; only the main thread may create
-// it. On another thread, after PromiseGuiApplication, it waits until the main thread has.
+// Creates an off-screen GUI application unless one exists. Call it on the main thread, or
+// on the main thread before starting threads that may draw text.
 void EnsureGuiApplication();
-
-// Called on the main thread before it starts threads that may draw text, when it will call
-// EnsureGuiApplication itself soon after: their text then waits for that application.
-void PromiseGuiApplication();
 
 // Destroys the application EnsureGuiApplication created, if any; before main returns.
 void ShutdownGuiApplication();
