@@ -39,9 +39,6 @@ void TImageFileReader::Load(TUniBitmap& bitmap, const std::string& fileName, TPh
   if (!restored.restored) return; // a packed bitmap without its size: nothing is loaded
   // The bitmap takes the expanded image's memory over where it can: no fresh image-sized
   // buffer, and the old picture's memory is left for the next read.
-  TBitmap decoded;
-  ReadBmp(image_.Bytes(), decoded, nullptr, &image_);
-  static_cast<TBitmap&>(bitmap) = std::move(decoded);
-  bitmap.Modified();
+  bitmap.LoadFromBmpImage(image_);
   timer.Mark("decode");
 }

@@ -189,24 +189,16 @@ void TUniBitmap::LoadFromStream(TStream& stream) {
   }
 }
 
-void TUniBitmap::LoadRestoredImage(TMemoryStream& image) {
-  // The image is ours alone: the bitmap may take its memory over.
-  TBitmap decoded;
-  ReadBmp(image.Bytes(), decoded, nullptr, &image);
-  static_cast<TBitmap&>(*this) = std::move(decoded);
-  Modified();
-}
-
 void TUniBitmap::LoadFromBLZStream(TStream& stream) {
   TMemoryStream holder, image;
   RestoreBLZStream(WholeStream(stream, holder), image);
-  LoadRestoredImage(image);
+  LoadFromBmpImage(image);
 }
 
 void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   TMemoryStream holder, image;
   if (!RestorePackedBitmap(WholeStream(stream, holder), image).restored) return;
-  LoadRestoredImage(image);
+  LoadFromBmpImage(image);
 }
 
 void TUniBitmap::SaveToBLZStream(TStream& stream) const {

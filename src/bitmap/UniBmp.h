@@ -92,7 +92,6 @@ public:
 
 private:
   void LoadPlainBmp(TStream& stream) { TBitmap::LoadFromStream(stream); }
-  void LoadRestoredImage(TMemoryStream& image);
 };
 
 // The unit-wide instance; exists between UniBmpStartup and UniBmpShutdown.

@@ -386,6 +386,13 @@ void TBitmap::LoadFromStream(TStream& stream) {
   Changed();
 }
 
+void TBitmap::LoadFromBmpImage(TMemoryStream& image) {
+  TBitmap decoded;
+  ReadBmp(image.Bytes(), decoded, nullptr, &image);
+  *this = std::move(decoded);
+  Changed();
+}
+
 void TBitmap::SaveToStream(TStream& stream) const {
   WriteBmp(*this, stream);
 }

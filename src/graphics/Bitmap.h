@@ -86,6 +86,9 @@ public:
 
   // The BMP reader (from the stream's current position) and the BMP writer.
   void LoadFromStream(TStream& stream) override;
+  // Reads the BMP image that `image` holds alone (a decoder's output), taking its memory over
+  // where the rows can stay where they are; `image` may be left empty.
+  void LoadFromBmpImage(TMemoryStream& image);
   void SaveToStream(TStream& stream) const override;
 
   void Draw(QPainter& painter, const TRect& rect) const override;

@@ -20,4 +20,9 @@ constexpr int64_t RowStride(int64_t width, int bitsPerPixel) {
 // exceed the limits. Width and height of 0 are allowed (an empty bitmap).
 void CheckBitmapLimits(int64_t width, int64_t height, int bitsPerPixel, const char* what);
 
+// Lowers the pixel limit below kMaxPixels for the whole process. The fuzz targets do: a few
+// bytes may declare a picture of 2^28 zero-filled pixels, which is legitimate and takes
+// seconds to fill, and exploring the parsers matters more there.
+void LowerPixelLimit(int64_t pixels);
+
 } // namespace limits

@@ -128,5 +128,5 @@ void TSClpDIBitmap::LoadFromStream(TStream& stream) {
     return;
   }
   // The BMP reader builds the picture aside and replaces this one only when it succeeds.
-  TBitmap::LoadFromStream(reader.Output());
+  LoadFromBmpImage(reader.Output());
 }

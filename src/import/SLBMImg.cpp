@@ -276,5 +276,5 @@ void TSLBMImage::LoadFromStream(TStream& stream) {
   TSLBM decoder;
   decoder.LoadLBM(stream);
   // The BMP reader builds the picture aside and replaces this one only when it succeeds.
-  TBitmap::LoadFromStream(decoder.Output());
+  LoadFromBmpImage(decoder.Output());
 }
