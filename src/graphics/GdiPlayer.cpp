@@ -694,7 +694,7 @@ size_t InfoBlockSize(std::span<const uint8_t> dib) {
   const uint32_t headerSize = LoadU32LE(dib.data());
   if (headerSize == 12) {
     const uint16_t bpp = LoadU16LE(dib.data() + 10);
-    return 12 + (bpp <= 8 ? 3 * (size_t{1} << bpp) : 0);
+    return std::min<size_t>(12 + (bpp <= 8 ? 3 * (size_t{1} << bpp) : 0), dib.size());
   }
   if (headerSize < 40 || dib.size() < 40) return dib.size();
   const uint16_t bpp = LoadU16LE(dib.data() + 14);
