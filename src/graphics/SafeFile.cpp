@@ -14,21 +14,26 @@
 
 namespace {
 
+// The temporary file's stream. Small writes (a block record at a time) are gathered into
+// 256 KiB before they reach the file: one system call each would cost more than the coding.
 class FdStream : public TStream {
 public:
   FdStream(int fd, std::string fileName) : fd_(fd), fileName_(std::move(fileName)) {}
   int64_t Read(void*, int64_t) override { throw EReadError("Cannot read while saving"); }
   int64_t Write(const void* buffer, int64_t count) override {
-    auto* in = static_cast<const uint8_t*>(buffer);
-    for (int64_t total = 0; total < count;) {
-      ssize_t n = ::write(fd_, in + total, static_cast<size_t>(count - total));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw EWriteError(Reason(n < 0 ? errno : ENOSPC));
-      total += n;
+    if (count <= 0) return 0;
+    if (used_ + static_cast<size_t>(count) > kBufferSize) Flush();
+    if (static_cast<size_t>(count) >= kBufferSize) {
+      WriteAll(static_cast<const uint8_t*>(buffer), static_cast<size_t>(count));
+    } else {
+      if (pending_.empty()) pending_.resize(kBufferSize);
+      std::memcpy(pending_.data() + used_, buffer, static_cast<size_t>(count));
+      used_ += static_cast<size_t>(count);
     }
     return count;
   }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    Flush();
     int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                  : origin == TSeekOrigin::soCurrent ? SEEK_CUR
                                                     : SEEK_END;
@@ -36,13 +41,30 @@ public:
     if (r < 0) throw EWriteError(Reason(errno));
     return r;
   }
+  void Flush() {
+    WriteAll(pending_.data(), used_);
+    used_ = 0;
+  }
   std::string Reason(int error) const {
     return "Cannot write file \"" + fileName_ + "\". " + std::strerror(error);
   }
 
 private:
+  static constexpr size_t kBufferSize = size_t{256} << 10;
+
+  void WriteAll(const uint8_t* in, size_t count) {
+    for (size_t total = 0; total < count;) {
+      ssize_t n = ::write(fd_, in + total, count - total);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw EWriteError(Reason(n < 0 ? errno : ENOSPC));
+      total += static_cast<size_t>(n);
+    }
+  }
+
   int fd_;
   std::string fileName_;
+  std::vector<uint8_t> pending_;
+  size_t used_ = 0;
 };
 
 std::string FolderOf(const std::string& fileName) {
@@ -129,6 +151,7 @@ void SaveFileSafely(const std::string& target, const std::function<void(TStream&
   try {
     FdStream out(fd, target);
     write(out);
+    out.Flush();
   } catch (...) {
     discard(true);
     throw;

@@ -236,10 +236,11 @@ void ReadWholeFile(const std::string& fileName, TMemoryStream& target) {
   target.SetSize(0);
   target.SetPosition(0);
   target.Reserve(size + (1 << 16));
-  // Read until end of file rather than trusting the size: files can change under us.
-  for (;;) {
-    uint8_t* at = target.PrepareWrite(1 << 16);
-    int64_t n = file.Read(at, 1 << 16);
+  // Read until end of file rather than trusting the size (files can change under us), the
+  // expected size in one call.
+  for (int64_t chunk = std::max<int64_t>(size + 1, 1 << 16);; chunk = 1 << 16) {
+    uint8_t* at = target.PrepareWrite(chunk);
+    int64_t n = file.Read(at, chunk);
     target.CommitWrite(n);
     if (n == 0) break;
   }
