@@ -424,13 +424,6 @@ namespace {
 // definition does (an overlapping source repeats its bytes), writing up to 24 bytes at `out`.
 inline void CopyMatchWide(uint8_t* out, size_t offset, size_t count) {
   const uint8_t* from = out - offset;
-  if (offset >= 16) {
-    // The common case (flat areas repeat 18 bytes back): one 16-byte move and at most one
-    // more of 8.
-    std::memcpy(out, from, 16);
-    if (count > 16) std::memcpy(out + 16, from + 16, 8);
-    return;
-  }
   if (offset < 8) {
     // Spread the first 8 bytes so that afterwards `from` lies at least 8 bytes back.
     static constexpr unsigned kStep[8] = {0, 1, 2, 1, 0, 4, 4, 4};
