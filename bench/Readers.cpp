@@ -103,7 +103,8 @@ std::vector<TGoal> BenchReaders(const std::vector<TImageKind>& kinds, const std:
   };
   for (const TWholeProcess& process : {
            TWholeProcess{"PCX", "pcx", {"ppmtopcx", "-8bit", ppm}, "pcxtoppm"},
-           TWholeProcess{"LBM", "lbm", {"ppmtoilbm", "-maxplanes", "8", "-compress", ppm}, "ilbmtoppm"},
+           TWholeProcess{
+               "LBM", "lbm", {"ppmtoilbm", "-maxplanes", "8", "-compress", ppm}, "ilbmtoppm"},
        }) {
     const std::string file = folder + "/reader." + process.format;
     double ratio = -1;

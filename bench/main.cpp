@@ -252,7 +252,7 @@ std::vector<TGoal> BenchCodec(const std::vector<TImageKind>& kinds) {
 
 int main(int argc, char** argv) {
   int scale = 1;
-  std::string part; // empty: every part
+  std::string part;  // empty: every part
   bool keep = false; // keep the generated files for a closer look
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
@@ -265,7 +265,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) {
       part = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch]\n");
+      std::fprintf(stderr,
+                   "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch]\n");
       return 2;
     }
   }
