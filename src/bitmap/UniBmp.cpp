@@ -52,43 +52,6 @@ void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
   }
 }
 
-// Stands in for the output of a BMP writer: keeps what is written before the pixel rows and
-// notes whether the rows came as one write straight from the bitmap's own memory.
-class TRowsWatcher : public TStream {
-public:
-  explicit TRowsWatcher(std::span<const uint8_t> rows) : rows_(rows) {}
-  int64_t Read(void*, int64_t) override { return 0; }
-  int64_t Write(const void* buffer, int64_t count) override {
-    if (count <= 0) return 0;
-    if (!rowsSeen_ && buffer == rows_.data() && static_cast<size_t>(count) == rows_.size())
-      rowsSeen_ = true;
-    else if (rowsSeen_)
-      other_ = true;
-    else
-      head_.insert(head_.end(), static_cast<const uint8_t*>(buffer),
-                   static_cast<const uint8_t*>(buffer) + count);
-    size_ += count;
-    return count;
-  }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    if (offset != 0 || origin == TSeekOrigin::soBeginning) other_ = true;
-    return size_;
-  }
-  int64_t Size() override { return size_; }
-  std::span<const uint8_t> Head() const { return head_; }
-  // True when exactly `headSize` bytes and then the rows, and nothing else, were written.
-  bool RowsFollowHead(size_t headSize) const {
-    return rowsSeen_ && !other_ && head_.size() == headSize;
-  }
-
-private:
-  std::span<const uint8_t> rows_;
-  std::vector<uint8_t> head_;
-  int64_t size_ = 0;
-  bool rowsSeen_ = false;
-  bool other_ = false;
-};
-
 // Reads block records from `records` and appends what they expand to. Stops after the first
 // record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
 // a record cut off by the end of the data, a record longer than the work buffer, or a block
@@ -212,25 +175,21 @@ void TUniBitmap::SaveToBLZStream(TStream& stream) const {
 }
 
 void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
-  // When the BMP writer puts the rows straight after the 54 header bytes (24 and 32 bits),
-  // the records are packed from the rows themselves, without a copy of the image.
-  TRowsWatcher watcher(Bits());
-  SaveToStream(watcher);
-  TMemoryStream image;
-  std::span<const uint8_t> head = watcher.Head(), payload = Bits();
-  int64_t imageSize = watcher.Size();
-  if (!watcher.RowsFollowHead(kFileHeaderSize + kInfoHeaderSize)) {
-    SaveToStream(image);
-    head = image.Bytes();
-    imageSize = image.Size();
-    if (head.size() < kFileHeaderSize + kInfoHeaderSize)
-      throw EInvalidGraphic("Bitmap image is not valid: too short to pack");
-    payload = head.subspan(kFileHeaderSize + kInfoHeaderSize);
+  // The BMP image is its head and then the bitmap's own rows: at 24 and 32 bits, where the
+  // rows follow the 54 header bytes at once, the records are packed from the rows themselves.
+  const std::vector<uint8_t> head = BmpHeadBytes(*this);
+  constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+  std::span<const uint8_t> payload = Bits();
+  std::vector<uint8_t> joined; // masks or colour table, then the rows
+  if (head.size() > kHeadersSize) {
+    joined.assign(head.begin() + kHeadersSize, head.end());
+    joined.insert(joined.end(), payload.begin(), payload.end());
+    payload = joined;
   }
   uint8_t header[kPackedHeaderSize];
-  std::memcpy(header, head.data(), kFileHeaderSize + kInfoHeaderSize);
+  std::memcpy(header, head.data(), kHeadersSize);
   uint8_t* info = header + kFileHeaderSize;
-  StoreU32LE(header + 6, static_cast<uint32_t>(imageSize));
+  StoreU32LE(header + 6, static_cast<uint32_t>(head.size() + Bits().size()));
   std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
   StoreU32LE(info + kCompressionField, kLzrwMagic);
   stream.WriteBuffer(header, sizeof header);

@@ -123,3 +123,5 @@ private:
 void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed = nullptr,
              TMemoryStream* owner = nullptr);
 void WriteBmp(const TBitmap& bitmap, TStream& stream);
+// What the writer puts before the pixel rows: the headers, masks and colour table.
+std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap);

@@ -17,7 +17,7 @@
 
 #include <vector>
 
-void WriteBmp(const TBitmap& bitmap, TStream& stream) {
+std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap) {
   const int bpp = bitmap.BitsPerPixel();
   const bool bitFields = bitmap.PixelFormat() == TPixelFormat::pf16bit;
   const uint32_t paletteEntries = bpp <= 8 ? 1u << bpp : 0;
@@ -49,6 +49,11 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     q[1] = palette[i].rgbGreen;
     q[2] = palette[i].rgbRed;
   }
+  return head;
+}
+
+void WriteBmp(const TBitmap& bitmap, TStream& stream) {
+  const std::vector<uint8_t> head = BmpHeadBytes(bitmap);
   stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
   auto bits = bitmap.Bits();
   stream.WriteBuffer(bits.data(), static_cast<int64_t>(bits.size()));
