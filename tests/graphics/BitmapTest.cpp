@@ -148,33 +148,6 @@ TEST(Bitmap, FailedReadLeavesTheBitmapAsItWas) {
   EXPECT_EQ(bitmap.GetPixel(1, 1), clRed);
 }
 
-TEST(BitmapQt, AlphaAndPaletteReachTheImage) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap.SetSize(2, 1);
-  bitmap.SetHasAlpha(true);
-  uint8_t* row = bitmap.ScanLine(0);
-  row[0] = 10, row[1] = 20, row[2] = 30, row[3] = 128;
-  QImage image = BitmapToQImage(bitmap);
-  EXPECT_EQ(image.pixel(0, 0), qRgba(30, 20, 10, 128));
-  TBitmap back;
-  QImageToBitmap(image, back);
-  EXPECT_TRUE(back.HasAlpha());
-  EXPECT_EQ(back.ScanLine(0)[3], 128);
-
-  for (TPixelFormat format : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit}) {
-    TBitmap indexed;
-    indexed.SetPixelFormat(format);
-    indexed.SetSize(9, 1);
-    indexed.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}});
-    indexed.Fill(RGB(3, 2, 1));
-    indexed.SetPixel(8, 0, RGB(6, 5, 4));
-    const QImage indexedImage = BitmapToQImage(indexed);
-    EXPECT_EQ(indexedImage.pixel(7, 0), qRgb(3, 2, 1));
-    EXPECT_EQ(indexedImage.pixel(8, 0), qRgb(6, 5, 4));
-  }
-}
-
 // The loader renders every picture onto white at 24 bits; bitmaps take a direct conversion
 // that must give exactly what drawing through the painter gives.
 TEST(Canvas, RenderedBitmapEqualsPaintedOne) {
