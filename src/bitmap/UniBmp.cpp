@@ -42,7 +42,8 @@ void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
   for (;;) {
     size_t n = std::min(payload.size() - offset, lzrw1kh::kMaxBlockInput);
     // The coder may look 2 bytes past its input; keep those inside our buffer and fixed.
-    std::memcpy(source.get(), payload.data() + offset, n);
+    if (n != 0)
+      std::memcpy(source.get(), payload.data() + offset, n); // an empty bitmap has no rows
     std::memset(source.get() + n, 0, 2);
     uint16_t length = CompressBlock(source.get(), block.get() + 2, static_cast<uint16_t>(n));
     StoreU16LE(block.get(), length);
