@@ -1,11 +1,19 @@
+// Saving never loses the old file: the new bytes replace it whole, or, on any fault (a full
+// file system, a folder the user may not write, a writer killed half-way, a directory in the
+// way), the old file stays as it was and nothing is left behind.
 #include "graphics/SafeFile.h"
 #include "TestSupport.h"
+#include "bitmap/UniBmp.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <random>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -16,75 +24,130 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-const std::vector<uint8_t> kOld = {1, 2, 3};
+const std::vector<uint8_t> kOld(1000, 0x5A);
 const std::vector<uint8_t> kNew = {9, 8, 7, 6};
 
-auto Writes(const std::vector<uint8_t>& bytes) {
-  return
-      [&bytes](TStream& out) { out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); };
+void WriteNew(TStream& out) {
+  out.WriteBuffer(kNew.data(), static_cast<int64_t>(kNew.size()));
 }
 
 size_t EntriesIn(const fs::path& dir) {
   return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-TEST(SafeFile, ReplacesTheTargetKeepingItsPermissions) {
+TUniBitmap NoisyBitmap(int side) {
+  TUniBitmap bitmap;
+  bitmap.Allocate(side, side, TPixelFormat::pf24bit);
+  std::mt19937 random(1);
+  for (auto& b : bitmap.Bits())
+    b = static_cast<uint8_t>(random());
+  return bitmap;
+}
+
+// Runs `body` in a child process and returns its exit status (or -signal).
+template <class Body> int InChild(Body body) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST(SafeFile, ReplacesTheTargetKeepingItsPermissionsAndLinks) {
   TempDir dir;
   WriteFile(dir.File("t.blz"), kOld);
   ::chmod(dir.File("t.blz").c_str(), 0640);
-  SaveFileSafely(dir.File("t.blz"), Writes(kNew));
+  fs::create_symlink("t.blz", dir.Path() / "link.blz");
+  SaveFileSafely(dir.File("link.blz"), WriteNew);
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.blz"));
   EXPECT_EQ(ReadFile(dir.File("t.blz")), kNew);
   struct stat st {};
   ::stat(dir.File("t.blz").c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(SafeFile, MissingFolderOrADirectoryInTheWayNamesTheFile) {
+  TempDir dir;
+  fs::create_directory(dir.Path() / "d");
+  for (const std::string& target : {dir.File("missing/t.blz"), dir.File("d")}) {
+    try {
+      SaveFileSafely(target, WriteNew);
+      ADD_FAILURE() << "saved " << target;
+    } catch (const EFCreateError& e) {
+      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_TRUE(fs::is_directory(dir.Path() / "d"));
+}
+
+TEST(SaveFaults, AFullFileSystemKeepsTheOldFile) {
+  TempDir dir;
+  fs::path small = dir.Path() / "small";
+  fs::create_directory(small);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here";
+  std::string target = (small / "old.blz").string();
+  WriteFile(target, kOld);
+  TUniBitmap big = NoisyBitmap(400); // about 480 KB, stored blocks: does not fit
+  for (bool packed : {true, false}) {
+    try {
+      if (packed)
+        big.SaveToPackedBmpFile(target);
+      else
+        big.SaveToBLZFile(target);
+      ADD_FAILURE() << "saving to a full file system reported success";
+    } catch (const EStreamError& e) {
+      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadFile(target), kOld);
+    EXPECT_EQ(EntriesIn(small), 1u);
+  }
+  ::umount(small.c_str());
+}
+
+TEST(SaveFaults, AFolderTheUserMayNotWriteKeepsTheOldFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+  TempDir dir;
+  std::string target = dir.File("old.blz");
+  WriteFile(target, kOld);
+  ::chmod(dir.Path().c_str(), 0755);
+  int status = InChild([&] {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+    try {
+      NoisyBitmap(20).SaveToBLZFile(target);
+      return 1;
+    } catch (const EFCreateError& e) {
+      return std::string(e.what()).find(target) != std::string::npos ? 0 : 2;
+    } catch (...) {
+      return 4;
+    }
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile(target), kOld);
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
-TEST(SafeFile, AFailureLeavesTheOldFileAndNoTemporaryFile) {
+TEST(SaveFaults, AWriterThatFailsOrIsKilledHalfWayLeavesNothingBehind) {
   TempDir dir;
-  WriteFile(dir.File("t.blz"), kOld);
+  std::string target = dir.File("old.blz");
+  WriteFile(target, kOld);
   auto failsHalfWay = [](TStream& out) {
     out.WriteBuffer(kNew.data(), 2);
     throw EWriteError("disk full");
   };
-  EXPECT_THROW(SaveFileSafely(dir.File("t.blz"), failsHalfWay), EWriteError);
-  EXPECT_EQ(ReadFile(dir.File("t.blz")), kOld);
+  EXPECT_THROW(SaveFileSafely(target, failsHalfWay), EWriteError);
+  int status = InChild([&] {
+    SaveFileSafely(target, [](TStream& out) {
+      std::vector<uint8_t> half(100000, 1);
+      out.WriteBuffer(half.data(), static_cast<int64_t>(half.size()));
+      ::raise(SIGKILL);
+    });
+    return 0;
+  });
+  EXPECT_EQ(status, -SIGKILL);
+  EXPECT_EQ(ReadFile(target), kOld);
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
-}
-
-TEST(SafeFile, UnwritableFolderOrMissingFolderNamesTheFile) {
-  TempDir dir;
-  WriteFile(dir.File("t.blz"), kOld);
-  fs::create_directory(dir.Path() / "locked");
-  WriteFile(dir.File("locked/t.blz"), kOld);
-  ::chmod(dir.File("locked").c_str(), 0555);
-  bool root = ::geteuid() == 0; // root writes anywhere; the permission case needs a user
-  for (const std::string& target : {dir.File("missing/t.blz"), dir.File("locked/t.blz")}) {
-    if (root && target.find("locked") != std::string::npos) continue;
-    try {
-      SaveFileSafely(target, Writes(kNew));
-      ADD_FAILURE() << "saved " << target;
-    } catch (const EStreamError& e) {
-      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
-    }
-  }
-  EXPECT_EQ(ReadFile(dir.File("locked/t.blz")), kOld);
-}
-
-TEST(SafeFile, ALinkStaysALinkAndItsTargetIsReplaced) {
-  TempDir dir;
-  WriteFile(dir.File("real.blz"), kOld);
-  fs::create_symlink("real.blz", dir.Path() / "link.blz");
-  SaveFileSafely(dir.File("link.blz"), Writes(kNew));
-  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.blz"));
-  EXPECT_EQ(ReadFile(dir.File("real.blz")), kNew);
-}
-
-TEST(SafeFile, ADirectoryIsNeverReplaced) {
-  TempDir dir;
-  fs::create_directory(dir.Path() / "d");
-  EXPECT_THROW(SaveFileSafely(dir.File("d"), Writes(kNew)), EFCreateError);
-  EXPECT_TRUE(fs::is_directory(dir.Path() / "d"));
 }
 
 } // namespace
