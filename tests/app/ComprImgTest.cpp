@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -226,6 +227,23 @@ TEST_F(MainWindow, KeysScrollByTenAndNeverReachAControl) {
   EXPECT_EQ(h->value(), 10);
   EXPECT_EQ(v->value(), 0);
   EXPECT_TRUE(w.btnBrowse->hasFocus()) << "an arrow moved the focus";
+}
+
+TEST_F(MainWindow, ADroppedLocalFileOpensOtherDropsAreIgnored) {
+  TempDir dir;
+  const QString file = QString::fromStdString(MakeBmp(dir, "drop.bmp", 12, 9));
+  const std::pair<QUrl, int> cases[] = {{QUrl("https://example.org/drop.bmp"), 0},
+                                        {QUrl::fromLocalFile("/" + QString(260, 'x')), 0},
+                                        {QUrl::fromLocalFile(file), 12}};
+  for (const auto& [url, width] : cases) {
+    QMimeData data;
+    data.setUrls({url});
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: the application delivers drops only within a drag it started.
+    static_cast<QObject*>(window_.get())->event(&drop);
+    EXPECT_EQ(window_->Bitmap().Width(), width) << url.toString().toStdString();
+    EXPECT_TRUE(messages_.empty());
+  }
 }
 
 TEST_F(MainWindow, F1OpensTheAboutBoxOnce) {

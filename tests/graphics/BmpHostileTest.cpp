@@ -5,6 +5,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Exceptions.h"
+#include "graphics/Limits.h"
 #include "graphics/Streams.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,30 @@ TEST(BmpRefusal, ThrowsInvalidGraphicNamingTheFault) {
                             {"", "truncated"},
                             {"42 4D 00 00 00 00 00 00 00 00 36 00 00 00 28 00", "truncated"}})
     EXPECT_NE(RefusalOf(Hex(file)).find(text), std::string::npos) << file;
+}
+
+TEST(Limits, EachLimitHoldsUpToItsBoundary) {
+  const struct {
+    int64_t width, height;
+    int bpp;
+    const char* refusal; // part of the message; empty: accepted
+  } cases[] = {
+      {65535, 1, 24, ""},         {1, 65536, 24, "above 65535"},
+      {-1, 1, 24, "negative"},    {16384, 16384, 8, ""},
+      {16384, 16385, 8, "2^28"},  {8192, 16384, 64, ""},
+      {8192, 16385, 64, "1 GiB"}, {1, 1, 0, "bit depth"},
+      {1, 1, 65, "bit depth"},    {0, 0, 24, ""},
+  };
+  for (const auto& c : cases) {
+    std::string message;
+    try {
+      limits::CheckBitmapLimits(c.width, c.height, c.bpp, "Test");
+    } catch (const EInvalidGraphic& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message.empty(), !*c.refusal) << c.width << "x" << c.height << ": " << message;
+    EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+  }
 }
 
 TEST(BmpRead, TopDownEqualsBottomUp) {

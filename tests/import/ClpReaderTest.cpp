@@ -118,6 +118,8 @@ TEST(ClpReader, RefusesBadFiles) {
   StoreU32LE(&farOffset[4 + 89 + 6], 0xFFFFFFF0);
   auto cutDirectory = ClipboardFile({{8, dib}});
   cutDirectory.resize(50);
+  auto countShort = ClipboardFile({{1, {'x'}}, {8, dib}}); // the DIB entry is not counted
+  StoreU16LE(&countShort[2], 1);
   auto wrongLayout = ClipboardFile({{8, dib}});
   wrongLayout[0] = 0x51;
   const std::string noDib = "The source doesn't contain DIB image";
@@ -131,11 +133,13 @@ TEST(ClpReader, RefusesBadFiles) {
       {wrongLayout, "There was not a clipboard file-format source"},
       {ClipboardFile({{1, {'h', 'i', 0}}, {2, {0}}}), noDib},
       {cutDirectory, noDib},
+      {countShort, noDib},
       {ClipboardFile({{8, dib}}, 50000, 1), beyond},
       {farOffset, beyond},
       {ClipboardFile({{8, badHeader}}), invalid},
       {ClipboardFile({{8, tinyTable}}), invalid},
       {ClipboardFile({{8, {40, 0}}}), invalid},
+      {ClipboardFile({{8, {}}}), invalid}, // an empty DIB as the file's last bytes
   };
   TSClpDIBitmap bitmap = Load(ClipboardFile({{8, dib}}));
   for (const auto& bad : cases) {
