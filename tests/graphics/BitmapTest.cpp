@@ -94,6 +94,16 @@ TEST(Bitmap, PartialPaletteIsWrittenInFullWithBlack) {
   EXPECT_EQ(back.GetPixel(1, 0), RGB(6, 5, 4));
 }
 
+TEST(Bitmap, FiveSixFiveWritesItsMasksBeforeThePixels) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(TPixelFormat::pf16bit);
+  bitmap.SetSize(1, 1);
+  EXPECT_EQ(Written(bitmap),
+            Hex("42 4D 46 00 00 00 00 00 00 00 42 00 00 00 28 00 00 00 01 00 00 00 01 00 00 00 "
+                "01 00 10 00 03 00 00 00 04 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                "00 00 00 F8 00 00 E0 07 00 00 1F 00 00 00 FF FF 00 00"));
+}
+
 // Every pixel format survives write → read → write: same format, same pixels, same bytes.
 class BitmapRoundTrip : public testing::TestWithParam<TPixelFormat> {};
 

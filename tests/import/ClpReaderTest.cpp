@@ -93,6 +93,27 @@ TEST_P(ClpDepth, LoadsTheBitmapThatWentIn) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, ClpDepth, testing::Values(1, 4, 8, 24));
 
+// The pixels start after the header, the colour table and the masks a 40-byte header is
+// followed by; the DIB is the file's last entry, so the data length decides nothing here.
+TEST(ClpReader, PixelOffsetCountsTableAndMasks) {
+  const struct {
+    uint16_t bpp;
+    uint32_t compression, colorsUsed, offset;
+  } cases[] = {{24, 0, 0, 54},      {8, 0, 0, 54 + 1024}, {8, 0, 3, 54 + 12},
+               {16, 3, 0, 54 + 12}, {32, 6, 0, 54 + 16},  {32, 0, 0, 54}};
+  for (const auto& c : cases) {
+    std::vector<uint8_t> dib(40 + 4096);
+    StoreU32LE(&dib[0], 40), StoreU32LE(&dib[4], 2), StoreU32LE(&dib[8], 1);
+    StoreU16LE(&dib[12], 1), StoreU16LE(&dib[14], c.bpp);
+    StoreU32LE(&dib[16], c.compression), StoreU32LE(&dib[32], c.colorsUsed);
+    TSCLIPDIB reader;
+    auto clp = ClipboardFile({{8, dib}});
+    TReadOnlyMemoryStream stream(clp);
+    reader.LoadClipboardFile(stream);
+    EXPECT_EQ(LoadU32LE(reader.Output().Memory() + 10), c.offset) << c.bpp << "/" << c.compression;
+  }
+}
+
 TEST(ClpReader, FormatCountZeroLoadsAnEmptyPicture) {
   TSClpDIBitmap bitmap;
   bitmap.SetSize(3, 3);
