@@ -26,10 +26,9 @@ struct ErrorManager {
   longjmp(errors->jump, 1);
 }
 
-// A file that ends early decodes as grey in libjpeg; we refuse it instead, with libjpeg's
-// own text. Other warnings (extraneous bytes and the like) are tolerated.
+// Warnings (a file that ends early, corrupt data, extraneous bytes) are not errors: the
+// picture shows what libjpeg decodes, as its own tools do. Only its errors refuse a file.
 void EmitMessage(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) ErrorExit(cinfo);
   if (level < 0) cinfo->err->num_warnings++;
 }
 
@@ -50,7 +49,7 @@ uint8_t Clamp255(int v) {
 }
 
 // Writes one decoded row as B,G,R. `components` is 1 (grey), 3 (RGB) or 4 (CMYK).
-void StoreRow(const uint8_t* in, uint8_t* out, int width, int components, bool invertedCmyk) {
+void StoreRow(const uint8_t* in, uint8_t* out, int width, int components) {
   for (int x = 0; x < width; ++x, out += 3) {
     if (components == 1) {
       out[0] = out[1] = out[2] = in[x];
@@ -60,8 +59,8 @@ void StoreRow(const uint8_t* in, uint8_t* out, int width, int components, bool i
       out[2] = in[3 * x];
     } else {
       int c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
-      if (!invertedCmyk) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-      // Inverted values: 255 means no ink, so each channel is what is left times black's rest.
+      // Inverted values (255 means no ink) as Adobe writes them, with or without its marker,
+      // as libjpeg's own tools read them: each channel is what is left times black's rest.
       out[0] = Clamp255((y * k + 127) / 255);
       out[1] = Clamp255((m * k + 127) / 255);
       out[2] = Clamp255((c * k + 127) / 255);
@@ -104,7 +103,6 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
     limits::CheckBitmapLimits(cinfo.image_width, cinfo.image_height, 16 * cinfo.num_components,
                               "JPEG image");
 
-  bool invertedCmyk = false;
   switch (cinfo.jpeg_color_space) {
   case JCS_GRAYSCALE:
     cinfo.out_color_space = JCS_GRAYSCALE;
@@ -112,7 +110,6 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   case JCS_CMYK:
   case JCS_YCCK:
     cinfo.out_color_space = JCS_CMYK;
-    invertedCmyk = cinfo.saw_Adobe_marker;
     break;
   default:
     cinfo.out_color_space = JCS_RGB;
@@ -128,7 +125,7 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   while (cinfo.output_scanline < cinfo.output_height) {
     const int y = static_cast<int>(cinfo.output_scanline);
     jpeg_read_scanlines(&cinfo, row, 1);
-    StoreRow(row[0], result.ScanLine(y), width, components, invertedCmyk);
+    StoreRow(row[0], result.ScanLine(y), width, components);
   }
   jpeg_finish_decompress(&cinfo);
   result.ClearRowPadding();

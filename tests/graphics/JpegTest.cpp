@@ -1,4 +1,5 @@
-// TJPEGImage against djpeg (and ImageMagick for CMYK), on files made at test time.
+// TJPEGImage against djpeg (and ImageMagick for CMYK), on files made at test time; the
+// real-world corpus test holds it against djpeg on broken and unusual files.
 #include "TestSupport.h"
 #include "graphics/JPEGImage.h"
 #include "graphics/Streams.h"
@@ -21,6 +22,9 @@ const JpegCase kCases[] = {
     {"progressive", "cjpeg -progressive source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
     {"greyscale", "cjpeg -grayscale source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
     {"subsampled 4:4:4", "cjpeg -sample 1x1 source.ppm > in.jpg", "djpeg -pnm in.jpg > ref.ppm", 0},
+    // libjpeg only warns about a file that ends early: what it decodes is shown.
+    {"truncated", "cjpeg -progressive source.ppm | head -c 900 > in.jpg",
+     "djpeg -pnm in.jpg > ref.ppm; test -s ref.ppm", 0},
     // ImageMagick writes Adobe's inverted CMYK; its own conversion back to RGB rounds a little
     // differently from ours.
     {"cmyk", "convert source.ppm -colorspace CMYK in.jpg",
@@ -97,9 +101,6 @@ TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
   } bad[] = {
       {"empty", {}, "Empty input file"},
       {"text", {'h', 'e', 'l', 'l', 'o'}, "Not a JPEG file"},
-      {"truncated",
-       {good.begin(), good.begin() + static_cast<long>(good.size() / 2)},
-       "Premature end of JPEG file"},
       {"too large", sofHuge, "2^28"},
   };
   for (const auto& c : bad) {
@@ -113,31 +114,6 @@ TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
     EXPECT_EQ(jpeg.Width(), 16);
-  }
-}
-
-TEST(Jpeg, CorpusFilesDecodeToTheirOwnSize) {
-  const auto corpora = CorporaDir();
-  if (corpora.empty() || !HaveTool("djpeg")) GTEST_SKIP();
-  for (const char* name : {"testorig.jpg", "testimgint.jpg", "testimgari.jpg"}) {
-    const auto file = corpora / "jpeg-ljt" / "testimages" / name;
-    if (!std::filesystem::exists(file)) continue;
-    SCOPED_TRACE(name);
-    TempDir dir;
-    ASSERT_EQ(testsupport::Run("djpeg -pnm '" + file.string() + "' > '" + dir.File("r.ppm") + "'"),
-              0);
-    Image ref = ReadNetpbm(dir.File("r.ppm"));
-    TJPEGImage jpeg;
-    jpeg.LoadFromFile(file.string());
-    ASSERT_EQ(jpeg.Width(), ref.width);
-    int mismatches = 0;
-    for (int y = 0; y < ref.height; ++y)
-      for (int x = 0; x < ref.width; ++x) {
-        TColor got = jpeg.Bitmap().GetPixel(x, y);
-        uint32_t want = ref.pixels[static_cast<size_t>(y * ref.width + x)];
-        if (RGB((want >> 16) & 255, (want >> 8) & 255, want & 255) != got) ++mismatches;
-      }
-    EXPECT_EQ(mismatches, 0);
   }
 }
 

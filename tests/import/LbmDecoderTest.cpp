@@ -41,7 +41,8 @@ void ExpectIndices(const TBitmap& bitmap, const std::vector<uint8_t>& indices, i
       ASSERT_EQ(IndexAt(bitmap, x, y), indices[y * width + x]) << "at " << x << "," << y;
 }
 
-// Hand-made ILBM and PBM files of every body kind, decoded to the indices they were built
+// Hand-made ILBM and PBM files of every body kind (HAM, deep and plain files of an
+// independent encoder are in DifferentialTest), decoded to the indices they were built
 // from (a PBM form type may end in any character). The compressed bodies are packed as one
 // stream, so runs cross rows and (for the larger pictures) the 8192-byte blocks; some carry
 // 128 no-op control bytes.
@@ -121,7 +122,11 @@ TEST(LbmDecoder, ChunksBeforeTheBodyAreSkippedWithTheirPadBytes) {
                  {"CMAP", Cmap(4)},
                  {"DPI ", {1}},
                  {"BODY", PlanarBody(indices, 16, 4, 2)}};
-  TSLBMImage image = Decode(file.Bytes());
+  auto bytes = file.Bytes();
+  // Amiga programs often write annotations before the bitmap header.
+  const std::vector<uint8_t> name = {'N', 'A', 'M', 'E', 0, 0, 0, 3, 'a', 'b', 'c', 0};
+  bytes.insert(bytes.begin() + 12, name.begin(), name.end());
+  TSLBMImage image = Decode(bytes);
   EXPECT_EQ(image.Palette().size(), 4u);
   ExpectIndices(image, indices, 16, 4);
 }
@@ -143,6 +148,13 @@ TEST(LbmDecoder, ColourMapChoices) {
       Decode(LbmFile{"ILBM", 16, 2, 2, 0, 0, {{"CMAP", Cmap(300)}, {"BODY", body}}}.Bytes());
   EXPECT_EQ(many.Palette().size(), 256u);
   ExpectIndices(many, indices, 16, 2);
+  // Extra-half-brite: 32 colours and the same at half intensity.
+  auto ehb = LbmFile{"ILBM", 16, 2, 6, 0, 0, {{"CMAP", Cmap(32)}, {"CAMG", {0, 0, 0, 0x80}}}};
+  ehb.chunks.push_back({"BODY", PlanarBody(Indices(16, 2, 64), 16, 2, 6)});
+  TSLBMImage half = Decode(ehb.Bytes());
+  ASSERT_EQ(half.Palette().size(), 64u);
+  EXPECT_EQ(half.Palette()[33], (TRGBQuad{6, 127, 3, 0}));
+  ExpectIndices(half, Indices(16, 2, 64), 16, 2);
 }
 
 TEST(LbmDecoder, BodyThatEndsEarlyDecodesAsZeros) {
@@ -196,6 +208,8 @@ TEST(LbmDecoder, RefusesBadFiles) {
   auto short40 = good.Bytes();
   short40.resize(39);
   auto noBody = with([](LbmFile& f) { f.chunks.pop_back(); });
+  auto noHeader = good.Bytes();
+  std::copy_n("ANNO", 4, noHeader.begin() + 12);
   const std::string corrupted = "The file may be corrupted.";
   const std::string notLbm = "No DeLux Paint LBM file.";
   struct Bad {
@@ -207,7 +221,12 @@ TEST(LbmDecoder, RefusesBadFiles) {
       {zeroSizeChunk, corrupted},
       {sizePastEnd, corrupted},
       {noBody, corrupted},
+      {noHeader, notLbm},
       {with([](LbmFile& f) { f.planes = 9; }), "The LBM picture has more than 8 bit planes."},
+      {with([](LbmFile& f) {
+         f.chunks.insert(f.chunks.begin(), {"PCHG", {0, 0}});
+       }),
+       "The LBM picture changes its colours line by line (PCHG or CTBL), which is not supported."},
       {with([](LbmFile& f) { f.height = 0; }), "The LBM picture has a width or height of 0."},
       {with([](LbmFile& f) { f.planes = 0; }), corrupted},
       {with([](LbmFile& f) { f.height = 100; }), corrupted}, // no whole row per plane

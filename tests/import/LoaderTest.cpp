@@ -25,7 +25,8 @@ protected:
                   "convert -size 48x48 xc:red PNG32:r.png && icotool -c -o icon.ico r.png && "
                   "convert p.ppm -depth 8 BMP3:plain.bmp && printf 'hello world\\n' > text.txt && "
                   ": > empty.bin && convert p.ppm +dither -colors 16 g.gif && "
-                  "convert g.gif -depth 8 g.ppm && convert p.ppm pc.pcx"),
+                  "convert g.gif -depth 8 g.ppm && convert p.ppm pc.pcx && "
+                  "convert -size 5x3 xc:'rgba(200,100,50,0.25)' BMP:alpha.bmp"),
               0);
   }
   std::string File(const std::string& name) const { return dir.File(name); }
@@ -78,6 +79,9 @@ TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
   ExpectSameAs(loader, ReadNetpbm(File("photo.ppm")));
   loader.tryLoadImageFile(File("icon.ico"));
   EXPECT_EQ(loader.GetPixel(16, 16), clRed);
+  // A BMP with alpha under another name keeps its colours, as the direct read does.
+  loader.tryLoadImageFile(CopyAs("alpha.bmp", "alpha.xyz"));
+  EXPECT_EQ(loader.GetPixel(4, 2), RGB(200, 100, 50));
   // A GIF under the PCX extension: the PCX decoder refuses it, the GIF probe reads it.
   loader.tryLoadImageFile(CopyAs("g.gif", "gif-named.pcx"));
   ExpectSameAs(loader, ReadNetpbm(File("g.ppm")));
