@@ -24,9 +24,7 @@ const Case kCases[] = {
     {"pcx_planes3", "ppmtopcx -planes=3 in.ppm > out.pcx", 9, 5, 8, 4},
     {"pcx_planes4", "ppmtopcx -planes=4 in.ppm > out.pcx", 37, 23, 16, 4},
     {"pcx_8bit", "ppmtopcx -8bit in.ppm > out.pcx", 301, 200, 200, 8},
-    {"pcx_8bit_few", "ppmtopcx -8bit in.ppm > out.pcx", 77, 31, 3, 8},
     {"pcx_24bit", "ppmtopcx -24bit in.ppm > out.pcx", 301, 200, 300, 24},
-    {"pcx_24bit_narrow", "ppmtopcx -24bit in.ppm > out.pcx", 8, 3, 5, 24},
     {"pcx_magick_rgb", "convert in.ppm out.pcx", 143, 90, 400, 24},
     {"pcx_magick_palette", "convert in.ppm -type palette out.pcx", 143, 90, 40, 8},
     {"lbm_1plane", "ppmtoilbm -maxplanes 8 -fixplanes 1 in.ppm > out.lbm", 9, 5, 2, 4},
@@ -56,18 +54,14 @@ TEST_P(Differential, DecodesAsNetpbmDoes) {
   ASSERT_EQ(testsupport::Run(cd + (pcx ? "pcxtoppm out.pcx" : "ilbmtoppm out.lbm") +
                              " > ref.ppm 2>/dev/null"),
             0);
-  TUniBitmap decoded;
-  if (pcx) {
-    TSPCXBitmap b;
-    b.LoadFromFile(dir.File("out.pcx"));
-    decoded = b;
-  } else {
-    TSLBMImage b;
-    b.LoadFromFile(dir.File("out.lbm"));
-    decoded = b;
-  }
-  EXPECT_EQ(decoded.BitsPerPixel(), c.bitsPerPixel);
-  EXPECT_TRUE(referencetest::SamePixels(decoded, testsupport::ReadNetpbm(dir.File("ref.ppm"))));
+  std::unique_ptr<TUniBitmap> decoded;
+  if (pcx)
+    decoded = std::make_unique<TSPCXBitmap>();
+  else
+    decoded = std::make_unique<TSLBMImage>();
+  decoded->LoadFromFile(dir.File(pcx ? "out.pcx" : "out.lbm"));
+  EXPECT_EQ(decoded->BitsPerPixel(), c.bitsPerPixel);
+  EXPECT_TRUE(referencetest::SamePixels(*decoded, testsupport::ReadNetpbm(dir.File("ref.ppm"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(PcxLbm, Differential, testing::ValuesIn(kCases),
