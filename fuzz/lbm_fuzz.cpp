@@ -1,5 +1,6 @@
 // The LBM decoder on arbitrary bytes: it must fail with an exception or produce a 4- or 8-bit
-// bitmap whose colour table covers every pixel, never crash, hang or read outside its input.
+// bitmap whose colour table covers every pixel (24 bits for HAM and deep pictures), never
+// crash, hang or read outside its input.
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 #include "import/SLBMImg.h"
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   int bits = bitmap.BitsPerPixel();
-  if ((bits != 4 && bits != 8) || bitmap.Palette().size() > 256 || bitmap.Empty()) std::abort();
+  if ((bits != 4 && bits != 8 && bits != 24) || bitmap.Palette().size() > 256 || bitmap.Empty())
+    std::abort();
   return 0;
 }
