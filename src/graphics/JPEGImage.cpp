@@ -14,10 +14,16 @@ namespace {
 // hostile file uses that to make decoding take forever.
 constexpr int kMaxScans = 1000;
 
+// A file that ends early decodes (as libjpeg's own tools show it) while its picture holds at
+// most this many pixels per byte of the file: far more than any real picture that was cut
+// short, and it keeps a few hundred bytes declaring 16000 × 16000 pixels from costing a minute.
+constexpr uint64_t kMaxPixelsPerByteWhenCut = 4096;
+
 struct ErrorManager {
   jpeg_error_mgr pub;
   jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  uint64_t inputBytes;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
@@ -29,7 +35,14 @@ struct ErrorManager {
 // Warnings (a file that ends early, corrupt data, extraneous bytes) are not errors: the
 // picture shows what libjpeg decodes, as its own tools do. Only its errors refuse a file.
 void EmitMessage(j_common_ptr cinfo, int level) {
-  if (level < 0) cinfo->err->num_warnings++;
+  if (level >= 0) return;
+  cinfo->err->num_warnings++;
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF && cinfo->is_decompressor) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const uint64_t pixels = uint64_t{d->image_width} * d->image_height;
+    if (pixels > kMaxPixelsPerByteWhenCut * reinterpret_cast<ErrorManager*>(cinfo->err)->inputBytes)
+      ErrorExit(cinfo);
+  }
 }
 
 void CheckScans(j_common_ptr cinfo) {
@@ -80,6 +93,7 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   Decompressor d;
   jpeg_decompress_struct& cinfo = d.cinfo;
   ErrorManager errors{};
+  errors.inputBytes = bytes.size();
   jpeg_progress_mgr progress{};
   cinfo.err = jpeg_std_error(&errors.pub);
   errors.pub.error_exit = ErrorExit;

@@ -76,14 +76,17 @@ TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
   TJPEGImage jpeg;
   Decode(good, jpeg);
 
-  std::vector<uint8_t> sofHuge = good;
-  // The SOF0 marker's height and width become 60000 × 60000: refused before decoding.
-  for (size_t i = 0; i + 9 < sofHuge.size(); ++i)
-    if (sofHuge[i] == 0xFF && sofHuge[i + 1] == 0xC0) {
-      sofHuge[i + 5] = sofHuge[i + 7] = 0xEA;
-      sofHuge[i + 6] = sofHuge[i + 8] = 0x60;
-      break;
-    }
+  // The SOF0 marker's height and width become size × size; `keep` bytes of the file stay.
+  auto declaring = [&](uint16_t size, size_t keep) {
+    std::vector<uint8_t> b(good.begin(), good.begin() + long(keep));
+    for (size_t i = 0; i + 9 < b.size(); ++i)
+      if (b[i] == 0xFF && b[i + 1] == 0xC0) {
+        b[i + 5] = b[i + 7] = uint8_t(size >> 8);
+        b[i + 6] = b[i + 8] = uint8_t(size);
+        break;
+      }
+    return b;
+  };
   const struct {
     const char* name;
     std::vector<uint8_t> bytes;
@@ -91,7 +94,9 @@ TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
   } bad[] = {
       {"empty", {}, "Empty input file"},
       {"text", {'h', 'e', 'l', 'l', 'o'}, "Not a JPEG file"},
-      {"too large", sofHuge, "2^28"},
+      {"too large", declaring(60000, good.size()), "2^28"}, // refused before decoding
+      // Cut short where a few hundred bytes declare 64 million pixels: refused, not decoded.
+      {"cut short and huge", declaring(8000, good.size() - 20), "Premature end of JPEG file"},
   };
   for (const auto& c : bad) {
     SCOPED_TRACE(c.name);
