@@ -13,6 +13,7 @@ namespace {
 
 constexpr size_t kDirHeaderSize = 6;
 constexpr size_t kDirEntrySize = 16;
+constexpr size_t kMaxAttempts = 32;
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 using Reader = ByteReader<EInvalidGraphic>;
@@ -213,6 +214,9 @@ void DecodeIcon(std::span<const uint8_t> bytes, QImage& image, QImage& invert) {
     }
   }
   std::stable_sort(entries.begin(), entries.end(), Better);
+  // Real files hold a few dozen entries at most; a hostile one could point thousands at one
+  // large damaged picture, each decoded until it fails.
+  if (entries.size() > kMaxAttempts) entries.resize(kMaxAttempts);
   for (const Entry& entry : entries) {
     try {
       DecodeEntry(entry, image, invert);
