@@ -37,7 +37,6 @@ const Case kCases[] = {
     {"lbm_ham8", "ppmtoilbm -ham8 in.ppm > out.lbm", 120, 40, 300, 24},
     {"lbm_deep", "ppmtoilbm -24force in.ppm > out.lbm", 61, 20, 300, 24},
     {"lbm_ecs", "ppmtoilbm -ecs in.ppm > out.lbm", 61, 20, 300, 24},
-    {"lbm_plain", "ppmtoilbm in.ppm > out.lbm", 50, 10, 20, 8},
 };
 
 class Differential : public testing::TestWithParam<Case> {};
