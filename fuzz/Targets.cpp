@@ -82,12 +82,12 @@ void pcx(Bytes bytes) {
   Require(bpp == 4 || bpp == 8 || bpp == 24);
 }
 
-// The colour table must cover every pixel.
+// HAM and deep pictures come out at 24 bits; a colour table never has more than 256 entries.
 void lbm(Bytes bytes) {
   TSLBMImage bitmap;
   Load(bitmap, bytes);
   const int bpp = bitmap.BitsPerPixel();
-  Require((bpp == 4 || bpp == 8) && bitmap.Palette().size() <= 256 && !bitmap.Empty());
+  Require((bpp == 4 || bpp == 8 || bpp == 24) && bitmap.Palette().size() <= 256 && !bitmap.Empty());
 }
 
 void clp(Bytes bytes) {

@@ -13,6 +13,7 @@ namespace {
 
 constexpr size_t kDirHeaderSize = 6;
 constexpr size_t kDirEntrySize = 16;
+constexpr size_t kMaxAttempts = 32;
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 using Reader = ByteReader<EInvalidGraphic>;
@@ -64,13 +65,10 @@ int Distance(const Entry& e) {
   return std::abs(e.width - kStandardIconSize) + std::abs(e.height - kStandardIconSize);
 }
 
-const Entry& Choose(const std::vector<Entry>& entries) {
-  const Entry* best = &entries.front();
-  for (const Entry& e : entries) {
-    int d = Distance(e), bestD = Distance(*best);
-    if (d < bestD || (d == bestD && e.bitsPerPixel > best->bitsPerPixel)) best = &e;
-  }
-  return *best;
+// The standard size first, then the nearest; among equals the most colours.
+bool Better(const Entry& a, const Entry& b) {
+  const int da = Distance(a), db = Distance(b);
+  return da != db ? da < db : a.bitsPerPixel > b.bitsPerPixel;
 }
 
 // Every chunk must lie inside the entry's bytes before the PNG decoder sees them: it would
@@ -174,22 +172,7 @@ void DecodeBmpEntry(const Entry& entry, QImage& image, QImage& invert) {
   invert = anyInvert ? inverted : QImage();
 }
 
-// Decodes an icon file from memory into the 32 × 32 image and its invert part.
-void DecodeIcon(std::span<const uint8_t> bytes, QImage& image, QImage& invert) {
-  Reader r(bytes, "Invalid icon: file is truncated");
-  if (bytes.size() < kDirHeaderSize) Fail("file is too short");
-  const uint16_t reserved = r.U16LE(), type = r.U16LE(), count = r.U16LE();
-  if (reserved != 0 || type != 1) Fail("not an icon file");
-  if (count == 0) Fail("icon file holds no image");
-  std::vector<Entry> entries;
-  for (uint16_t i = 0; i < count; ++i) {
-    r.Seek(kDirHeaderSize + kDirEntrySize * i + 8);
-    const uint32_t size = r.U32LE(), offset = r.U32LE();
-    if (offset > bytes.size() || size > bytes.size() - offset || size == 0)
-      Fail("directory entry " + std::to_string(i) + " points outside the file");
-    entries.push_back(Describe(bytes.subspan(offset, size)));
-  }
-  const Entry& chosen = Choose(entries);
+void DecodeEntry(const Entry& chosen, QImage& image, QImage& invert) {
   QImage decoded, xorPart;
   if (chosen.png)
     decoded = DecodePng(chosen);
@@ -204,6 +187,45 @@ void DecodeIcon(std::span<const uint8_t> bytes, QImage& image, QImage& invert) {
   }
   image = decoded;
   invert = xorPart;
+}
+
+// Decodes an icon or cursor file from memory into the 32 × 32 image and its invert part. A
+// damaged entry gives way to the next best readable one; with none, the first fault is told.
+void DecodeIcon(std::span<const uint8_t> bytes, QImage& image, QImage& invert) {
+  Reader r(bytes, "Invalid icon: file is truncated");
+  if (bytes.size() < kDirHeaderSize) Fail("file is too short");
+  const uint16_t reserved = r.U16LE(), type = r.U16LE(), count = r.U16LE();
+  if (reserved != 0 || (type != 1 && type != 2)) Fail("not an icon file");
+  if (count == 0) Fail("icon file holds no image");
+  std::vector<Entry> entries;
+  std::string firstFault;
+  for (uint16_t i = 0; i < count; ++i) {
+    try {
+      r.Seek(kDirHeaderSize + kDirEntrySize * i + 8);
+      const uint32_t size = r.U32LE(), offset = r.U32LE();
+      if (offset >= bytes.size())
+        Fail("directory entry " + std::to_string(i) + " points outside the file");
+      // A size too small for even the bitmap header is a writer's slip: the header decides.
+      const bool sizeFits =
+          size <= bytes.size() - offset && (size >= 40 || IsPng(bytes.subspan(offset)));
+      entries.push_back(Describe(sizeFits ? bytes.subspan(offset, size) : bytes.subspan(offset)));
+    } catch (const EInvalidGraphic& e) {
+      if (firstFault.empty()) firstFault = e.what();
+    }
+  }
+  std::stable_sort(entries.begin(), entries.end(), Better);
+  // Real files hold a few dozen entries at most; a hostile one could point thousands at one
+  // large damaged picture, each decoded until it fails.
+  if (entries.size() > kMaxAttempts) entries.resize(kMaxAttempts);
+  for (const Entry& entry : entries) {
+    try {
+      DecodeEntry(entry, image, invert);
+      return;
+    } catch (const EInvalidGraphic& e) {
+      if (firstFault.empty()) firstFault = e.what();
+    }
+  }
+  throw EInvalidGraphic(firstFault);
 }
 
 } // namespace

@@ -1,15 +1,16 @@
-// TIcon: a Windows icon file (.ico) shown at the standard icon size of 32 × 32.
+// TIcon: a Windows icon (.ico) or cursor (.cur) file shown at the standard icon size of 32 × 32.
 //
 // File layout (little-endian):
-//   ICONDIR       u16 reserved (0), u16 type (1 = icon), u16 count
+//   ICONDIR       u16 reserved (0), u16 type (1 = icon, 2 = cursor), u16 count
 //   ICONDIRENTRY  count × 16 bytes: u8 width, u8 height, u8 colours, u8 reserved, u16 planes,
 //                 u16 bit count, u32 bytes in image, u32 offset of image from the file start
+//                 (a cursor keeps its hot spot in place of planes and bit count; not needed)
 //   image         either a PNG file, or a BITMAPINFOHEADER whose height counts two bitmaps,
 //                 a colour table (1/4/8 bits), the colour rows (XOR bitmap) and a 1-bit AND
 //                 mask, both bottom-up and padded to 4 bytes.
 // The sizes written in the directory are often wrong; the image's own header decides.
 // Of the entries, the 32 × 32 one with the most colours is shown, else the nearest size
-// scaled to 32 × 32.
+// scaled to 32 × 32. When that entry is damaged, the next best readable one is shown.
 #pragma once
 
 #include "graphics/Graphic.h"

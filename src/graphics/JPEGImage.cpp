@@ -14,10 +14,16 @@ namespace {
 // hostile file uses that to make decoding take forever.
 constexpr int kMaxScans = 1000;
 
+// A file that ends early decodes (as libjpeg's own tools show it) while its picture holds at
+// most this many pixels per byte of the file: far more than any real picture that was cut
+// short, and it keeps a few hundred bytes declaring 16000 × 16000 pixels from costing a minute.
+constexpr uint64_t kMaxPixelsPerByteWhenCut = 4096;
+
 struct ErrorManager {
   jpeg_error_mgr pub;
   jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  uint64_t inputBytes;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
@@ -26,11 +32,17 @@ struct ErrorManager {
   longjmp(errors->jump, 1);
 }
 
-// A file that ends early decodes as grey in libjpeg; we refuse it instead, with libjpeg's
-// own text. Other warnings (extraneous bytes and the like) are tolerated.
+// Warnings (a file that ends early, corrupt data, extraneous bytes) are not errors: the
+// picture shows what libjpeg decodes, as its own tools do. Only its errors refuse a file.
 void EmitMessage(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) ErrorExit(cinfo);
-  if (level < 0) cinfo->err->num_warnings++;
+  if (level >= 0) return;
+  cinfo->err->num_warnings++;
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF && cinfo->is_decompressor) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const uint64_t pixels = uint64_t{d->image_width} * d->image_height;
+    if (pixels > kMaxPixelsPerByteWhenCut * reinterpret_cast<ErrorManager*>(cinfo->err)->inputBytes)
+      ErrorExit(cinfo);
+  }
 }
 
 void CheckScans(j_common_ptr cinfo) {
@@ -50,7 +62,7 @@ uint8_t Clamp255(int v) {
 }
 
 // Writes one decoded row as B,G,R. `components` is 1 (grey), 3 (RGB) or 4 (CMYK).
-void StoreRow(const uint8_t* in, uint8_t* out, int width, int components, bool invertedCmyk) {
+void StoreRow(const uint8_t* in, uint8_t* out, int width, int components) {
   for (int x = 0; x < width; ++x, out += 3) {
     if (components == 1) {
       out[0] = out[1] = out[2] = in[x];
@@ -60,8 +72,8 @@ void StoreRow(const uint8_t* in, uint8_t* out, int width, int components, bool i
       out[2] = in[3 * x];
     } else {
       int c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
-      if (!invertedCmyk) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-      // Inverted values: 255 means no ink, so each channel is what is left times black's rest.
+      // Inverted values (255 means no ink) as Adobe writes them, with or without its marker,
+      // as libjpeg's own tools read them: each channel is what is left times black's rest.
       out[0] = Clamp255((y * k + 127) / 255);
       out[1] = Clamp255((m * k + 127) / 255);
       out[2] = Clamp255((c * k + 127) / 255);
@@ -81,6 +93,7 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   Decompressor d;
   jpeg_decompress_struct& cinfo = d.cinfo;
   ErrorManager errors{};
+  errors.inputBytes = bytes.size();
   jpeg_progress_mgr progress{};
   cinfo.err = jpeg_std_error(&errors.pub);
   errors.pub.error_exit = ErrorExit;
@@ -104,7 +117,6 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
     limits::CheckBitmapLimits(cinfo.image_width, cinfo.image_height, 16 * cinfo.num_components,
                               "JPEG image");
 
-  bool invertedCmyk = false;
   switch (cinfo.jpeg_color_space) {
   case JCS_GRAYSCALE:
     cinfo.out_color_space = JCS_GRAYSCALE;
@@ -112,7 +124,6 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   case JCS_CMYK:
   case JCS_YCCK:
     cinfo.out_color_space = JCS_CMYK;
-    invertedCmyk = cinfo.saw_Adobe_marker;
     break;
   default:
     cinfo.out_color_space = JCS_RGB;
@@ -128,7 +139,7 @@ void DecodeJpeg(std::span<const uint8_t> bytes, TBitmap& target) {
   while (cinfo.output_scanline < cinfo.output_height) {
     const int y = static_cast<int>(cinfo.output_scanline);
     jpeg_read_scanlines(&cinfo, row, 1);
-    StoreRow(row[0], result.ScanLine(y), width, components, invertedCmyk);
+    StoreRow(row[0], result.ScanLine(y), width, components);
   }
   jpeg_finish_decompress(&cinfo);
   result.ClearRowPadding();

@@ -5,17 +5,26 @@
 //  0      4     "FORM"
 //  4      4     form size (not used)
 //  8      4     form type: "ILBM", or "PBM" and any fourth character
-// 12      4     "BMHD", then its size (not used: the header is taken as the next 20 bytes)
-// 20      2     width          22  2  height           24  4  x, y (not used)
-// 28      1     planes         29  1  masking (1 = a mask plane follows each row's planes)
-// 30      1     compression (0 = none, anything else = ByteRun1)
-// 31      9     pad, transparent colour, aspect, page size (not used)
-// 40      ...   chunks: 4-character identifier, u32 size, data padded to an even count.
-//               "CMAP" (r, g, b triples) may stand anywhere before "BODY".
+// 12      ...   chunks: 4-character identifier, u32 size, data padded to an even count, in
+//               any order up to "BODY":
+//   "BMHD" (20 bytes, required before the body): u16 width, u16 height, i16 x, y (not used),
+//          u8 planes, u8 masking (1 = a mask plane follows each row's planes),
+//          u8 compression (0 = none, anything else = ByteRun1), pad, transparent colour,
+//          aspect, page size (not used)
+//   "CMAP" red, green, blue triples; fewer than the planes reach are padded with black
+//   "CAMG" u32 display mode: 0x800 hold-and-modify (HAM), 0x80 extra-half-brite (EHB),
+//          0x4 interlace
+//   "SHAM" u16 version, then per line 16 colours as u16 0x0RGB: a HAM base palette per line
+//          (per line pair in an interlaced picture with half as many palettes)
+//   "PCHG", "CTBL" other per-line palettes: refused, not shown in wrong colours
 //
 // ILBM rows hold each plane's bits in turn (most significant bit first); PBM rows hold one
-// byte per pixel. Rows are at most 8000 pixels wide. The result is a 4-bit (up to 16
-// colours) or 8-bit BMP image, built in memory and read by the BMP reader.
+// byte per pixel. Rows are at most 8000 pixels wide. Up to 8 planes index the colour map
+// (a 4- or 8-bit BMP image). HAM: the top two bits of a pixel say whether its other bits
+// (4 in HAM6, 6 in HAM8) index the first colours or replace the blue, red or green of the
+// pixel to its left, which starts each row as colour 0. EHB: 6 planes whose upper 32 values
+// are the first 32 colours at half intensity. 24 planes are 8 of red, green and blue, lowest
+// bit first; 32 add alpha, dropped. HAM and deep pictures become 24-bit BMP images.
 #pragma once
 
 #include "bitmap/UniBmp.h"

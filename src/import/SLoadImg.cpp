@@ -39,7 +39,17 @@ struct Attempt {
 
 TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
   WorkingObjects w;
-  auto fromBitmap = [this](const TBitmap& probe) { BitmapFromBitmapHandle(BitmapHandle(probe)); };
+  // A bitmap with alpha gives its colour channels as they are, as reading it directly does;
+  // drawn over white, its translucent pixels would be blended.
+  auto fromBitmap = [this](const TBitmap& probe) {
+    if (probe.PixelFormat() != TPixelFormat::pf32bit) {
+      BitmapFromBitmapHandle(BitmapHandle(probe));
+      return;
+    }
+    TBitmap opaque = probe;
+    opaque.SetPixelFormat(TPixelFormat::pf24bit);
+    BitmapFromBitmapHandle(BitmapHandle(opaque));
+  };
   auto fromGraphic = [this, &w](const TGraphic& graphic) {
     w.picture.SetGraphic(graphic);
     AssignPicture(w.picture);

@@ -5,6 +5,7 @@
 #include "graphics/Streams.h"
 #include "import/Progress.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -103,18 +104,68 @@ void TSPCX256::LoadPCX(TStream& source) {
   LoadPCX(WholeStream(source, holder));
 }
 
+namespace {
+
+// The standard EGA colours, for pictures whose header carries no palette.
+constexpr uint8_t kEgaPalette[48] = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x00, 0xAA, 0x00, 0x00, 0xAA, 0xAA, 0xAA, 0x00, 0x00, 0xAA,
+    0x00, 0xAA, 0xAA, 0x55, 0x00, 0xAA, 0xAA, 0xAA, 0x55, 0x55, 0x55, 0x55, 0x55, 0xFF, 0x55, 0xFF,
+    0x55, 0x55, 0xFF, 0xFF, 0xFF, 0x55, 0x55, 0xFF, 0x55, 0xFF, 0xFF, 0xFF, 0x55, 0xFF, 0xFF, 0xFF};
+// CGA's colour palette 1 at high intensity on black.
+constexpr uint8_t kCgaPalette[12] = {0x00, 0x00, 0x00, 0x55, 0xFF, 0xFF,
+                                     0xFF, 0x55, 0xFF, 0xFF, 0xFF, 0xFF};
+constexpr uint8_t kBlackWhite[6] = {0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF};
+
+std::vector<TRGBQuad> PaletteFrom(const uint8_t* rgb, size_t count, size_t size) {
+  std::vector<TRGBQuad> colors(size);
+  for (size_t i = 0; i < count; ++i)
+    colors[i] = {rgb[3 * i + 2], rgb[3 * i + 1], rgb[3 * i], 0};
+  return colors;
+}
+
+bool AllZero(const uint8_t* bytes, size_t count) {
+  return std::all_of(bytes, bytes + count, [](uint8_t b) { return b == 0; });
+}
+
+// The colours of an indexed picture of `bits` bits per pixel (see the kinds above).
+std::vector<TRGBQuad> IndexedPalette(std::span<const uint8_t> bytes, int bits) {
+  const uint8_t* header = bytes.data() + 16;
+  if (bits == 8) {
+    const size_t marker = bytes.size() - kEndPaletteSize;
+    if (bytes.size() >= kHeaderSize + kEndPaletteSize && bytes[marker] == kEndPaletteMarker)
+      return PaletteFrom(bytes.data() + marker + 1, 256, 256);
+    std::vector<TRGBQuad> grey(256);
+    for (size_t i = 0; i < grey.size(); ++i)
+      grey[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    return grey;
+  }
+  const size_t count = size_t{1} << bits;
+  if (bits == 1) {
+    // Old DOS programs left a 16-colour palette in the header of monochrome scans.
+    const bool leftovers = !AllZero(header + 6, 42) || std::memcmp(header, header + 3, 3) == 0;
+    return PaletteFrom(leftovers ? kBlackWhite : header, 2, count);
+  }
+  const int version = bytes[1];
+  if (version == 0 || version == 3 || AllZero(header, 48))
+    return PaletteFrom(bits == 2 ? kCgaPalette : kEgaPalette, count, count);
+  return PaletteFrom(header, count, count);
+}
+
+} // namespace
+
 void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
   if (bytes.size() < kHeaderSize || bytes[0] != 10 || bytes[2] != 1) RaisePCXError(1);
-  const int bitsPerPixel = bytes[3];
+  const int depth = bytes[3];
   const int planes = bytes[65];
-  if (planes == 3 && bitsPerPixel == 8)
+  if (depth == 8 && (planes == 3 || planes == 4))
     colorMode_ = TColorMode::cm24Bit;
-  else if (planes == 4 && bitsPerPixel == 1)
-    colorMode_ = TColorMode::cm16Colors;
-  else if (planes == 1 && (bitsPerPixel == 1 || bitsPerPixel == 2))
-    RaisePCXError(2);
-  else if (planes == 1 && bitsPerPixel == 8)
+  else if (planes == 1 && depth == 8)
     colorMode_ = TColorMode::cm256Colors;
+  else if ((planes == 1 && (depth == 1 || depth == 2 || depth == 4)) ||
+           (depth == 1 && planes >= 2 && planes <= 4))
+    colorMode_ = TColorMode::cm16Colors;
+  else if (planes == 1)
+    RaisePCXError(2);
   else
     RaisePCXError(3);
 
@@ -123,50 +174,27 @@ void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
   if (width <= 0 || height <= 0) RaisePCXError(5);
   const size_t planeBytes = LoadU16LE(bytes.data() + 66);
   const size_t lineLength = size_t(planes) * planeBytes;
-  const size_t pixelBytes = colorMode_ == TColorMode::cm24Bit      ? 3 * size_t(width)
-                            : colorMode_ == TColorMode::cm16Colors ? 8 * planeBytes
-                                                                   : size_t(width);
-  if (lineLength > kMaxLineBytes || pixelBytes > kMaxLineBytes || width > kMaxLineBytes)
-    RaisePCXError(4);
+  const size_t pixelBytes = colorMode_ == TColorMode::cm24Bit ? 3 * size_t(width) : size_t(width);
+  if (lineLength > kMaxLineBytes || pixelBytes > kMaxLineBytes) RaisePCXError(4);
 
   TBitmap image;
   try {
-    switch (colorMode_) {
-    case TColorMode::cm16Colors:
-      image.Allocate(width, height, TPixelFormat::pf4bit);
-      break;
-    case TColorMode::cm256Colors:
-      image.Allocate(width, height, TPixelFormat::pf8bit);
-      break;
-    case TColorMode::cm24Bit:
-      image.Allocate(width, height, TPixelFormat::pf24bit);
-      break;
-    }
+    image.Allocate(width, height,
+                   colorMode_ == TColorMode::cm24Bit      ? TPixelFormat::pf24bit
+                   : colorMode_ == TColorMode::cm16Colors ? TPixelFormat::pf4bit
+                                                          : TPixelFormat::pf8bit);
   } catch (const EInvalidGraphic&) {
     RaisePCXError(4);
   }
-
-  auto paletteFrom = [](const uint8_t* rgb, size_t count) {
-    std::vector<TRGBQuad> colors(count);
-    if (rgb)
-      for (size_t i = 0; i < count; ++i)
-        colors[i] = {rgb[3 * i + 2], rgb[3 * i + 1], rgb[3 * i], 0};
-    return colors;
-  };
-  if (colorMode_ == TColorMode::cm16Colors) {
-    image.SetPalette(paletteFrom(bytes.data() + 16, 16));
-  } else if (colorMode_ == TColorMode::cm256Colors) {
-    size_t marker = bytes.size() - kEndPaletteSize;
-    bool present =
-        bytes.size() >= kHeaderSize + kEndPaletteSize && bytes[marker] == kEndPaletteMarker;
-    image.SetPalette(paletteFrom(present ? bytes.data() + marker + 1 : nullptr, 256));
-  }
+  if (colorMode_ != TColorMode::cm24Bit) image.SetPalette(IndexedPalette(bytes, planes * depth));
 
   RunDecoder decoder(bytes.subspan(kHeaderSize));
   std::vector<uint8_t> line(kMaxLineBytes + 2 * kMaxRun, 0);
   const uint8_t* red = line.data();
   const uint8_t* green = red + planeBytes;
   const uint8_t* blue = green + planeBytes;
+  const size_t mask = (1u << depth) - 1;
+  const size_t perByte = 8 / size_t(depth);
   for (int y = 0; y < height; ++y) {
     decoder.ReadLine(line.data(), lineLength);
     uint8_t* row = image.ScanLine(y);
@@ -182,13 +210,14 @@ void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
       }
       break;
     case TColorMode::cm16Colors:
-      // Bit 7 − x mod 8 of byte x / 8 of plane p gives bit p of pixel x.
+      // Pixels past a plane's bytes (a width larger than the lines hold) are 0.
       for (size_t x = 0; x < size_t(width); ++x) {
+        const size_t at = x / perByte;
+        const int shift = 8 - depth * int(x % perByte + 1);
         uint8_t value = 0;
-        size_t at = x >> 3;
         if (at < planeBytes)
-          for (size_t p = 0; p < 4; ++p)
-            value |= static_cast<uint8_t>(((line[p * planeBytes + at] >> (7 - (x & 7))) & 1) << p);
+          for (size_t p = 0; p < size_t(planes); ++p)
+            value |= uint8_t(((line[p * planeBytes + at] >> shift) & mask) << (p * size_t(depth)));
         if (x & 1)
           row[x >> 1] |= value;
         else

@@ -1,5 +1,6 @@
 // Hand-made PCX files: header checks, runs (count 0, across scanlines), missing data, the
-// end palette, origins other than 0, and the size limits of the scanline buffers.
+// palette rules, origins other than 0, and the size limits of the scanline buffers. Every
+// kind of picture is also held against pcxtoppm in DifferentialTest.
 #include "TestSupport.h"
 #include "graphics/Streams.h"
 #include "import/Progress.h"
@@ -26,8 +27,6 @@ Bytes Build(const PcxHeader& h, const Bytes& data, const Bytes& endPalette = {})
   out[0] = 10, out[1] = uint8_t(h.version), out[2] = 1, out[3] = uint8_t(h.bitsPerPixel);
   put16(4, h.xmin), put16(6, h.ymin);
   put16(8, h.xmin + h.width - 1), put16(10, h.ymin + h.height - 1);
-  for (int i = 0; i < 48; ++i)
-    out[16 + size_t(i)] = uint8_t(i * 5); // 16-colour palette
   out[65] = uint8_t(h.planes);
   put16(66, h.bytesPerLine);
   out.insert(out.end(), data.begin(), data.end());
@@ -93,20 +92,15 @@ TEST(PcxDecoder, HeaderChecksGiveTheirTexts) {
       {"manufacturer", with(0, 11), notPcx},
       {"encoding", with(2, 0), notPcx},
       {"shorter than the header", Bytes(valid.begin(), valid.begin() + 127), notPcx},
-      {"monochrome", header([](PcxHeader& h) { h.bitsPerPixel = 1; }), notColour},
-      {"4 colours", header([](PcxHeader& h) { h.bitsPerPixel = 2; }), notColour},
-      {"4 planes of 8 bits", header([](PcxHeader& h) { h.planes = 4; }), wrong},
-      {"3 planes of 1 bit", header([](PcxHeader& h) { h.planes = 3, h.bitsPerPixel = 1; }), wrong},
-      {"2 planes", header([](PcxHeader& h) { h.planes = 2; }), wrong},
-      {"1 plane of 4 bits", header([](PcxHeader& h) { h.bitsPerPixel = 4; }), wrong},
+      {"1 plane of 3 bits", header([](PcxHeader& h) { h.bitsPerPixel = 3; }), notColour},
+      {"2 planes of 8 bits", header([](PcxHeader& h) { h.planes = 2; }), wrong},
+      {"5 planes of 1 bit", header([](PcxHeader& h) { h.planes = 5, h.bitsPerPixel = 1; }), wrong},
+      {"2 planes of 2 bits", header([](PcxHeader& h) { h.planes = 2, h.bitsPerPixel = 2; }), wrong},
       {"width 0", header([](PcxHeader& h) { h.width = 0; }), badSize},
       {"negative height", header([](PcxHeader& h) { h.height = -5; }), badSize},
       {"256-colour scanline of 8002 bytes", header([](PcxHeader& h) { h.bytesPerLine = 8002; }),
        tooLarge},
       {"256-colour width 8002", header([](PcxHeader& h) { h.width = 8002; }), tooLarge},
-      {"16-colour plane of 1001 bytes",
-       header([](PcxHeader& h) { h.planes = 4, h.bitsPerPixel = 1, h.bytesPerLine = 1001; }),
-       tooLarge},
       {"24-bit width 2668",
        header([](PcxHeader& h) { h.planes = 3, h.width = 2668, h.bytesPerLine = 2668; }), tooLarge},
       {"height 65536", header([](PcxHeader& h) { h.ymin = -32768, h.height = 65536; }), tooLarge},
@@ -154,10 +148,47 @@ TEST(PcxDecoder, TheEndPaletteIsUsedWhenItsMarkerIsThereWhateverTheVersion) {
     EXPECT_EQ(b.Palette()[2], (TRGBQuad{4, 3, 2, 0})) << version;
     EXPECT_EQ(Row(b, 1), (std::vector<int>{5, 6, 7, 8}));
   }
+  // Without the marker (or room for it) the pixels are grey levels.
   Bytes withoutMarker = Build({}, data, Gradient());
   withoutMarker[withoutMarker.size() - 769] = 13;
-  EXPECT_EQ(Load(withoutMarker).Palette(), std::vector<TRGBQuad>(256));
-  EXPECT_EQ(Load(Build({}, data)).Palette(), std::vector<TRGBQuad>(256)); // file too short
+  for (const Bytes& bytes : {withoutMarker, Build({}, data)})
+    EXPECT_EQ(Load(bytes).Palette()[200], (TRGBQuad{200, 200, 200, 0}));
+}
+
+// The header palette's rules: the colours of the first two indices, by kind and content.
+TEST(PcxDecoder, HeaderPaletteRules) {
+  const struct {
+    const char* name;
+    int planes, bitsPerPixel, version;
+    const char* header; // the palette's first bytes; the rest are 0
+    TRGBQuad first, second;
+  } cases[] = {
+      {"1 bit, two colours meant", 1, 1, 5, "FF 00 00 00 00 FF", {0, 0, 255, 0}, {255, 0, 0, 0}},
+      {"1 bit, leftovers of 16 colours",
+       1,
+       1,
+       5,
+       "00 00 00 A8 A8 FC 00 A8 00",
+       {0, 0, 0, 0},
+       {255, 255, 255, 0}},
+      {"1 bit, both equal", 1, 1, 5, "", {0, 0, 0, 0}, {255, 255, 255, 0}},
+      {"2 bits without a palette: CGA", 1, 2, 5, "", {0, 0, 0, 0}, {255, 255, 85, 0}},
+      {"4 planes from the header", 4, 1, 2, "01 02 03 04 05 06", {3, 2, 1, 0}, {6, 5, 4, 0}},
+      {"version 3 has no palette: EGA", 4, 1, 3, "01 02 03", {0, 0, 0, 0}, {170, 0, 0, 0}},
+      {"a palette of zeros: EGA", 1, 4, 5, "", {0, 0, 0, 0}, {170, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    PcxHeader h;
+    h.planes = c.planes, h.bitsPerPixel = c.bitsPerPixel, h.version = c.version;
+    Bytes bytes = Build(h, Bytes(16, 0));
+    const Bytes header = testsupport::Hex(c.header);
+    std::fill(bytes.begin() + 16, bytes.begin() + 64, 0);
+    std::copy(header.begin(), header.end(), bytes.begin() + 16);
+    TSPCXBitmap b = Load(bytes);
+    ASSERT_EQ(b.PixelFormat(), TPixelFormat::pf4bit) << c.name;
+    EXPECT_EQ(b.Palette()[0], c.first) << c.name;
+    EXPECT_EQ(b.Palette()[1], c.second) << c.name;
+  }
 }
 
 TEST(PcxDecoder, SixteenColourPlanesAddUpToFourBitPixels) {
@@ -171,17 +202,6 @@ TEST(PcxDecoder, SixteenColourPlanesAddUpToFourBitPixels) {
   EXPECT_EQ(b.RowStride(), 8);
   // Pixel 0: planes 0 and 3 → 9; pixel 1: 2 + 8; pixel 2: 4 + 8; pixels 3-7: 8; pixel 8: 1 + 4.
   EXPECT_EQ(Row(b, 0), (std::vector<int>{0x9A, 0xC8, 0x88, 0x88, 0x50}));
-  ASSERT_EQ(b.Palette().size(), 16u);
-  EXPECT_EQ(b.Palette()[1], (TRGBQuad{25, 20, 15, 0}));
-}
-
-TEST(PcxDecoder, TwentyFourBitPlanesBecomeBlueGreenRed) {
-  PcxHeader h;
-  h.planes = 3, h.width = 2, h.height = 1, h.bytesPerLine = 2, h.xmin = 100, h.ymin = -7;
-  TSPCXBitmap b = Load(Build(h, {1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf24bit);
-  EXPECT_EQ(b.Width(), 2);
-  EXPECT_EQ(Row(b, 0), (std::vector<int>{5, 3, 1, 6, 4, 2}));
 }
 
 TEST(PcxDecoder, TheTopScanlineIsTheTopRowAndEachRowReportsProgress) {

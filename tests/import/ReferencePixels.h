@@ -29,8 +29,9 @@ inline void WritePattern(const std::string& file, int width, int height, int col
 }
 
 // Reference pixels with alpha below 255 are not compared (the decoder shows the colour behind
-// transparency, a viewer the background).
-inline ::testing::AssertionResult SamePixels(const TBitmap& b, const testsupport::Image& ref) {
+// transparency, a viewer the background). Each channel may differ by `tolerance`.
+inline ::testing::AssertionResult SamePixels(const TBitmap& b, const testsupport::Image& ref,
+                                             int tolerance = 0) {
   if (b.Width() != ref.width || b.Height() != ref.height)
     return ::testing::AssertionFailure() << "size " << b.Width() << "x" << b.Height()
                                          << ", reference " << ref.width << "x" << ref.height;
@@ -40,7 +41,10 @@ inline ::testing::AssertionResult SamePixels(const TBitmap& b, const testsupport
       if (want >> 24 != 0xFF) continue;
       TColor c = b.GetPixel(x, y);
       uint32_t got = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
-      if (got != want)
+      bool close = true;
+      for (int shift : {0, 8, 16})
+        close = close && std::abs(int(got >> shift & 255) - int(want >> shift & 255)) <= tolerance;
+      if (!close)
         return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex
                                              << got << ", reference " << want;
     }
