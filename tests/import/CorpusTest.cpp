@@ -1,10 +1,14 @@
 // Data-driven reading tests. tests/data/corpora.tsv names each file of the shared public
-// corpora, or a picture that an independent encoder makes at test time, and what reading it
-// must give: its reference pixels, a refusal with its message, or just a picture.
+// suites, or a picture that an independent encoder makes at test time, and realworld.tsv
+// each file of the real-world corpus, with what reading it must give: its reference pixels,
+// a refusal with its message, or just a picture.
 #include "TestSupport.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
+#include "import/FormatReader.h"
 #include "import/SGIFImg.h"
+#include "import/SLBMImg.h"
+#include "import/SPCXImg.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +23,26 @@ using testsupport::Image;
 
 namespace {
 
+// "bmp" is the BMP reader alone, "loader" what the window does with a file it opens.
 std::unique_ptr<TBitmap> Read(const std::string& reader, const std::string& file) {
-  if (reader == "gif") {
-    auto bitmap = std::make_unique<TSGIFBitmap>();
-    bitmap->LoadFromFile(file);
+  std::unique_ptr<TUniBitmap> bitmap;
+  if (reader == "bmp") {
+    auto bmp = std::make_unique<TBitmap>();
+    ReadBmp(testsupport::ReadFile(file), *bmp);
+    return bmp;
+  } else if (reader == "loader") {
+    bitmap = std::make_unique<TUniBitmap>();
+    TImageLoader loader;
+    LoadAsWindowDoes(file, *bitmap, loader);
     return bitmap;
+  } else if (reader == "gif") {
+    bitmap = std::make_unique<TSGIFBitmap>();
+  } else if (reader == "pcx") {
+    bitmap = std::make_unique<TSPCXBitmap>();
+  } else {
+    bitmap = std::make_unique<TSLBMImage>();
   }
-  auto bitmap = std::make_unique<TBitmap>();
-  ReadBmp(testsupport::ReadFile(file), *bitmap);
+  bitmap->LoadFromFile(file);
   return bitmap;
 }
 
@@ -56,42 +72,6 @@ void WriteSource(const std::string& spec, const std::string& pam, const std::str
     }
 }
 
-uint32_t Argb(const TBitmap& bitmap, int x, int y) {
-  const TColor c = bitmap.GetPixel(x, y);
-  const uint32_t alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha()
-                             ? bitmap.ScanLine(y)[4 * x + 3]
-                             : 255;
-  return alpha << 24 | uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c);
-}
-
-// Empty when equal, else the difference. Channels are equal within `tolerance`, or in their
-// top `bits` (the file's precision: scaling n-bit values to 8 bits by rounding or by copying
-// bits down then counts as equal). A fully transparent reference pixel matches any pixel of
-// a reader without alpha.
-std::string Compare(const TBitmap& bitmap, const Image& reference, int tolerance, int bits) {
-  if (bitmap.Width() != reference.width || bitmap.Height() != reference.height)
-    return "size " + std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height()) +
-           " instead of " + std::to_string(reference.width) + "x" +
-           std::to_string(reference.height);
-  const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
-  const int keep = 0xFF << (8 - bits) & 0xFF;
-  for (int y = 0; y < reference.height; ++y)
-    for (int x = 0; x < reference.width; ++x) {
-      const uint32_t ours = Argb(bitmap, x, y);
-      const uint32_t theirs = reference.pixels[size_t(y) * size_t(reference.width) + size_t(x)];
-      if (theirs >> 24 == 0 && (!alpha || ours >> 24 == 0)) continue;
-      for (int shift = 0; shift < 32; shift += 8) {
-        const int a = int(ours >> shift & 0xFF), b = int(theirs >> shift & 0xFF);
-        if (std::abs(a - b) > tolerance && (a & keep) != (b & keep)) {
-          std::ostringstream text;
-          text << "(" << x << "," << y << ") is " << std::hex << ours << " instead of " << theirs;
-          return text.str();
-        }
-      }
-    }
-  return "";
-}
-
 std::string Substitute(std::string command, const std::map<std::string, std::string>& files) {
   for (const auto& [key, value] : files)
     for (size_t at; (at = command.find(key)) != std::string::npos;)
@@ -108,15 +88,15 @@ std::string PixelFormatName(TPixelFormat format) {
   return names[static_cast<int>(format)];
 }
 
-// The rows of made files, or of corpus files, whose count is returned.
-int CheckManifestRows(bool made) {
+// The rows of `manifest` for made files, or for corpus files; returns their count.
+int CheckManifestRows(const std::string& manifestName, bool made) {
   const fs::path corpora = testsupport::CorporaDir();
   testsupport::TempDir temp;
   std::map<std::string, std::string> files = {{"{pam}", temp.File("source.pam")},
                                               {"{ppm}", temp.File("source.ppm")},
                                               {"{in}", temp.File("made")},
                                               {"{ref}", temp.File("reference.pam")}};
-  std::ifstream manifest(VANTREL_TEST_DATA "/corpora.tsv");
+  std::ifstream manifest(VANTREL_TEST_DATA "/" + manifestName);
   int checked = 0;
   for (std::string line; std::getline(manifest, line);) {
     if (line.empty() || line[0] == '#') continue;
@@ -180,7 +160,8 @@ int CheckManifestRows(bool made) {
     }
     std::string differences;
     for (const std::string& reference : references) {
-      const std::string why = Compare(*bitmap, testsupport::ReadNetpbm(reference), tolerance, bits);
+      const std::string why =
+          testsupport::ComparePixels(*bitmap, testsupport::ReadNetpbm(reference), tolerance, bits);
       if (why.empty()) {
         differences.clear();
         break;
@@ -194,11 +175,16 @@ int CheckManifestRows(bool made) {
 
 TEST(Corpora, FilesOfThePublicSuitesDoWhatTheManifestSays) {
   if (testsupport::CorporaDir().empty()) GTEST_SKIP() << "no shared corpora";
-  EXPECT_GT(CheckManifestRows(false), 200);
+  EXPECT_GT(CheckManifestRows("corpora.tsv", false), 200);
+}
+
+TEST(Corpora, RealWorldFilesReadAsTheWindowReadsThem) {
+  if (testsupport::CorporaDir().empty()) GTEST_SKIP() << "no shared corpora";
+  EXPECT_GT(CheckManifestRows("realworld.tsv", false), 400);
 }
 
 TEST(Corpora, FilesOfIndependentEncodersReadAsTheirDecodersDo) {
-  EXPECT_GT(CheckManifestRows(true), 20);
+  EXPECT_GT(CheckManifestRows("corpora.tsv", true), 40);
 }
 
 } // namespace

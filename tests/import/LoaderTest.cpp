@@ -1,5 +1,4 @@
 // TImageLoader: the attempt order, the conversion, failures; and the command line's readers.
-#include "ReferencePixels.h"
 #include "TestSupport.h"
 #include "graphics/Exceptions.h"
 #include "import/FormatReader.h"
@@ -64,9 +63,9 @@ TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
   }
   TImageLoader loader;
   loader.tryLoadImageFile(File("photo.jpg"));
-  EXPECT_TRUE(referencetest::SamePixels(loader, ReadNetpbm(File("photo.ppm"))));
+  EXPECT_EQ(testsupport::ComparePixels(loader, ReadNetpbm(File("photo.ppm"))), "");
   loader.tryLoadImageFile(CopyAs("photo.jpg", "wrong.xyz"));
-  EXPECT_TRUE(referencetest::SamePixels(loader, ReadNetpbm(File("photo.ppm"))));
+  EXPECT_EQ(testsupport::ComparePixels(loader, ReadNetpbm(File("photo.ppm"))), "");
   loader.tryLoadImageFile(File("icon.ico"));
   EXPECT_EQ(loader.GetPixel(16, 16), clRed);
   // A BMP with alpha under another name keeps its colours, as the direct read does.
@@ -74,7 +73,7 @@ TEST_F(Loader, ReadsEachKindByExtensionAndByContent) {
   EXPECT_EQ(loader.GetPixel(4, 2), RGB(200, 100, 50));
   // A GIF under the PCX extension: the PCX decoder refuses it, the GIF probe reads it.
   loader.tryLoadImageFile(CopyAs("g.gif", "gif-named.pcx"));
-  EXPECT_TRUE(referencetest::SamePixels(loader, ReadNetpbm(File("g.ppm"))));
+  EXPECT_EQ(testsupport::ComparePixels(loader, ReadNetpbm(File("g.ppm"))), "");
 }
 
 TEST_F(Loader, NothingReadableRaisesNotKnownFormatAndKeepsThePreviousImage) {
@@ -100,7 +99,7 @@ TEST_F(Loader, NothingReadableRaisesNotKnownFormatAndKeepsThePreviousImage) {
 TEST_F(Loader, FormatOptionUsesOneClassAndItsOwnError) {
   TUniBitmap target;
   LoadByFormat("jpeg", File("photo.jpg"), target);
-  EXPECT_TRUE(referencetest::SamePixels(target, ReadNetpbm(File("photo.ppm"))));
+  EXPECT_EQ(testsupport::ComparePixels(target, ReadNetpbm(File("photo.ppm"))), "");
   LoadByFormat("ICO", File("icon.ico"), target);
   EXPECT_EQ(target.Width(), 32);
   const struct {

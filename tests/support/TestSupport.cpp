@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "graphics/Bitmap.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,8 @@ std::vector<uint8_t> ReadFile(const std::string& fileName) {
 
 void WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes) {
   std::ofstream out(fileName, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
@@ -50,7 +52,8 @@ std::vector<uint8_t> Hex(const std::string& text) {
   std::vector<uint8_t> bytes;
   std::istringstream in(text);
   std::string word;
-  while (in >> word) bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+  while (in >> word)
+    bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
   return bytes;
 }
 
@@ -86,10 +89,14 @@ Image ReadNetpbm(const std::string& fileName) {
     std::string key;
     while ((key = Token(in)) != "ENDHDR") {
       std::string value = Token(in);
-      if (key == "WIDTH") image.width = std::stoi(value);
-      else if (key == "HEIGHT") image.height = std::stoi(value);
-      else if (key == "DEPTH") depth = std::stoi(value);
-      else if (key == "MAXVAL") maxval = std::stoi(value);
+      if (key == "WIDTH")
+        image.width = std::stoi(value);
+      else if (key == "HEIGHT")
+        image.height = std::stoi(value);
+      else if (key == "DEPTH")
+        depth = std::stoi(value);
+      else if (key == "MAXVAL")
+        maxval = std::stoi(value);
       else if (key == "TUPLTYPE") {
         std::string rest;
         std::getline(in, rest);
@@ -103,6 +110,7 @@ Image ReadNetpbm(const std::string& fileName) {
     depth = magic == "P6" ? 3 : 1;
     in.get();
   }
+  image.alpha = depth == 2 || depth == 4;
   image.pixels.resize(static_cast<size_t>(image.width) * image.height);
   auto sample = [&]() -> int {
     if (maxval < 256) return in.get() * 255 / maxval;
@@ -136,6 +144,41 @@ Image ReadNetpbm(const std::string& fileName) {
   }
   if (!in) throw std::runtime_error("truncated netpbm data in " + fileName);
   return image;
+}
+
+namespace {
+uint32_t Argb(const TBitmap& bitmap, int x, int y) {
+  const TColor c = bitmap.GetPixel(x, y);
+  const uint32_t alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha()
+                             ? bitmap.ScanLine(y)[4 * x + 3]
+                             : 255;
+  return alpha << 24 | uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c);
+}
+} // namespace
+
+std::string ComparePixels(const TBitmap& bitmap, const Image& reference, int tolerance, int bits) {
+  if (bitmap.Width() != reference.width || bitmap.Height() != reference.height)
+    return "size " + std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height()) +
+           " instead of " + std::to_string(reference.width) + "x" +
+           std::to_string(reference.height);
+  const bool alpha =
+      reference.alpha && bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+  const int keep = 0xFF << (8 - bits) & 0xFF;
+  for (int y = 0; y < reference.height; ++y)
+    for (int x = 0; x < reference.width; ++x) {
+      const uint32_t ours = Argb(bitmap, x, y);
+      const uint32_t theirs = reference.pixels[size_t(y) * size_t(reference.width) + size_t(x)];
+      if (theirs >> 24 == 0 && (!alpha || ours >> 24 == 0)) continue;
+      for (int shift = 0; shift < (alpha ? 32 : 24); shift += 8) {
+        const int a = int(ours >> shift & 0xFF), b = int(theirs >> shift & 0xFF);
+        if (std::abs(a - b) > tolerance && (a & keep) != (b & keep)) {
+          std::ostringstream text;
+          text << "(" << x << "," << y << ") is " << std::hex << ours << " instead of " << theirs;
+          return text.str();
+        }
+      }
+    }
+  return "";
 }
 
 } // namespace testsupport

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class TBitmap;
+
 namespace testsupport {
 
 // A fresh folder removed with its contents when the object goes.
@@ -33,8 +35,16 @@ std::filesystem::path CorporaDir();
 // Pixels of a netpbm file (PBM/PGM/PPM/PAM), as 0xAARRGGBB.
 struct Image {
   int width = 0, height = 0;
+  bool alpha = false; // the file has an alpha channel
   std::vector<uint32_t> pixels;
 };
 Image ReadNetpbm(const std::string& fileName);
+
+// Empty when equal, else the difference. Channels are equal within `tolerance`, or in their
+// top `bits` (the file's precision: scaling n-bit values to 8 bits by rounding or by copying
+// bits down then counts as equal). Alpha is compared where both have it; else only the
+// colour channels are, and a fully transparent reference pixel matches any pixel.
+std::string ComparePixels(const TBitmap& bitmap, const Image& reference, int tolerance = 0,
+                          int bits = 8);
 
 } // namespace testsupport
