@@ -1,5 +1,6 @@
 #include "bitmap/UniBmp.h"
 
+#include "bitmap/BlockPool.h"
 #include "bitmap/LZRW1KH.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Limits.h"
@@ -33,52 +34,6 @@ uint32_t U32At(std::span<const uint8_t> head, size_t offset) {
   return LoadU32LE(bytes);
 }
 
-// Writes the block records of `payload`: 32768-byte pieces, each a u16 length and a block;
-// a payload that is a multiple of 32768 long (0 included) ends with an empty piece.
-void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
-  auto source = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize);
-  auto block = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize + 2);
-  size_t offset = 0;
-  for (;;) {
-    size_t n = std::min(payload.size() - offset, lzrw1kh::kMaxBlockInput);
-    // The coder may look 2 bytes past its input; keep those inside our buffer and fixed.
-    if (n != 0)
-      std::memcpy(source.get(), payload.data() + offset, n); // an empty bitmap has no rows
-    std::memset(source.get() + n, 0, 2);
-    uint16_t length = CompressBlock(source.get(), block.get() + 2, static_cast<uint16_t>(n));
-    StoreU16LE(block.get(), length);
-    out.WriteBuffer(block.get(), length + 2);
-    offset += n;
-    if (n != lzrw1kh::kMaxBlockInput) break;
-  }
-}
-
-// Reads block records from `records` and appends what they expand to. Stops after the first
-// record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
-// a record cut off by the end of the data, a record longer than the work buffer, or a block
-// that does not decode to its whole piece.
-size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
-  size_t at = 0;
-  for (size_t count = 1;; ++count) {
-    if (records.size() - at < 2)
-      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-    size_t length = LoadU16LE(records.data() + at);
-    at += 2;
-    if (length > lzrw1kh::kWorkBufferSize)
-      throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
-    if (records.size() - at < length)
-      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-    if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) >
-        limits::kMaxBitmapBytes + (1 << 20))
-      throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
-    uint8_t* out = image.PrepareWrite(lzrw1kh::kMaxBlockInput);
-    size_t produced = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
-    image.CommitWrite(static_cast<int64_t>(produced));
-    at += length;
-    if (produced != lzrw1kh::kMaxBlockInput) return count;
-  }
-}
-
 // Reserves room for the image a header promises, bounded so a lying header costs nothing.
 void ReserveFor(TMemoryStream& image, int64_t promised) {
   image.Reserve(std::clamp<int64_t>(promised, 0, int64_t{64} << 20) + lzrw1kh::kWorkBufferSize);
@@ -90,7 +45,7 @@ TBlzContents RestoreBLZStream(std::span<const uint8_t> bytes, TMemoryStream& ima
   if (bytes.size() < 8) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
   TBlzContents contents{TBmpLayout::BLZStream, LoadU32LE(bytes.data() + 4), 0, true};
   ReserveFor(image, contents.storedSize);
-  contents.records = ReadRecords(bytes.subspan(8), image);
+  contents.records = blocks::ReadRecords(bytes.subspan(8), image);
   return contents;
 }
 
@@ -110,7 +65,7 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
   StoreU32LE(header + 6, 0);
   std::memcpy(info + kCompressionField, info + kInfoHeaderSize, 4);
   image.WriteBuffer(header, kFileHeaderSize + kInfoHeaderSize);
-  contents.records = ReadRecords(bytes.subspan(kPackedHeaderSize), image);
+  contents.records = blocks::ReadRecords(bytes.subspan(kPackedHeaderSize), image);
   contents.restored = true;
   return contents;
 }
@@ -165,28 +120,20 @@ void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   LoadFromBmpImage(image);
 }
 
+// The BMP image is its head and then the bitmap's own rows: the records are packed from the
+// rows where they lie.
 void TUniBitmap::SaveToBLZStream(TStream& stream) const {
-  TMemoryStream image;
-  SaveToStream(image);
+  const std::vector<uint8_t> head = BmpHeadBytes(*this);
   uint8_t header[8];
   StoreU32LE(header, kLzrwMagic);
-  StoreU32LE(header + 4, static_cast<uint32_t>(image.Size()));
+  StoreU32LE(header + 4, static_cast<uint32_t>(head.size() + Bits().size()));
   stream.WriteBuffer(header, sizeof header);
-  WriteRecords(image.Bytes(), stream);
+  blocks::WriteRecords(head, Bits(), stream);
 }
 
 void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
-  // The BMP image is its head and then the bitmap's own rows: at 24 and 32 bits, where the
-  // rows follow the 54 header bytes at once, the records are packed from the rows themselves.
   const std::vector<uint8_t> head = BmpHeadBytes(*this);
   constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-  std::span<const uint8_t> payload = Bits();
-  std::vector<uint8_t> joined; // masks or colour table, then the rows
-  if (head.size() > kHeadersSize) {
-    joined.assign(head.begin() + kHeadersSize, head.end());
-    joined.insert(joined.end(), payload.begin(), payload.end());
-    payload = joined;
-  }
   uint8_t header[kPackedHeaderSize];
   std::memcpy(header, head.data(), kHeadersSize);
   uint8_t* info = header + kFileHeaderSize;
@@ -194,7 +141,8 @@ void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
   std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
   StoreU32LE(info + kCompressionField, kLzrwMagic);
   stream.WriteBuffer(header, sizeof header);
-  WriteRecords(payload, stream);
+  // The masks or colour table, then the rows.
+  blocks::WriteRecords(std::span(head).subspan(kHeadersSize), Bits(), stream);
 }
 
 void TUniBitmap::LoadFromBLZFile(const std::string& fileName) {

@@ -1,0 +1,216 @@
+#include "bitmap/BlockPool.h"
+
+#include "graphics/ByteReader.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Limits.h"
+#include "graphics/Streams.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace blocks {
+
+namespace {
+
+constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
+// Below this many pieces (2 MiB) starting threads costs more than it saves.
+constexpr size_t kParallelFrom = 64;
+constexpr unsigned kMostThreads = 16;
+
+std::atomic<unsigned> fixedThreads{0};
+
+struct TJob {
+  TJob(const TCheckedStep& t, const TStep& w, const TCheckedStep& p) : take(t), work(w), put(p) {}
+  const TCheckedStep& take;
+  const TStep& work;
+  const TCheckedStep& put;
+
+  std::mutex taking;
+  size_t nextTake = 0;
+  std::atomic<bool> ended{false}; // no piece after those already taken is wanted
+
+  std::mutex putting;
+  std::condition_variable turn;
+  size_t nextPut = 0;
+  bool finished = false; // a piece, in order, ended the job
+  std::exception_ptr error;
+
+  void Worker() {
+    auto in = std::make_unique<uint8_t[]>(kBufferSize);
+    auto out = std::make_unique<uint8_t[]>(kBufferSize);
+    for (;;) {
+      TPiece piece{.inBuffer = in.get(), .outBuffer = out.get()};
+      std::exception_ptr takeError;
+      bool present = false;
+      {
+        std::lock_guard lock(taking);
+        if (ended) return;
+        piece.index = nextTake++;
+        try {
+          present = take(piece);
+        } catch (...) {
+          takeError = std::current_exception();
+        }
+        if (!present) ended = true;
+      }
+      if (present) work(piece);
+      {
+        std::unique_lock lock(putting);
+        turn.wait(lock, [&] { return nextPut == piece.index; });
+        // Once an earlier piece ended the job, one thread would never reach this one.
+        if (!finished) {
+          try {
+            if (takeError) std::rethrow_exception(takeError);
+            if (!present || !put(piece)) finished = true;
+          } catch (...) {
+            error = std::current_exception();
+            finished = true;
+          }
+          if (finished) ended = true;
+        }
+        ++nextPut;
+      }
+      turn.notify_all();
+    }
+  }
+};
+
+} // namespace
+
+void RunInOrder(unsigned threads, const TCheckedStep& take, const TStep& work,
+                const TCheckedStep& put) {
+  TJob job(take, work, put);
+  std::vector<std::thread> helpers;
+  try {
+    for (unsigned t = 1; t < threads; ++t)
+      helpers.emplace_back([&job] { job.Worker(); });
+  } catch (const std::system_error&) {
+    // No more threads to be had: the ones that started do the work.
+  }
+  job.Worker();
+  for (std::thread& helper : helpers)
+    helper.join();
+  if (job.error) std::rethrow_exception(job.error);
+}
+
+unsigned ThreadsFor(size_t pieces) {
+  if (unsigned fixed = fixedThreads) return fixed;
+  if (pieces < kParallelFrom) return 1;
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+}
+
+void SetThreads(unsigned threads) {
+  fixedThreads = std::min(threads, kMostThreads);
+}
+
+void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, TStream& out) {
+  const size_t total = head.size() + rows.size();
+  const size_t pieces = total / kPiece + 1;
+  RunInOrder(
+      ThreadsFor(pieces),
+      [&](TPiece& piece) {
+        if (piece.index == pieces) return false;
+        const size_t offset = piece.index * kPiece;
+        piece.inSize = std::min(total - offset, kPiece);
+        // The coder may look 2 bytes past its input: inside the rows that is harmless; a piece
+        // at the end or across the head goes through the work buffer.
+        if (offset >= head.size() && total - offset - piece.inSize >= 2) {
+          piece.in = rows.data() + (offset - head.size());
+          return true;
+        }
+        uint8_t* to = piece.inBuffer;
+        size_t from = offset, left = piece.inSize;
+        if (from < head.size()) {
+          const size_t n = std::min(left, head.size() - from);
+          std::memcpy(to, head.data() + from, n);
+          to += n, from += n, left -= n;
+        }
+        if (left) std::memcpy(to, rows.data() + (from - head.size()), left);
+        std::memset(piece.inBuffer + piece.inSize, 0, 2);
+        piece.in = piece.inBuffer;
+        return true;
+      },
+      [](TPiece& piece) {
+        const uint16_t length =
+            CompressBlock(piece.in, piece.outBuffer + 2, static_cast<uint16_t>(piece.inSize));
+        StoreU16LE(piece.outBuffer, length);
+        piece.out = piece.outBuffer;
+        piece.outSize = length + 2u;
+      },
+      [&](TPiece& piece) {
+        out.WriteBuffer(piece.out, static_cast<int64_t>(piece.outSize));
+        return true;
+      });
+}
+
+size_t CheckFrame(const uint8_t* frame, size_t available) {
+  if (available < 2) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+  const size_t length = LoadU16LE(frame);
+  if (length > lzrw1kh::kWorkBufferSize)
+    throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
+  if (available - 2 < length)
+    throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
+  return length;
+}
+
+size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
+  // The frames are found first, so that every piece can expand straight into its place in
+  // the image. The walk goes on past the last record, whose place is only known once its
+  // block is expanded; an error found there is raised only if the records before it are
+  // all whole pieces.
+  struct TFrame {
+    size_t at, length;
+  };
+  std::vector<TFrame> frames;
+  std::exception_ptr walkError;
+  const int64_t base = image.Size();
+  for (size_t at = 0;;) {
+    try {
+      const size_t length = CheckFrame(records.data() + at, records.size() - at);
+      if (base + static_cast<int64_t>((frames.size() + 1) * kPiece) >
+          limits::kMaxBitmapBytes + (1 << 20))
+        throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
+      frames.push_back({at + 2, length});
+      at += 2 + length;
+    } catch (const EInvalidGraphic&) {
+      walkError = std::current_exception();
+      break;
+    }
+  }
+
+  image.SetPosition(base);
+  uint8_t* const target = image.PrepareWrite(static_cast<int64_t>(frames.size() * kPiece));
+  size_t produced = 0, count = 0;
+  try {
+    RunInOrder(
+        ThreadsFor(frames.size()),
+        [&](TPiece& piece) {
+          if (piece.index == frames.size()) std::rethrow_exception(walkError);
+          piece.in = records.data() + frames[piece.index].at;
+          piece.inSize = frames[piece.index].length;
+          return true;
+        },
+        [&](TPiece& piece) {
+          uint8_t* place = target + piece.index * kPiece;
+          piece.outSize = DecompressBlock(piece.in, place, piece.inSize, kPiece);
+        },
+        [&](TPiece& piece) {
+          produced += piece.outSize;
+          count = piece.index + 1;
+          return piece.outSize == kPiece;
+        });
+  } catch (...) {
+    image.CommitWrite(static_cast<int64_t>(produced));
+    throw;
+  }
+  image.CommitWrite(static_cast<int64_t>(produced));
+  return count;
+}
+
+} // namespace blocks
