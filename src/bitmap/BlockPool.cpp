@@ -81,6 +81,15 @@ struct TJob {
   }
 };
 
+// One record: the block's length, then the block.
+void Compress(TPiece& piece) {
+  const uint16_t length =
+      CompressBlock(piece.in, piece.outBuffer + 2, static_cast<uint16_t>(piece.inSize));
+  StoreU16LE(piece.outBuffer, length);
+  piece.out = piece.outBuffer;
+  piece.outSize = length + 2u;
+}
+
 } // namespace
 
 void RunInOrder(unsigned threads, const TCheckedStep& take, const TStep& work,
@@ -136,13 +145,27 @@ void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, 
         piece.in = piece.inBuffer;
         return true;
       },
-      [](TPiece& piece) {
-        const uint16_t length =
-            CompressBlock(piece.in, piece.outBuffer + 2, static_cast<uint16_t>(piece.inSize));
-        StoreU16LE(piece.outBuffer, length);
-        piece.out = piece.outBuffer;
-        piece.outSize = length + 2u;
+      Compress,
+      [&](TPiece& piece) {
+        out.WriteBuffer(piece.out, static_cast<int64_t>(piece.outSize));
+        return true;
+      });
+}
+
+void WriteRecords(uint64_t total, const TFill& fill, TStream& out) {
+  const uint64_t pieces = total / kPiece + 1;
+  RunInOrder(
+      ThreadsFor(pieces),
+      [&](TPiece& piece) {
+        if (piece.index == pieces) return false;
+        const uint64_t offset = uint64_t{piece.index} * kPiece;
+        piece.inSize = static_cast<size_t>(std::min<uint64_t>(total - offset, kPiece));
+        fill(piece.inBuffer, offset, piece.inSize);
+        std::memset(piece.inBuffer + piece.inSize, 0, 2);
+        piece.in = piece.inBuffer;
+        return true;
       },
+      Compress,
       [&](TPiece& piece) {
         out.WriteBuffer(piece.out, static_cast<int64_t>(piece.outSize));
         return true;

@@ -57,6 +57,9 @@ void SetThreads(unsigned threads);
 // u16 length and a block; a payload that is a multiple of 32768 long (0 included) ends with an
 // empty piece.
 void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, TStream& out);
+// The same for a payload of `total` bytes that `fill`(to, offset, count) fetches, in order.
+using TFill = std::function<void(uint8_t* to, uint64_t offset, size_t count)>;
+void WriteRecords(uint64_t total, const TFill& fill, TStream& out);
 
 // Reads block records from `records` and appends what they expand to, after whatever `image`
 // already holds. Stops after the first record that expands to fewer than 32768 bytes and

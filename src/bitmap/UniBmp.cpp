@@ -120,29 +120,40 @@ void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   LoadFromBmpImage(image);
 }
 
+std::vector<uint8_t> LayoutHeader(TBmpLayout layout, std::span<const uint8_t> bmpHead,
+                                  uint32_t imageSize) {
+  if (layout == TBmpLayout::BLZStream) {
+    std::vector<uint8_t> header(8);
+    StoreU32LE(header.data(), kLzrwMagic);
+    StoreU32LE(header.data() + 4, imageSize);
+    return header;
+  }
+  std::vector<uint8_t> header(kPackedHeaderSize);
+  std::memcpy(header.data(), bmpHead.data(), kFileHeaderSize + kInfoHeaderSize);
+  uint8_t* info = header.data() + kFileHeaderSize;
+  StoreU32LE(header.data() + 6, imageSize);
+  std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
+  StoreU32LE(info + kCompressionField, kLzrwMagic);
+  return header;
+}
+
 // The BMP image is its head and then the bitmap's own rows: the records are packed from the
 // rows where they lie.
 void TUniBitmap::SaveToBLZStream(TStream& stream) const {
   const std::vector<uint8_t> head = BmpHeadBytes(*this);
-  uint8_t header[8];
-  StoreU32LE(header, kLzrwMagic);
-  StoreU32LE(header + 4, static_cast<uint32_t>(head.size() + Bits().size()));
-  stream.WriteBuffer(header, sizeof header);
+  const auto header =
+      LayoutHeader(TBmpLayout::BLZStream, head, static_cast<uint32_t>(head.size() + Bits().size()));
+  stream.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
   blocks::WriteRecords(head, Bits(), stream);
 }
 
 void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
   const std::vector<uint8_t> head = BmpHeadBytes(*this);
-  constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-  uint8_t header[kPackedHeaderSize];
-  std::memcpy(header, head.data(), kHeadersSize);
-  uint8_t* info = header + kFileHeaderSize;
-  StoreU32LE(header + 6, static_cast<uint32_t>(head.size() + Bits().size()));
-  std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
-  StoreU32LE(info + kCompressionField, kLzrwMagic);
-  stream.WriteBuffer(header, sizeof header);
+  const auto header = LayoutHeader(TBmpLayout::PackedBitmap, head,
+                                   static_cast<uint32_t>(head.size() + Bits().size()));
+  stream.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
   // The masks or colour table, then the rows.
-  blocks::WriteRecords(std::span(head).subspan(kHeadersSize), Bits(), stream);
+  blocks::WriteRecords(std::span(head).subspan(kFileHeaderSize + kInfoHeaderSize), Bits(), stream);
 }
 
 void TUniBitmap::LoadFromBLZFile(const std::string& fileName) {
