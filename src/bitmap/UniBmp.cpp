@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 TUniBitmap* DefaultUniBitmap = nullptr;
@@ -70,6 +71,78 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
   return contents;
 }
 
+// Expands the records of a large image straight into the rows of a new bitmap, on every core,
+// when the restored image is one whose rows the BMP reader keeps as they are and which ends
+// with them, as the writer's images do: no restored image, no moving of its rows. `prefix` is
+// what comes before the records' payload (the packed bitmap's rebuilt headers). Returns false,
+// with `target` unchanged, for anything else or any doubt (damage included): the whole-image
+// path then reads the file and raises its errors.
+bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> prefix,
+                     int64_t storedSize, TBitmap& target) {
+  constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
+  if (storedSize <= 0 || blocks::ThreadsFor(storedSize / kPiece + 1) < 2) return false;
+  std::vector<uint8_t> head(prefix.begin(), prefix.end());
+  std::optional<TPlainBmpRows> rows;
+  try {
+    const size_t length = blocks::CheckFrame(records.data(), records.size());
+    head.resize(prefix.size() + lzrw1kh::kWorkBufferSize);
+    const size_t first =
+        DecompressBlock(records.data() + 2, head.data() + prefix.size(), length, kPiece);
+    head.resize(prefix.size() + first);
+    if (first != kPiece) return false;
+    rows = PlainBmpRows(head, static_cast<uint64_t>(storedSize));
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
+  const uint64_t rowsStart = rows ? rows->pixelOffset : 0;
+  const uint64_t rowsEnd = rowsStart + static_cast<uint64_t>(rows ? rows->stride : 0) *
+                                           static_cast<uint64_t>(rows ? rows->height : 0);
+  if (!rows || rowsEnd != static_cast<uint64_t>(storedSize)) return false;
+
+  TBitmap bitmap;
+  bitmap.Allocate(rows->width, rows->height, rows->format);
+  if (rows->bitsPerPixel <= 8) bitmap.SetPalette(rows->palette);
+  uint8_t* const bits = bitmap.Bits().data();
+  size_t at = 0;
+  uint64_t restored = prefix.size();
+  bool whole = true;
+  try {
+    blocks::RunInOrder(
+        blocks::ThreadsFor(storedSize / kPiece + 1),
+        [&](blocks::TPiece& piece) {
+          // Records beyond the stored size: not a writer's image.
+          if (prefix.size() + piece.index * kPiece > rowsEnd) return false;
+          const size_t length = blocks::CheckFrame(records.data() + at, records.size() - at);
+          piece.in = records.data() + at + 2;
+          piece.inSize = length;
+          at += 2 + length;
+          return true;
+        },
+        [&](blocks::TPiece& piece) {
+          const uint64_t from = prefix.size() + piece.index * kPiece;
+          if (from >= rowsStart && from + kPiece <= rowsEnd) {
+            piece.outSize =
+                DecompressBlock(piece.in, bits + (from - rowsStart), piece.inSize, kPiece);
+            return;
+          }
+          piece.outSize = DecompressBlock(piece.in, piece.outBuffer, piece.inSize, kPiece);
+          const uint64_t a = std::max(from, rowsStart);
+          const uint64_t b = std::min<uint64_t>(from + piece.outSize, rowsEnd);
+          if (a < b) std::memcpy(bits + (a - rowsStart), piece.outBuffer + (a - from), b - a);
+        },
+        [&](blocks::TPiece& piece) {
+          restored += piece.outSize;
+          return piece.outSize == kPiece;
+        });
+  } catch (const EInvalidGraphic&) {
+    whole = false;
+  }
+  if (!whole || restored != static_cast<uint64_t>(storedSize)) return false;
+  bitmap.ClearRowPadding();
+  target = std::move(bitmap);
+  return true;
+}
+
 } // namespace
 
 TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image) {
@@ -110,13 +183,30 @@ void TUniBitmap::LoadFromStream(TStream& stream) {
 
 void TUniBitmap::LoadFromBLZStream(TStream& stream) {
   TMemoryStream holder, image;
-  RestoreBLZStream(WholeStream(stream, holder), image);
+  const std::span<const uint8_t> bytes = WholeStream(stream, holder);
+  if (bytes.size() >= 8 &&
+      LoadRowsInPlace(bytes.subspan(8), {}, LoadU32LE(bytes.data() + 4), *this))
+    return Modified();
+  RestoreBLZStream(bytes, image);
   LoadFromBmpImage(image);
 }
 
 void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   TMemoryStream holder, image;
-  if (!RestorePackedBitmap(WholeStream(stream, holder), image).restored) return;
+  const std::span<const uint8_t> bytes = WholeStream(stream, holder);
+  if (bytes.size() > kPackedHeaderSize && IsMagic(LoadU32LE(bytes.data() + 30))) {
+    // The headers as the reader rebuilds them: the stored size back to 0, the compression
+    // field back in its place.
+    uint8_t headers[kFileHeaderSize + kInfoHeaderSize];
+    std::memcpy(headers, bytes.data(), sizeof headers);
+    StoreU32LE(headers + 6, 0);
+    std::memcpy(headers + kFileHeaderSize + kCompressionField,
+                bytes.data() + kFileHeaderSize + kInfoHeaderSize, 4);
+    const int32_t storedSize = static_cast<int32_t>(LoadU32LE(bytes.data() + 6));
+    if (LoadRowsInPlace(bytes.subspan(kPackedHeaderSize), headers, storedSize, *this))
+      return Modified();
+  }
+  if (!RestorePackedBitmap(bytes, image).restored) return;
   LoadFromBmpImage(image);
 }
 

@@ -134,6 +134,8 @@ std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
 // piece by piece, without the picture ever being in memory.
 struct TPlainBmpRows {
   int width = 0, height = 0, bitsPerPixel = 0;
+  TPixelFormat format = TPixelFormat::pfDevice; // what the reader makes of them
+  std::vector<TRGBQuad> palette;
   uint32_t pixelOffset = 0; // where the rows start in the image
   int64_t stride = 0;
   std::vector<uint8_t> writerHead; // what the writer puts before those rows

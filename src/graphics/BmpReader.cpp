@@ -392,9 +392,11 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   rows.width = static_cast<int>(h.width);
   rows.height = static_cast<int>(h.rows);
   rows.bitsPerPixel = bpp;
+  rows.format = format;
   rows.pixelOffset = h.pixelOffset;
   rows.stride = stride;
   rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette);
+  rows.palette = std::move(palette);
   return rows;
 }
 

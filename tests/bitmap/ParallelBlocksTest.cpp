@@ -42,6 +42,7 @@ Bytes Records(const Bytes& head, const Bytes& rows) {
 struct Restored {
   std::string error;
   Bytes image;
+  std::string loadError; // what loading the file into a bitmap says
   size_t records = 0;
   bool operator==(const Restored&) const = default;
 };
@@ -56,6 +57,13 @@ Restored Restore(const Bytes& file, unsigned threads) {
     result.error = e.what();
   }
   result.image.assign(image.Bytes().begin(), image.Bytes().end());
+  try {
+    TUniBitmap bitmap;
+    TReadOnlyMemoryStream in(file);
+    bitmap.LoadFromStream(in);
+  } catch (const Exception& e) {
+    result.loadError = e.what();
+  }
   return result;
 }
 
@@ -156,6 +164,7 @@ TEST(ParallelBlocks, DamageInTheMiddleEndsTheLoadAsOnOneThread) {
     const Restored one = Restore(damaged, 1);
     EXPECT_NE(one.error.find(c.error), std::string::npos) << one.error;
     EXPECT_EQ(one.image.size(), 40 * kPiece);
+    EXPECT_FALSE(one.loadError.empty());
     for (unsigned threads : {2u, 4u})
       EXPECT_EQ(Restore(damaged, threads), one) << threads << " threads";
   }
