@@ -22,6 +22,8 @@ constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
 // Below this many pieces (2 MiB) starting threads costs more than it saves.
 constexpr size_t kParallelFrom = 64;
 constexpr unsigned kMostThreads = 16;
+// A load restores at most this many pieces (8 MiB) between two growths of its image.
+constexpr size_t kWindow = 256;
 
 std::atomic<unsigned> fixedThreads{0};
 
@@ -207,32 +209,43 @@ size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
     }
   }
 
+  // The image grows a window of pieces at a time, as the data really expands: a file of many
+  // small frames reserves no more than it restores.
   image.SetPosition(base);
-  uint8_t* const target = image.PrepareWrite(static_cast<int64_t>(frames.size() * kPiece));
-  size_t produced = 0, count = 0;
-  try {
-    RunInOrder(
-        ThreadsFor(frames.size()),
-        [&](TPiece& piece) {
-          if (piece.index == frames.size()) std::rethrow_exception(walkError);
-          piece.in = records.data() + frames[piece.index].at;
-          piece.inSize = frames[piece.index].length;
-          return true;
-        },
-        [&](TPiece& piece) {
-          uint8_t* place = target + piece.index * kPiece;
-          piece.outSize = DecompressBlock(piece.in, place, piece.inSize, kPiece);
-        },
-        [&](TPiece& piece) {
-          produced += piece.outSize;
-          count = piece.index + 1;
-          return piece.outSize == kPiece;
-        });
-  } catch (...) {
+  size_t count = 0;
+  bool last = false;
+  for (size_t first = 0; !last;) {
+    const size_t end = std::min(frames.size(), first + kWindow);
+    uint8_t* const target = image.PrepareWrite(static_cast<int64_t>((end - first) * kPiece));
+    size_t produced = 0;
+    try {
+      RunInOrder(
+          ThreadsFor(end - first),
+          [&](TPiece& piece) {
+            const size_t frame = first + piece.index;
+            if (frame == frames.size()) std::rethrow_exception(walkError);
+            if (frame == end) return false;
+            piece.in = records.data() + frames[frame].at;
+            piece.inSize = frames[frame].length;
+            return true;
+          },
+          [&](TPiece& piece) {
+            piece.outSize =
+                DecompressBlock(piece.in, target + piece.index * kPiece, piece.inSize, kPiece);
+          },
+          [&](TPiece& piece) {
+            produced += piece.outSize;
+            count = first + piece.index + 1;
+            last = piece.outSize != kPiece;
+            return !last;
+          });
+    } catch (...) {
+      image.CommitWrite(static_cast<int64_t>(produced));
+      throw;
+    }
     image.CommitWrite(static_cast<int64_t>(produced));
-    throw;
+    first = end;
   }
-  image.CommitWrite(static_cast<int64_t>(produced));
   return count;
 }
 

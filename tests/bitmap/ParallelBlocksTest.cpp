@@ -78,6 +78,7 @@ TEST(ParallelBlocks, SameRecordsAsOneThreadAtEveryBoundary) {
                                              {5 * kPiece + 1, 0},
                                              {70 * kPiece, 0},
                                              {70 * kPiece + 3, 1078},
+                                             {257 * kPiece + 5, 54},
                                              {71 * kPiece - 9, 3 * kPiece - 1}};
   for (auto [size, headSize] : cases) {
     SCOPED_TRACE(testing::Message() << size << " bytes, head " << headSize);
