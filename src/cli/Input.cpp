@@ -6,8 +6,8 @@
 #include <array>
 
 namespace {
-constexpr std::array kFormats = {"bmp", "blz", "gif", "pcx", "lbm",
-                                 "clp", "ico", "wmf", "emf", "jpeg"};
+constexpr std::array kFormats = {"bmp", "blz", "gif", "pcx", "lbm", "clp",
+                                 "ico", "wmf", "emf", "jpeg"};
 } // namespace
 
 bool IsKnownFormat(const std::string& format) {

@@ -59,9 +59,7 @@ private:
   size_t pos_ = 0;
 };
 
-inline uint16_t LoadU16LE(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
+inline uint16_t LoadU16LE(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 inline uint32_t LoadU32LE(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
@@ -70,6 +68,5 @@ inline void StoreU16LE(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline void StoreU32LE(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    p[i] = static_cast<uint8_t>(v >> (8 * i));
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }

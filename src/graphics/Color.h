@@ -9,18 +9,10 @@ using TColor = uint32_t;
 constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
   return TColor{r} | TColor{g} << 8 | TColor{b} << 16;
 }
-constexpr uint8_t GetRValue(TColor c) {
-  return static_cast<uint8_t>(c);
-}
-constexpr uint8_t GetGValue(TColor c) {
-  return static_cast<uint8_t>(c >> 8);
-}
-constexpr uint8_t GetBValue(TColor c) {
-  return static_cast<uint8_t>(c >> 16);
-}
-constexpr bool IsSystemColor(TColor c) {
-  return (c & 0x80000000u) != 0;
-}
+constexpr uint8_t GetRValue(TColor c) { return static_cast<uint8_t>(c); }
+constexpr uint8_t GetGValue(TColor c) { return static_cast<uint8_t>(c >> 8); }
+constexpr uint8_t GetBValue(TColor c) { return static_cast<uint8_t>(c >> 16); }
+constexpr bool IsSystemColor(TColor c) { return (c & 0x80000000u) != 0; }
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;

@@ -15,10 +15,10 @@ private:
   std::string message_;
 };
 
-#define VANTREL_DECLARE_EXCEPTION(Name, Base)                                                      \
-  class Name : public Base {                                                                       \
-  public:                                                                                          \
-    using Base::Base;                                                                              \
+#define VANTREL_DECLARE_EXCEPTION(Name, Base)                                                    \
+  class Name : public Base {                                                                   \
+  public:                                                                                      \
+    using Base::Base;                                                                          \
   }
 
 VANTREL_DECLARE_EXCEPTION(EStreamError, Exception);

@@ -8,12 +8,10 @@
 #include <string>
 
 struct HINSTANCE {
-  std::string root = ":/"; // where the module's resources live in the Qt resource system
+  std::string root = ":/";  // where the module's resources live in the Qt resource system
 };
 
-inline HINSTANCE HInstance() {
-  return {};
-}
+inline HINSTANCE HInstance() { return {}; }
 
 enum class TResourceType { RT_BITMAP = 2, RT_RCDATA = 10 };
 
