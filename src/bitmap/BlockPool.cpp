@@ -22,64 +22,85 @@ constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
 // Below this many pieces (2 MiB) starting threads costs more than it saves.
 constexpr size_t kParallelFrom = 64;
 constexpr unsigned kMostThreads = 16;
+constexpr unsigned kSlotsPerThread = 4;
 // A load restores at most this many pieces (8 MiB) between two growths of its image.
 constexpr size_t kWindow = 256;
 
 std::atomic<unsigned> fixedThreads{0};
 
+// Pieces in flight live in a ring of slots, a few per thread. A thread that finishes a piece
+// does not wait for its turn: it leaves it done, and whoever finishes the piece that is due
+// puts it and every done piece after it. So a thread that the machine holds up stalls the
+// others only once the ring is full.
 struct TJob {
-  TJob(const TCheckedStep& t, const TStep& w, const TCheckedStep& p) : take(t), work(w), put(p) {}
+  struct TSlot {
+    std::unique_ptr<uint8_t[]> in = std::make_unique<uint8_t[]>(kBufferSize);
+    std::unique_ptr<uint8_t[]> out = std::make_unique<uint8_t[]>(kBufferSize);
+    TPiece piece;
+    bool present = false, done = false;
+    std::exception_ptr takeError;
+  };
+
+  TJob(unsigned threads, const TCheckedStep& t, const TStep& w, const TCheckedStep& p)
+      : take(t), work(w), put(p), slots(threads == 1 ? 1 : threads * kSlotsPerThread) {}
   const TCheckedStep& take;
   const TStep& work;
   const TCheckedStep& put;
 
-  std::mutex taking;
-  size_t nextTake = 0;
-  std::atomic<bool> ended{false}; // no piece after those already taken is wanted
-
-  std::mutex putting;
-  std::condition_variable turn;
-  size_t nextPut = 0;
+  std::mutex mutex;
+  std::condition_variable room; // a slot came free
+  std::vector<TSlot> slots;
+  size_t nextTake = 0, nextPut = 0;
+  bool ended = false;    // no piece after those already taken is wanted
   bool finished = false; // a piece, in order, ended the job
   std::exception_ptr error;
 
   void Worker() {
-    auto in = std::make_unique<uint8_t[]>(kBufferSize);
-    auto out = std::make_unique<uint8_t[]>(kBufferSize);
+    std::unique_lock lock(mutex);
     for (;;) {
-      TPiece piece{.inBuffer = in.get(), .outBuffer = out.get()};
-      std::exception_ptr takeError;
-      bool present = false;
-      {
-        std::lock_guard lock(taking);
-        if (ended) return;
-        piece.index = nextTake++;
-        try {
-          present = take(piece);
-        } catch (...) {
-          takeError = std::current_exception();
-        }
-        if (!present) ended = true;
+      room.wait(lock, [&] { return ended || nextTake - nextPut < slots.size(); });
+      if (ended) return;
+      TSlot& slot = slots[nextTake % slots.size()];
+      slot.piece =
+          TPiece{.index = nextTake++, .inBuffer = slot.in.get(), .outBuffer = slot.out.get()};
+      slot.takeError = nullptr;
+      try {
+        slot.present = take(slot.piece);
+      } catch (...) {
+        slot.present = false;
+        slot.takeError = std::current_exception();
       }
-      if (present) work(piece);
-      {
-        std::unique_lock lock(putting);
-        turn.wait(lock, [&] { return nextPut == piece.index; });
-        // Once an earlier piece ended the job, one thread would never reach this one.
-        if (!finished) {
-          try {
-            if (takeError) std::rethrow_exception(takeError);
-            if (!present || !put(piece)) finished = true;
-          } catch (...) {
-            error = std::current_exception();
-            finished = true;
-          }
-          if (finished) ended = true;
-        }
-        ++nextPut;
+      if (!slot.present) ended = true;
+      if (slot.present) {
+        lock.unlock();
+        work(slot.piece);
+        lock.lock();
       }
-      turn.notify_all();
+      slot.done = true;
+      PutDone();
     }
+  }
+
+  // Puts the done pieces that are due, in order; holds the lock.
+  void PutDone() {
+    bool freed = false;
+    for (TSlot* due; nextPut < nextTake && (due = &slots[nextPut % slots.size()])->done;) {
+      // Once an earlier piece ended the job, one thread would never reach this one.
+      if (!finished) {
+        try {
+          if (due->takeError) std::rethrow_exception(due->takeError);
+          if (!due->present || !put(due->piece)) finished = true;
+        } catch (...) {
+          error = std::current_exception();
+          finished = true;
+        }
+        if (finished) ended = true;
+      }
+      due->done = false;
+      ++nextPut;
+      freed = true;
+    }
+    if (freed) room.notify_all();
   }
 };
 
@@ -96,7 +117,7 @@ void Compress(TPiece& piece) {
 
 void RunInOrder(unsigned threads, const TCheckedStep& take, const TStep& work,
                 const TCheckedStep& put) {
-  TJob job(take, work, put);
+  TJob job(threads, take, work, put);
   std::vector<std::thread> helpers;
   try {
     for (unsigned t = 1; t < threads; ++t)

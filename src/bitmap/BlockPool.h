@@ -6,7 +6,7 @@
 //   take  (one thread at a time, in piece order)  fetch the input of the next piece
 //   work  (on every thread at once)               code it in the thread's own buffers
 //   put   (one thread at a time, in piece order)  hand the result on
-// Each thread holds one piece at a time, so a job's memory is two work buffers per thread.
+// A job keeps at most four pieces per thread in flight, each in two work buffers.
 // A take that throws, or a put that stops the job, ends it at that piece: later pieces that
 // were already taken are dropped, their errors too, just as one thread would never reach them.
 #pragma once
