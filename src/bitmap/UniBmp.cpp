@@ -71,16 +71,16 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
   return contents;
 }
 
-// Expands the records of a large image straight into the rows of a new bitmap, on every core,
-// when the restored image is one whose rows the BMP reader keeps as they are and which ends
-// with them, as the writer's images do: no restored image, no moving of its rows. `prefix` is
-// what comes before the records' payload (the packed bitmap's rebuilt headers). Returns false,
-// with `target` unchanged, for anything else or any doubt (damage included): the whole-image
-// path then reads the file and raises its errors.
+// Expands the records of an image of several pieces straight into the rows of a new bitmap
+// (on every core for a large one) when the restored image is one whose rows the BMP reader
+// keeps as they are and which ends with them, as the writer's images do: no restored image, no
+// moving of its rows. `prefix` is what comes before the records' payload (the packed bitmap's
+// rebuilt headers). Returns false, with `target` unchanged, for anything else or any doubt (damage
+// included): the whole-image path then reads the file and raises its errors.
 bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> prefix,
                      int64_t storedSize, TBitmap& target) {
   constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
-  if (storedSize <= 0 || blocks::ThreadsFor(storedSize / kPiece + 1) < 2) return false;
+  if (storedSize <= 0) return false;
   std::vector<uint8_t> head(prefix.begin(), prefix.end());
   std::optional<TPlainBmpRows> rows;
   try {
