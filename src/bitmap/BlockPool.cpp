@@ -34,8 +34,8 @@ std::atomic<unsigned> fixedThreads{0};
 // others only once the ring is full.
 struct TJob {
   struct TSlot {
-    std::unique_ptr<uint8_t[]> in = std::make_unique<uint8_t[]>(kBufferSize);
-    std::unique_ptr<uint8_t[]> out = std::make_unique<uint8_t[]>(kBufferSize);
+    std::unique_ptr<uint8_t[]> in = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
+    std::unique_ptr<uint8_t[]> out = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
     TPiece piece;
     bool present = false, done = false;
     std::exception_ptr takeError;
