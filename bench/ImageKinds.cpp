@@ -239,3 +239,11 @@ std::vector<TImageKind> MakeImageKinds(int scale) {
   kinds.push_back({"noise 24-bit", Noise(w, h)});
   return kinds;
 }
+
+TUniBitmap MakePhoto(int width, int height) {
+  return Photo(width, height);
+}
+
+TUniBitmap MakeScreenshot(int width, int height) {
+  return Screenshot(width, height);
+}

@@ -15,3 +15,7 @@ struct TImageKind {
 // Photo-like 24-bit, screenshot-like 24-bit, 8-bit palette, illustration-like, random noise.
 // `scale` divides both sides (1 for the full size).
 std::vector<TImageKind> MakeImageKinds(int scale);
+
+// One photo-like or screenshot-like 24-bit picture of any size.
+TUniBitmap MakePhoto(int width, int height);
+TUniBitmap MakeScreenshot(int width, int height);

@@ -1,5 +1,6 @@
 // vantrel-bench: LZRW1/KH and the BLZ layouts against LZ4, zlib and memcpy, single thread;
-// then the readers against their peers, the peak memory of a load and the batch command line.
+// then the readers against their peers, the peak memory of a load, the batch command line, and
+// the BLZ layouts and the command line on every core.
 //
 // Every codec figure is MB/s of BMP image bytes (10^6 bytes per second of this thread's CPU time),
 // the median of the runs.
@@ -8,6 +9,7 @@
 // before timing so that no figure pays for first-touch page faults, except the BLZ rows,
 // which measure the real save and load through fresh memory streams.
 #include "Batch.h"
+#include "Cores.h"
 #include "ImageKinds.h"
 #include "Measure.h"
 #include "PeakMemory.h"
@@ -265,8 +267,9 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) {
       part = argv[++i];
     } else {
-      std::fprintf(stderr,
-                   "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch]\n");
+      std::fprintf(
+          stderr,
+          "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch|cores]\n");
       return 2;
     }
   }
@@ -287,6 +290,9 @@ int main(int argc, char** argv) {
       goals.push_back(goal);
   if (wanted("memory")) goals.push_back(BenchPeakMemory(kinds, folder));
   if (wanted("batch")) goals.push_back(BenchBatch(folder, scale));
+  if (wanted("cores"))
+    for (const TGoal& goal : BenchCores(folder, scale))
+      goals.push_back(goal);
   if (keep)
     std::printf("Files kept in %s\n", folder.c_str());
   else

@@ -1,5 +1,6 @@
 #include "bitmap/UniBmp.h"
 
+#include "bitmap/BlockPool.h"
 #include "bitmap/LZRW1KH.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Limits.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 TUniBitmap* DefaultUniBitmap = nullptr;
@@ -33,52 +35,6 @@ uint32_t U32At(std::span<const uint8_t> head, size_t offset) {
   return LoadU32LE(bytes);
 }
 
-// Writes the block records of `payload`: 32768-byte pieces, each a u16 length and a block;
-// a payload that is a multiple of 32768 long (0 included) ends with an empty piece.
-void WriteRecords(std::span<const uint8_t> payload, TStream& out) {
-  auto source = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize);
-  auto block = std::make_unique<uint8_t[]>(lzrw1kh::kWorkBufferSize + 2);
-  size_t offset = 0;
-  for (;;) {
-    size_t n = std::min(payload.size() - offset, lzrw1kh::kMaxBlockInput);
-    // The coder may look 2 bytes past its input; keep those inside our buffer and fixed.
-    if (n != 0)
-      std::memcpy(source.get(), payload.data() + offset, n); // an empty bitmap has no rows
-    std::memset(source.get() + n, 0, 2);
-    uint16_t length = CompressBlock(source.get(), block.get() + 2, static_cast<uint16_t>(n));
-    StoreU16LE(block.get(), length);
-    out.WriteBuffer(block.get(), length + 2);
-    offset += n;
-    if (n != lzrw1kh::kMaxBlockInput) break;
-  }
-}
-
-// Reads block records from `records` and appends what they expand to. Stops after the first
-// record that expands to fewer than 32768 bytes. A damaged file ends the loop with an error:
-// a record cut off by the end of the data, a record longer than the work buffer, or a block
-// that does not decode to its whole piece.
-size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
-  size_t at = 0;
-  for (size_t count = 1;; ++count) {
-    if (records.size() - at < 2)
-      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-    size_t length = LoadU16LE(records.data() + at);
-    at += 2;
-    if (length > lzrw1kh::kWorkBufferSize)
-      throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
-    if (records.size() - at < length)
-      throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-    if (image.Size() + static_cast<int64_t>(lzrw1kh::kMaxBlockInput) >
-        limits::kMaxBitmapBytes + (1 << 20))
-      throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
-    uint8_t* out = image.PrepareWrite(lzrw1kh::kMaxBlockInput);
-    size_t produced = DecompressBlock(records.data() + at, out, length, lzrw1kh::kMaxBlockInput);
-    image.CommitWrite(static_cast<int64_t>(produced));
-    at += length;
-    if (produced != lzrw1kh::kMaxBlockInput) return count;
-  }
-}
-
 // Reserves room for the image a header promises, bounded so a lying header costs nothing.
 void ReserveFor(TMemoryStream& image, int64_t promised) {
   image.Reserve(std::clamp<int64_t>(promised, 0, int64_t{64} << 20) + lzrw1kh::kWorkBufferSize);
@@ -90,7 +46,7 @@ TBlzContents RestoreBLZStream(std::span<const uint8_t> bytes, TMemoryStream& ima
   if (bytes.size() < 8) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
   TBlzContents contents{TBmpLayout::BLZStream, LoadU32LE(bytes.data() + 4), 0, true};
   ReserveFor(image, contents.storedSize);
-  contents.records = ReadRecords(bytes.subspan(8), image);
+  contents.records = blocks::ReadRecords(bytes.subspan(8), image);
   return contents;
 }
 
@@ -110,9 +66,81 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
   StoreU32LE(header + 6, 0);
   std::memcpy(info + kCompressionField, info + kInfoHeaderSize, 4);
   image.WriteBuffer(header, kFileHeaderSize + kInfoHeaderSize);
-  contents.records = ReadRecords(bytes.subspan(kPackedHeaderSize), image);
+  contents.records = blocks::ReadRecords(bytes.subspan(kPackedHeaderSize), image);
   contents.restored = true;
   return contents;
+}
+
+// Expands the records of an image of several pieces straight into the rows of a new bitmap
+// (on every core for a large one) when the restored image is one whose rows the BMP reader
+// keeps as they are and which ends with them, as the writer's images do: no restored image, no
+// moving of its rows. `prefix` is what comes before the records' payload (the packed bitmap's
+// rebuilt headers). Returns false, with `target` unchanged, for anything else or any doubt (damage
+// included): the whole-image path then reads the file and raises its errors.
+bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> prefix,
+                     int64_t storedSize, TBitmap& target) {
+  constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
+  if (storedSize <= 0) return false;
+  std::vector<uint8_t> head(prefix.begin(), prefix.end());
+  std::optional<TPlainBmpRows> rows;
+  try {
+    const size_t length = blocks::CheckFrame(records.data(), records.size());
+    head.resize(prefix.size() + lzrw1kh::kWorkBufferSize);
+    const size_t first =
+        DecompressBlock(records.data() + 2, head.data() + prefix.size(), length, kPiece);
+    head.resize(prefix.size() + first);
+    if (first != kPiece) return false;
+    rows = PlainBmpRows(head, static_cast<uint64_t>(storedSize));
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
+  const uint64_t rowsStart = rows ? rows->pixelOffset : 0;
+  const uint64_t rowsEnd = rowsStart + static_cast<uint64_t>(rows ? rows->stride : 0) *
+                                           static_cast<uint64_t>(rows ? rows->height : 0);
+  if (!rows || rowsEnd != static_cast<uint64_t>(storedSize)) return false;
+
+  TBitmap bitmap;
+  bitmap.Allocate(rows->width, rows->height, rows->format);
+  if (rows->bitsPerPixel <= 8) bitmap.SetPalette(rows->palette);
+  uint8_t* const bits = bitmap.Bits().data();
+  size_t at = 0;
+  uint64_t restored = prefix.size();
+  bool whole = true;
+  try {
+    blocks::RunInOrder(
+        blocks::ThreadsFor(storedSize / kPiece + 1),
+        [&](blocks::TPiece& piece) {
+          // Records beyond the stored size: not a writer's image.
+          if (prefix.size() + piece.index * kPiece > rowsEnd) return false;
+          const size_t length = blocks::CheckFrame(records.data() + at, records.size() - at);
+          piece.in = records.data() + at + 2;
+          piece.inSize = length;
+          at += 2 + length;
+          return true;
+        },
+        [&](blocks::TPiece& piece) {
+          const uint64_t from = prefix.size() + piece.index * kPiece;
+          if (from >= rowsStart && from + kPiece <= rowsEnd) {
+            piece.outSize =
+                DecompressBlock(piece.in, bits + (from - rowsStart), piece.inSize, kPiece);
+            return;
+          }
+          piece.outSize = DecompressBlock(piece.in, piece.outBuffer, piece.inSize, kPiece);
+          const uint64_t a = std::max(from, rowsStart);
+          const uint64_t b = std::min<uint64_t>(from + piece.outSize, rowsEnd);
+          if (a < b) std::memcpy(bits + (a - rowsStart), piece.outBuffer + (a - from), b - a);
+        },
+        [&](blocks::TPiece& piece) {
+          restored += piece.outSize;
+          return piece.outSize == kPiece;
+        });
+  } catch (const EInvalidGraphic&) {
+    whole = false;
+  }
+  if (!whole || restored != static_cast<uint64_t>(storedSize)) return false;
+  bitmap.ClearRowPadding();
+  target = std::move(bitmap);
+  return true;
 }
 
 } // namespace
@@ -155,46 +183,67 @@ void TUniBitmap::LoadFromStream(TStream& stream) {
 
 void TUniBitmap::LoadFromBLZStream(TStream& stream) {
   TMemoryStream holder, image;
-  RestoreBLZStream(WholeStream(stream, holder), image);
+  const std::span<const uint8_t> bytes = WholeStream(stream, holder);
+  if (bytes.size() >= 8 &&
+      LoadRowsInPlace(bytes.subspan(8), {}, LoadU32LE(bytes.data() + 4), *this))
+    return Modified();
+  RestoreBLZStream(bytes, image);
   LoadFromBmpImage(image);
 }
 
 void TUniBitmap::LoadFromPackedBmpStream(TStream& stream) {
   TMemoryStream holder, image;
-  if (!RestorePackedBitmap(WholeStream(stream, holder), image).restored) return;
+  const std::span<const uint8_t> bytes = WholeStream(stream, holder);
+  if (bytes.size() > kPackedHeaderSize && IsMagic(LoadU32LE(bytes.data() + 30))) {
+    // The headers as the reader rebuilds them: the stored size back to 0, the compression
+    // field back in its place.
+    uint8_t headers[kFileHeaderSize + kInfoHeaderSize];
+    std::memcpy(headers, bytes.data(), sizeof headers);
+    StoreU32LE(headers + 6, 0);
+    std::memcpy(headers + kFileHeaderSize + kCompressionField,
+                bytes.data() + kFileHeaderSize + kInfoHeaderSize, 4);
+    const int32_t storedSize = static_cast<int32_t>(LoadU32LE(bytes.data() + 6));
+    if (LoadRowsInPlace(bytes.subspan(kPackedHeaderSize), headers, storedSize, *this))
+      return Modified();
+  }
+  if (!RestorePackedBitmap(bytes, image).restored) return;
   LoadFromBmpImage(image);
 }
 
+std::vector<uint8_t> LayoutHeader(TBmpLayout layout, std::span<const uint8_t> bmpHead,
+                                  uint32_t imageSize) {
+  if (layout == TBmpLayout::BLZStream) {
+    std::vector<uint8_t> header(8);
+    StoreU32LE(header.data(), kLzrwMagic);
+    StoreU32LE(header.data() + 4, imageSize);
+    return header;
+  }
+  std::vector<uint8_t> header(kPackedHeaderSize);
+  std::memcpy(header.data(), bmpHead.data(), kFileHeaderSize + kInfoHeaderSize);
+  uint8_t* info = header.data() + kFileHeaderSize;
+  StoreU32LE(header.data() + 6, imageSize);
+  std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
+  StoreU32LE(info + kCompressionField, kLzrwMagic);
+  return header;
+}
+
+// The BMP image is its head and then the bitmap's own rows: the records are packed from the
+// rows where they lie.
 void TUniBitmap::SaveToBLZStream(TStream& stream) const {
-  TMemoryStream image;
-  SaveToStream(image);
-  uint8_t header[8];
-  StoreU32LE(header, kLzrwMagic);
-  StoreU32LE(header + 4, static_cast<uint32_t>(image.Size()));
-  stream.WriteBuffer(header, sizeof header);
-  WriteRecords(image.Bytes(), stream);
+  const std::vector<uint8_t> head = BmpHeadBytes(*this);
+  const auto header =
+      LayoutHeader(TBmpLayout::BLZStream, head, static_cast<uint32_t>(head.size() + Bits().size()));
+  stream.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+  blocks::WriteRecords(head, Bits(), stream);
 }
 
 void TUniBitmap::SaveToPackedBmpStream(TStream& stream) const {
-  // The BMP image is its head and then the bitmap's own rows: at 24 and 32 bits, where the
-  // rows follow the 54 header bytes at once, the records are packed from the rows themselves.
   const std::vector<uint8_t> head = BmpHeadBytes(*this);
-  constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-  std::span<const uint8_t> payload = Bits();
-  std::vector<uint8_t> joined; // masks or colour table, then the rows
-  if (head.size() > kHeadersSize) {
-    joined.assign(head.begin() + kHeadersSize, head.end());
-    joined.insert(joined.end(), payload.begin(), payload.end());
-    payload = joined;
-  }
-  uint8_t header[kPackedHeaderSize];
-  std::memcpy(header, head.data(), kHeadersSize);
-  uint8_t* info = header + kFileHeaderSize;
-  StoreU32LE(header + 6, static_cast<uint32_t>(head.size() + Bits().size()));
-  std::memcpy(info + kInfoHeaderSize, info + kCompressionField, 4);
-  StoreU32LE(info + kCompressionField, kLzrwMagic);
-  stream.WriteBuffer(header, sizeof header);
-  WriteRecords(payload, stream);
+  const auto header = LayoutHeader(TBmpLayout::PackedBitmap, head,
+                                   static_cast<uint32_t>(head.size() + Bits().size()));
+  stream.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+  // The masks or colour table, then the rows.
+  blocks::WriteRecords(std::span(head).subspan(kFileHeaderSize + kInfoHeaderSize), Bits(), stream);
 }
 
 void TUniBitmap::LoadFromBLZFile(const std::string& fileName) {

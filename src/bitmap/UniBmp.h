@@ -14,6 +14,7 @@
 #include "graphics/Resources.h"
 
 #include <string>
+#include <vector>
 
 class TPicture;
 struct HBITMAP;
@@ -40,6 +41,11 @@ struct TBlzContents {
 // Restores the BMP image held in `file` (any layout; a plain image is copied) into `image`,
 // exactly as the loaders do. Throws EInvalidGraphic on damaged records.
 TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image);
+
+// What a layout puts before its records, for a BMP image of `imageSize` bytes whose first bytes
+// (54 at least for the packed-bitmap layout) are `bmpHead`.
+std::vector<uint8_t> LayoutHeader(TBmpLayout layout, std::span<const uint8_t> bmpHead,
+                                  uint32_t imageSize);
 
 class TUniBitmap : public TBitmap {
 public:

@@ -3,6 +3,7 @@
 #include "bitmap/UniBmp.h"
 #include "cli/Batch.h"
 #include "cli/Input.h"
+#include "cli/Streaming.h"
 #include "graphics/BitmapQt.h"
 #include "graphics/Exceptions.h"
 #include "graphics/SafeFile.h"
@@ -89,6 +90,8 @@ Options Parse(int argc, char** argv) {
 }
 
 void Pack(const Options& o, const std::string& input, const std::string& output) {
+  const TBmpLayout layout = o.layout == "stream" ? TBmpLayout::BLZStream : TBmpLayout::PackedBitmap;
+  if (ReadsDirectly(input, o.format) && StreamPack(input, layout, output)) return;
   TUniBitmap bitmap;
   ReadInput(input, o.format, bitmap);
   if (o.layout == "stream")
@@ -116,6 +119,7 @@ const char* LayoutName(TBmpLayout layout) {
 }
 
 std::string Info(const std::string& file) {
+  if (std::optional<std::string> line = HeaderInfo(file)) return *line;
   TMemoryStream bytes;
   ReadWholeFile(file, bytes);
   TBmpLayout layout = RecognizeLayout(bytes.Bytes());
@@ -155,6 +159,7 @@ std::string Info(const std::string& file) {
 }
 
 std::string Verify(const std::string& file) {
+  if (std::optional<std::string> line = StreamVerify(file)) return *line;
   TMemoryStream bytes;
   ReadWholeFile(file, bytes);
   TBmpLayout layout = RecognizeLayout(bytes.Bytes());
@@ -244,7 +249,7 @@ int Run(const Options& o) {
     return ForEach({o.files[0]}, [&](const std::string& input) {
       if (o.command == "pack") {
         Pack(o, input, o.files[1]);
-      } else {
+      } else if (!ReadsDirectly(input, o.format) || !StreamUnpack(input, o.files[1])) {
         TUniBitmap bitmap;
         ReadInput(input, o.format, bitmap);
         bitmap.SaveToFile(o.files[1]);

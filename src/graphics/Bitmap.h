@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -125,3 +126,24 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed =
 void WriteBmp(const TBitmap& bitmap, TStream& stream);
 // What the writer puts before the pixel rows: the headers, masks and colour table.
 std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap);
+std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
+                                  const std::vector<TRGBQuad>& palette);
+
+// A BMP image whose rows the reader keeps as they are (uncompressed, bottom-up, 1, 4 or 8 bits
+// with a whole colour table, 16, 24 or 32 bits): its rows can go from the file to the writer
+// piece by piece, without the picture ever being in memory.
+struct TPlainBmpRows {
+  int width = 0, height = 0, bitsPerPixel = 0;
+  TPixelFormat format = TPixelFormat::pfDevice; // what the reader makes of them
+  std::vector<TRGBQuad> palette;
+  uint32_t pixelOffset = 0; // where the rows start in the image
+  int64_t stride = 0;
+  std::vector<uint8_t> writerHead; // what the writer puts before those rows
+  // Clears what the writer would not keep (the bits and bytes after each row's last pixel)
+  // in `count` bytes of rows that start `offset` bytes after the first row's start.
+  void ClearPadding(uint8_t* bytes, uint64_t offset, size_t count) const;
+};
+// `head` holds the image's first bytes, `imageBytes` is its whole length. Checks the header as
+// ReadBmp does and throws its errors; returns nullopt for an image that ReadBmp would convert
+// or check pixel by pixel, or whose rows start beyond `head`.
+std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_t imageBytes);

@@ -188,11 +188,13 @@ void CheckHeaders(const TBmpHeader& h, size_t fileBytes) {
                     " lies beyond the end of the file");
 }
 
-std::vector<TRGBQuad> ReadColorTable(const TBmpHeader& h, std::span<const uint8_t> bytes) {
+// `bytes` reach at least to the pixel data; the whole image is `fileBytes` long.
+std::vector<TRGBQuad> ReadColorTable(const TBmpHeader& h, std::span<const uint8_t> bytes,
+                                     size_t fileBytes) {
   const uint64_t full = uint64_t{1} << h.bitsPerPixel;
   const size_t entry = h.core ? 3 : 4;
   const uint64_t declared = h.core || h.colorsUsed == 0 ? full : h.colorsUsed;
-  if (declared > full && h.tableStart + declared * entry > bytes.size())
+  if (declared > full && h.tableStart + declared * entry > fileBytes)
     ThrowInvalidBmp("the colour table of " + std::to_string(declared) +
                     " entries is larger than the file");
   const uint64_t room = (h.pixelOffset - h.tableStart) / entry;
@@ -296,7 +298,7 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed,
   }
   limits::CheckBitmapLimits(h.width, h.rows, ::BitsPerPixel(format), kInvalidBmp);
   const std::vector<TRGBQuad> palette =
-      bpp <= 8 ? ReadColorTable(h, bytes) : std::vector<TRGBQuad>{};
+      bpp <= 8 ? ReadColorTable(h, bytes, bytes.size()) : std::vector<TRGBQuad>{};
 
   const std::span<const uint8_t> data = bytes.subspan(h.pixelOffset);
   const int64_t sourceStride = limits::RowStride(h.width, bpp);
@@ -359,4 +361,59 @@ void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed,
   }
   target = std::move(result);
   if (consumed) *consumed = h.pixelOffset + used;
+}
+
+std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_t imageBytes) {
+  // The same checks in the same order as ReadBmp, so that a refused header gives its error.
+  ByteReader<EInvalidGraphic> in(head, std::string(kInvalidBmp) + ": the file is truncated");
+  const TBmpHeader h = ReadHeaders(in);
+  CheckHeaders(h, static_cast<size_t>(imageBytes));
+  const int bpp = h.bitsPerPixel;
+  if (h.compression != kRgb || h.topDown || bpp == 2 || h.pixelOffset > head.size())
+    return std::nullopt;
+  const TPixelFormat format = bpp == 1    ? TPixelFormat::pf1bit
+                              : bpp == 4  ? TPixelFormat::pf4bit
+                              : bpp == 8  ? TPixelFormat::pf8bit
+                              : bpp == 16 ? TPixelFormat::pf15bit
+                              : bpp == 24 ? TPixelFormat::pf24bit
+                                          : TPixelFormat::pf32bit;
+  limits::CheckBitmapLimits(h.width, h.rows, bpp, kInvalidBmp);
+  std::vector<TRGBQuad> palette;
+  if (bpp <= 8) {
+    palette = ReadColorTable(h, head, static_cast<size_t>(imageBytes));
+    if (palette.size() < (size_t{1} << bpp)) return std::nullopt; // indices need checking
+  }
+  const int64_t stride = limits::RowStride(h.width, bpp);
+  if (static_cast<uint64_t>(stride * h.rows) > imageBytes - h.pixelOffset)
+    ThrowInvalidBmp("the file is truncated: the pixel data need " +
+                    std::to_string(stride * h.rows) + " bytes, " +
+                    std::to_string(imageBytes - h.pixelOffset) + " are present");
+  TPlainBmpRows rows;
+  rows.width = static_cast<int>(h.width);
+  rows.height = static_cast<int>(h.rows);
+  rows.bitsPerPixel = bpp;
+  rows.format = format;
+  rows.pixelOffset = h.pixelOffset;
+  rows.stride = stride;
+  rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette);
+  rows.palette = std::move(palette);
+  return rows;
+}
+
+void TPlainBmpRows::ClearPadding(uint8_t* bytes, uint64_t offset, size_t count) const {
+  const int64_t usedBits = int64_t{width} * bitsPerPixel;
+  const uint64_t fullBytes = static_cast<uint64_t>(usedBits / 8);
+  const int partialBits = static_cast<int>(usedBits % 8);
+  const uint64_t rowBytes = static_cast<uint64_t>(stride);
+  if (rowBytes == 0 || (fullBytes == rowBytes && partialBits == 0)) return;
+  const uint64_t end = offset + count;
+  for (uint64_t row = offset / rowBytes; row * rowBytes < end; ++row) {
+    uint64_t from = row * rowBytes + fullBytes;
+    if (partialBits) {
+      if (from >= offset && from < end) bytes[from - offset] &= uint8_t(0xFF00 >> partialBits);
+      ++from;
+    }
+    const uint64_t a = std::max(from, offset), b = std::min((row + 1) * rowBytes, end);
+    if (a < b) std::memset(bytes + (a - offset), 0, static_cast<size_t>(b - a));
+  }
 }

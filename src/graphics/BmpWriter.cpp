@@ -13,16 +13,23 @@
 //   ..           pixel rows, bottom-up, each padded to 4 bytes
 #include "graphics/Bitmap.h"
 #include "graphics/ByteReader.h"
+#include "graphics/Limits.h"
 #include "graphics/Streams.h"
 
 #include <vector>
 
 std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap) {
-  const int bpp = bitmap.BitsPerPixel();
-  const bool bitFields = bitmap.PixelFormat() == TPixelFormat::pf16bit;
+  return BmpHeadBytes(bitmap.Width(), bitmap.Height(), bitmap.PixelFormat(), bitmap.Palette());
+}
+
+std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
+                                  const std::vector<TRGBQuad>& palette) {
+  const int bpp = ::BitsPerPixel(format);
+  const bool bitFields = format == TPixelFormat::pf16bit;
   const uint32_t paletteEntries = bpp <= 8 ? 1u << bpp : 0;
   const uint32_t pixelOffset = 14 + 40 + (bitFields ? 12 : 0) + 4 * paletteEntries;
-  const uint64_t imageSize = static_cast<uint64_t>(bitmap.RowStride()) * bitmap.Height();
+  const uint64_t imageSize =
+      static_cast<uint64_t>(limits::RowStride(width, bpp)) * static_cast<uint64_t>(height);
 
   std::vector<uint8_t> head(pixelOffset, 0);
   uint8_t* h = head.data();
@@ -31,8 +38,8 @@ std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap) {
   StoreU32LE(h + 2, static_cast<uint32_t>(pixelOffset + imageSize));
   StoreU32LE(h + 10, pixelOffset);
   StoreU32LE(h + 14, 40);
-  StoreU32LE(h + 18, static_cast<uint32_t>(bitmap.Width()));
-  StoreU32LE(h + 22, static_cast<uint32_t>(bitmap.Height()));
+  StoreU32LE(h + 18, static_cast<uint32_t>(width));
+  StoreU32LE(h + 22, static_cast<uint32_t>(height));
   StoreU16LE(h + 26, 1);
   StoreU16LE(h + 28, static_cast<uint16_t>(bpp));
   StoreU32LE(h + 30, bitFields ? 3 : 0);
@@ -42,7 +49,6 @@ std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap) {
     StoreU32LE(h + 58, 0x07E0);
     StoreU32LE(h + 62, 0x001F);
   }
-  const auto& palette = bitmap.Palette();
   for (uint32_t i = 0; i < paletteEntries && i < palette.size(); ++i) {
     uint8_t* q = h + 54 + 4 * i;
     q[0] = palette[i].rgbBlue;
