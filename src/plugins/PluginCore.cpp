@@ -1,0 +1,87 @@
+#include "PluginCore.h"
+
+#include "bitmap/LZRW1KH.h"
+#include "bitmap/UniBmp.h"
+#include "graphics/ByteReader.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+#include "import/SClpDib.h"
+#include "import/SLBMImg.h"
+
+#include <cstring>
+
+namespace {
+
+bool TagAt(std::span<const uint8_t> head, size_t offset, const char* tag, size_t length) {
+  return head.size() >= offset + length && std::memcmp(head.data() + offset, tag, length) == 0;
+}
+
+} // namespace
+
+TPluginFormat SniffFormat(std::span<const uint8_t> head) {
+  if (head.size() >= 4 && RecognizeLayout(head) != TBmpLayout::Plain) return TPluginFormat::Blz;
+  if (head.size() >= 2 && LoadU16LE(head.data()) == 50000) return TPluginFormat::Clipboard;
+  if (TagAt(head, 0, "FORM", 4) && (TagAt(head, 8, "ILBM", 4) || TagAt(head, 8, "PBM", 3)))
+    return TPluginFormat::Lbm;
+  return TPluginFormat::None;
+}
+
+void DecodeImage(std::span<const uint8_t> file, TBitmap& target) {
+  TReadOnlyMemoryStream stream(file);
+  switch (SniffFormat(file)) {
+  case TPluginFormat::Blz: {
+    TUniBitmap bitmap;
+    bitmap.LoadFromStream(stream);
+    // A packed header with a stored size of 0 restores nothing and raises nothing.
+    if (bitmap.Empty()) throw EInvalidGraphic("BLZ image is not valid: it holds no image");
+    target = std::move(bitmap);
+    return;
+  }
+  case TPluginFormat::Clipboard: {
+    TSClpDIBitmap bitmap;
+    bitmap.LoadFromStream(stream);
+    target = std::move(bitmap);
+    return;
+  }
+  case TPluginFormat::Lbm: {
+    TSLBMImage bitmap;
+    bitmap.LoadFromStream(stream);
+    target = std::move(bitmap);
+    return;
+  }
+  case TPluginFormat::None:
+    break;
+  }
+  throw EInvalidGraphic("Not a BLZ, clipboard or LBM file");
+}
+
+std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout) {
+  // The compressor's table belongs to the calling thread, and a host may call from any.
+  LZRW1KHStartup();
+  TMemoryStream out;
+  if (streamLayout)
+    bitmap.SaveToBLZStream(out);
+  else
+    bitmap.SaveToPackedBmpStream(out);
+  std::span<const uint8_t> bytes = out.Bytes();
+  return {bytes.begin(), bytes.end()};
+}
+
+void RowToRgb(const TBitmap& bitmap, int y, uint8_t* out, bool alpha) {
+  const int width = bitmap.Width();
+  if (alpha && bitmap.PixelFormat() == TPixelFormat::pf32bit) {
+    const uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < width; ++x, row += 4, out += 4) {
+      out[0] = row[2], out[1] = row[1], out[2] = row[0], out[3] = bitmap.HasAlpha() ? row[3] : 255;
+    }
+    return;
+  }
+  // Expanded in place from the right end: the B,G,R triples take the row's first 3 × width.
+  bitmap.ExpandRowTo24(y, out);
+  for (int x = width - 1; x >= 0; --x) {
+    const uint8_t b = out[3 * x], g = out[3 * x + 1], r = out[3 * x + 2];
+    uint8_t* p = out + (alpha ? 4 : 3) * x;
+    p[0] = r, p[1] = g, p[2] = b;
+    if (alpha) p[3] = 255;
+  }
+}

@@ -1,0 +1,24 @@
+// What both image plugins share: telling the formats apart by content, decoding them into a
+// TBitmap, and writing a BLZ file. Qt-free, so the same object serves Qt 5, Qt 6 and GTK.
+#pragma once
+
+#include "bitmap/UniBmp.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+enum class TPluginFormat { None, Blz, Clipboard, Lbm };
+
+// The format whose signature starts `head` (the first 34 bytes suffice).
+TPluginFormat SniffFormat(std::span<const uint8_t> head);
+inline constexpr size_t kSniffBytes = 34;
+
+// Decodes a whole file of one of the formats. Throws Exception with the decoder's message.
+void DecodeImage(std::span<const uint8_t> file, TBitmap& target);
+
+// The BLZ file of `bitmap`: the packed-bitmap layout, or the stream layout.
+std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout);
+
+// Row `y` from the top as 8-bit R,G,B or R,G,B,A (when `alpha`) pixels.
+void RowToRgb(const TBitmap& bitmap, int y, uint8_t* out, bool alpha);

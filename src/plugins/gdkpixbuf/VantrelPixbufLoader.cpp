@@ -1,0 +1,120 @@
+// gdk-pixbuf loader module: BLZ files (both layouts), clipboard files and LBM pictures for GTK
+// programs and GNOME's thumbnailer. It links only the Qt-free format core. gdk-pixbuf feeds
+// the file in pieces; the formats need the whole file, so the pieces are gathered and decoded
+// when the load stops.
+#define GDK_PIXBUF_ENABLE_BACKEND
+#include <gdk-pixbuf/gdk-pixbuf-io.h>
+#undef GDK_PIXBUF_ENABLE_BACKEND
+
+#include "PluginCore.h"
+
+#include <exception>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct LoadContext {
+  GdkPixbufModuleSizeFunc sizeFunc;
+  GdkPixbufModulePreparedFunc preparedFunc;
+  GdkPixbufModuleUpdatedFunc updatedFunc;
+  gpointer userData;
+  std::vector<uint8_t> file;
+};
+
+void SetError(GError** error, const char* message) {
+  g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, message);
+}
+
+GdkPixbuf* ToPixbuf(const TBitmap& bitmap) {
+  const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+  GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, alpha, 8, bitmap.Width(), bitmap.Height());
+  if (!pixbuf) throw std::bad_alloc();
+  guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+  const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+  for (int y = 0; y < bitmap.Height(); ++y)
+    RowToRgb(bitmap, y, pixels + static_cast<size_t>(y) * stride, alpha);
+  return pixbuf;
+}
+
+gpointer BeginLoad(GdkPixbufModuleSizeFunc sizeFunc, GdkPixbufModulePreparedFunc preparedFunc,
+                   GdkPixbufModuleUpdatedFunc updatedFunc, gpointer userData, GError** error) {
+  try {
+    return new LoadContext{sizeFunc, preparedFunc, updatedFunc, userData, {}};
+  } catch (const std::exception&) {
+    SetError(error, "Not enough memory to load the image");
+    return nullptr;
+  }
+}
+
+gboolean LoadIncrement(gpointer data, const guchar* buffer, guint size, GError** error) {
+  try {
+    auto* context = static_cast<LoadContext*>(data);
+    context->file.insert(context->file.end(), buffer, buffer + size);
+    return TRUE;
+  } catch (const std::exception&) {
+    SetError(error, "Not enough memory to load the image");
+    return FALSE;
+  }
+}
+
+gboolean StopLoad(gpointer data, GError** error) {
+  std::unique_ptr<LoadContext> context(static_cast<LoadContext*>(data));
+  try {
+    TBitmap bitmap;
+    DecodeImage(context->file, bitmap);
+    context->file = {};
+    int width = bitmap.Width(), height = bitmap.Height();
+    if (context->sizeFunc) {
+      context->sizeFunc(&width, &height, context->userData);
+      // A caller that asks for no pixels only wanted the size.
+      if (width == 0 || height == 0) return TRUE;
+    }
+    GdkPixbuf* pixbuf = ToPixbuf(bitmap);
+    if (context->preparedFunc) context->preparedFunc(pixbuf, nullptr, context->userData);
+    if (context->updatedFunc)
+      context->updatedFunc(pixbuf, 0, 0, bitmap.Width(), bitmap.Height(), context->userData);
+    g_object_unref(pixbuf);
+    return TRUE;
+  } catch (const std::exception& failure) {
+    SetError(error, failure.what());
+    return FALSE;
+  }
+}
+
+} // namespace
+
+extern "C" {
+
+G_MODULE_EXPORT void fill_vtable(GdkPixbufModule* module) {
+  module->begin_load = BeginLoad;
+  module->stop_load = StopLoad;
+  module->load_increment = LoadIncrement;
+}
+
+G_MODULE_EXPORT void fill_info(GdkPixbufFormat* info) {
+  // Mask: ' ' must match, 'x' any byte.
+  static GdkPixbufModulePattern signature[] = {
+      {const_cast<char*>("LZRW"), nullptr, 100},
+      {const_cast<char*>("WRZL"), nullptr, 100},
+      {const_cast<char*>("BMxxxxxxxxxxxxxxxxxxxxxxxxxxxxLZRW"),
+       const_cast<char*>("  xxxxxxxxxxxxxxxxxxxxxxxxxxxx    "), 100},
+      {const_cast<char*>("BMxxxxxxxxxxxxxxxxxxxxxxxxxxxxWRZL"),
+       const_cast<char*>("  xxxxxxxxxxxxxxxxxxxxxxxxxxxx    "), 100},
+      {const_cast<char*>("\x50\xC3"), nullptr, 80},
+      {const_cast<char*>("FORMxxxxILBM"), const_cast<char*>("    xxxx    "), 100},
+      {const_cast<char*>("FORMxxxxPBM"), const_cast<char*>("    xxxx   "), 100},
+      {nullptr, nullptr, 0}};
+  static const gchar* mimeTypes[] = {"application/x-blz-image", "application/x-clipboard-file",
+                                     "image/x-ilbm", nullptr};
+  static const gchar* extensions[] = {"blz", "clp", "lbm", "ilbm", nullptr};
+  info->name = const_cast<gchar*>("vantrel");
+  info->signature = signature;
+  info->description = const_cast<gchar*>("BLZ, clipboard file and LBM");
+  info->mime_types = const_cast<gchar**>(mimeTypes);
+  info->extensions = const_cast<gchar**>(extensions);
+  info->flags = 0;
+  info->license = const_cast<gchar*>("Other");
+}
+
+} // extern "C"
