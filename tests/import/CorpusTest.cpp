@@ -47,8 +47,8 @@ std::unique_ptr<TBitmap> Read(const std::string& reader, const std::string& file
 }
 
 // The source picture of a made file, "COLOURS WxH" ("rgb" for any colour, "rgba" with
-// alpha): runs of equal pixels broken by noise, every colour used, odd sizes so that no row is
-// a multiple of 4 bytes. Written as {pam} (with alpha) and {ppm}.
+// alpha): runs of equal pixels broken by noise, each of the first row's pixels a colour of its
+// own. Written as {pam} (with alpha) and {ppm}.
 void WriteSource(const std::string& spec, const std::string& pam, const std::string& ppm) {
   std::istringstream words(spec);
   std::string colours;
