@@ -134,7 +134,9 @@ TEST(BlzRecognition, ContentDecidesNeverTheName) {
   wrongSize[4] = 0x99;
   Bytes packedReversed = kWhite2x2Packed;
   std::copy_n(Hex("57 52 5A 4C").begin(), 4, packedReversed.begin() + 30);
-  for (const Bytes& file : {reversed, wrongSize, packedReversed})
+  Bytes storedSizeOne = kWhite2x2Packed; // the stored size only says how much to expect
+  storedSizeOne[6] = 1;
+  for (const Bytes& file : {reversed, wrongSize, packedReversed, storedSizeOne})
     EXPECT_EQ(PlainOf(Loaded(file)), kWhite2x2);
 
   testsupport::TempDir dir;
