@@ -236,4 +236,25 @@ TEST(BlzResources, ResourceReadersFindByNameAndNumber) {
   EXPECT_THROW(bitmap.LoadFromResName(module, "MISSING"), EResNotFound);
 }
 
+// Bitmap resources hold a DIB without the file header: its pixels start after the header, the
+// colour table (3-byte entries after a core header) and the masks of a 40-byte header.
+TEST(BlzResources, BitmapResourcesFindTheirPixels) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "BITMAP");
+  Bytes core = Hex("0C 00 00 00 01 00 01 00 01 00 08 00");
+  for (int i = 0; i < 256; ++i)
+    core.insert(core.end(), {uint8_t(i), 2, 3});
+  core.insert(core.end(), {1, 0, 0, 0}); // colour 1: red 3, green 2, blue 1
+  Bytes info = Hex("28 00 00 00 01 00 00 00 01 00 00 00 01 00 10 00 03 00 00 00");
+  info.resize(40, 0);
+  for (const Bytes& tail : {Hex("00 F8 00 00 E0 07 00 00 1F 00 00 00"), Hex("E0 07 00 00")})
+    info.insert(info.end(), tail.begin(), tail.end()); // 5-6-5 masks, then one green pixel
+  testsupport::WriteFile(dir.File("BITMAP/CORE"), core);
+  testsupport::WriteFile(dir.File("BITMAP/FIELDS"), info);
+  HINSTANCE module{dir.Path().string() + "/"};
+  TUniBitmap bitmap;
+  EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "CORE").GetPixel(0, 0), RGB(3, 2, 1));
+  EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "FIELDS").GetPixel(0, 0), RGB(0, 255, 0));
+}
+
 } // namespace
