@@ -23,22 +23,9 @@ void TImageFileReader::Load(TUniBitmap& bitmap, const std::string& fileName, TPh
   }
   ReadWholeFile(fileName, contents_);
   timer.Mark("read");
-  if (RecognizeLayout(contents_.Bytes()) == TBmpLayout::Plain) {
-    bitmap.LoadFromStream(contents_);
-    timer.Mark("decode");
-    return;
-  }
-  // What TUniBitmap::LoadFromStream does with either BLZ layout, with the file let go once
-  // its records are expanded: the new bitmap then takes the file's memory.
-  image_.SetSize(0);
-  image_.SetPosition(0);
-  const TBlzContents restored = RestoreBmpImage(contents_.Bytes(), image_);
-  contents_.Clear();
-  reserved_ = 0;
-  timer.Mark("expand");
-  if (!restored.restored) return; // a packed bitmap without its size: nothing is loaded
-  // The bitmap takes the expanded image's memory over where it can: no fresh image-sized
-  // buffer, and the old picture's memory is left for the next read.
-  bitmap.LoadFromBmpImage(image_);
-  timer.Mark("decode");
+  // Either BLZ layout expands its records on every core straight into the bitmap's rows where
+  // it can; the file's buffer is kept for the next read.
+  const bool plain = RecognizeLayout(contents_.Bytes()) == TBmpLayout::Plain;
+  bitmap.LoadFromStream(contents_);
+  timer.Mark(plain ? "decode" : "expand");
 }

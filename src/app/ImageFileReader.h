@@ -18,5 +18,4 @@ public:
 private:
   TMemoryStream contents_; // the file
   int64_t reserved_ = 0;   // what contents_ was given room for
-  TMemoryStream image_;    // the BMP image expanded from a BLZ file
 };
