@@ -141,31 +141,20 @@ void SetThreads(unsigned threads) {
   fixedThreads = std::min(threads, kMostThreads);
 }
 
-void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, TStream& out) {
-  const size_t total = head.size() + rows.size();
-  const size_t pieces = total / kPiece + 1;
+namespace {
+
+// Codes the pieces of a payload of `total` bytes in order and writes their records; `fetch`
+// sets the input of a piece whose size is already set, from the payload at `offset`.
+void CompressInOrder(uint64_t total, const std::function<void(TPiece&, uint64_t)>& fetch,
+                     TStream& out) {
+  const uint64_t pieces = total / kPiece + 1;
   RunInOrder(
       ThreadsFor(pieces),
       [&](TPiece& piece) {
         if (piece.index == pieces) return false;
-        const size_t offset = piece.index * kPiece;
-        piece.inSize = std::min(total - offset, kPiece);
-        // The coder may look 2 bytes past its input: inside the rows that is harmless; a piece
-        // at the end or across the head goes through the work buffer.
-        if (offset >= head.size() && total - offset - piece.inSize >= 2) {
-          piece.in = rows.data() + (offset - head.size());
-          return true;
-        }
-        uint8_t* to = piece.inBuffer;
-        size_t from = offset, left = piece.inSize;
-        if (from < head.size()) {
-          const size_t n = std::min(left, head.size() - from);
-          std::memcpy(to, head.data() + from, n);
-          to += n, from += n, left -= n;
-        }
-        if (left) std::memcpy(to, rows.data() + (from - head.size()), left);
-        std::memset(piece.inBuffer + piece.inSize, 0, 2);
-        piece.in = piece.inBuffer;
+        const uint64_t offset = uint64_t{piece.index} * kPiece;
+        piece.inSize = static_cast<size_t>(std::min<uint64_t>(total - offset, kPiece));
+        fetch(piece, offset);
         return true;
       },
       Compress,
@@ -175,24 +164,42 @@ void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, 
       });
 }
 
+} // namespace
+
+void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, TStream& out) {
+  const size_t total = head.size() + rows.size();
+  CompressInOrder(
+      total,
+      [&](TPiece& piece, uint64_t offset) {
+        // The coder may look 2 bytes past its input: inside the rows that is harmless; a piece
+        // at the end or across the head goes through the work buffer.
+        if (offset >= head.size() && total - offset - piece.inSize >= 2) {
+          piece.in = rows.data() + (offset - head.size());
+          return;
+        }
+        uint8_t* to = piece.inBuffer;
+        size_t from = static_cast<size_t>(offset), left = piece.inSize;
+        if (from < head.size()) {
+          const size_t n = std::min(left, head.size() - from);
+          std::memcpy(to, head.data() + from, n);
+          to += n, from += n, left -= n;
+        }
+        if (left) std::memcpy(to, rows.data() + (from - head.size()), left);
+        std::memset(piece.inBuffer + piece.inSize, 0, 2);
+        piece.in = piece.inBuffer;
+      },
+      out);
+}
+
 void WriteRecords(uint64_t total, const TFill& fill, TStream& out) {
-  const uint64_t pieces = total / kPiece + 1;
-  RunInOrder(
-      ThreadsFor(pieces),
-      [&](TPiece& piece) {
-        if (piece.index == pieces) return false;
-        const uint64_t offset = uint64_t{piece.index} * kPiece;
-        piece.inSize = static_cast<size_t>(std::min<uint64_t>(total - offset, kPiece));
+  CompressInOrder(
+      total,
+      [&](TPiece& piece, uint64_t offset) {
         fill(piece.inBuffer, offset, piece.inSize);
         std::memset(piece.inBuffer + piece.inSize, 0, 2);
         piece.in = piece.inBuffer;
-        return true;
       },
-      Compress,
-      [&](TPiece& piece) {
-        out.WriteBuffer(piece.out, static_cast<int64_t>(piece.outSize));
-        return true;
-      });
+      out);
 }
 
 size_t CheckFrame(const uint8_t* frame, size_t available) {
