@@ -1,7 +1,5 @@
 #include "cli/Batch.h"
 
-#include "graphics/GuiApplication.h"
-
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -36,8 +34,6 @@ size_t RunBatch(const std::vector<std::string>& inputs, unsigned jobs,
         std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done.load(), inputs.size(), inputs[i].c_str());
     }
   };
-  // Text in a metafile needs the GUI application, which only the main thread may create.
-  if (jobs > 1) EnsureGuiApplication();
   std::vector<std::thread> threads;
   for (unsigned t = 1; t < jobs; ++t)
     threads.emplace_back(worker);

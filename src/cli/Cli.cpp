@@ -4,12 +4,12 @@
 #include "cli/Batch.h"
 #include "cli/Input.h"
 #include "cli/Streaming.h"
-#include "graphics/BitmapQt.h"
 #include "graphics/Exceptions.h"
 #include "graphics/SafeFile.h"
 #include "graphics/Streams.h"
 
-#include <QBuffer>
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +38,13 @@ constexpr const char* kUsage =
     "reads with that one decoder alone. pack writes a BLZ file (packed-bitmap layout unless\n"
     "--layout stream); unpack writes the plain BMP image. Exit status: 0 success, 1 a file\n"
     "failed, 2 usage error.\n";
+
+constexpr std::array kFormats = {"bmp", "blz", "gif", "pcx", "lbm",
+                                 "clp", "ico", "wmf", "emf", "jpeg"};
+
+bool IsKnownFormat(const std::string& format) {
+  return format.empty() || std::find(kFormats.begin(), kFormats.end(), format) != kFormats.end();
+}
 
 struct UsageError {
   std::string message;
@@ -201,17 +208,7 @@ void Thumbnail(const std::string& input, const std::string& output, const std::s
   char* end = nullptr;
   long size = std::strtol(sizeText.c_str(), &end, 10);
   if (*end || size < 1 || size > 4096) throw UsageError{"SIZE must be a number from 1 to 4096"};
-  TUniBitmap bitmap;
-  ReadInput(input, "", bitmap);
-  QImage image = BitmapToQImage(bitmap);
-  if (image.width() > size || image.height() > size)
-    image = image.scaled(static_cast<int>(size), static_cast<int>(size), Qt::KeepAspectRatio,
-                         Qt::SmoothTransformation);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw Exception("cannot encode the thumbnail as PNG");
-  SaveFileSafely(output, [&](TStream& out) { out.WriteBuffer(png.constData(), png.size()); });
+  WriteThumbnail(input, output, static_cast<int>(size));
 }
 
 // Runs `job` for each file and prints the line it returns, if any; returns the exit status.
@@ -238,6 +235,10 @@ int Run(const Options& o) {
     need(!o.files.empty());
     if (!std::filesystem::is_directory(o.outDir))
       throw UsageError{"--out-dir " + o.outDir + " is not a folder"};
+    if (o.jobs != 1 && std::any_of(o.files.begin(), o.files.end(), [&](const std::string& f) {
+          return !ReadsDirectly(f, o.format);
+        }))
+      PrepareInputForThreads();
     size_t failed = RunBatch(o.files, o.jobs, [&](const std::string& input) {
       Pack(o, input, OutputName(o.outDir, input));
     });

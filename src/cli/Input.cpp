@@ -1,18 +1,15 @@
 #include "cli/Input.h"
 
+#include "graphics/BitmapQt.h"
+#include "graphics/Exceptions.h"
+#include "graphics/GuiApplication.h"
+#include "graphics/SafeFile.h"
+#include "graphics/Streams.h"
 #include "import/FormatReader.h"
+#include "import/Units.h"
 
-#include <algorithm>
-#include <array>
-
-namespace {
-constexpr std::array kFormats = {"bmp", "blz", "gif", "pcx", "lbm", "clp",
-                                 "ico", "wmf", "emf", "jpeg"};
-} // namespace
-
-bool IsKnownFormat(const std::string& format) {
-  return format.empty() || std::find(kFormats.begin(), kFormats.end(), format) != kFormats.end();
-}
+#include <QBuffer>
+#include <QImage>
 
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
   if (!format.empty()) {
@@ -22,4 +19,26 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   // Batch work reads on several threads: each keeps its own loader, as the window keeps one.
   thread_local TImageLoader loader;
   LoadAsWindowDoes(fileName, target, loader);
+}
+
+void WriteThumbnail(const std::string& input, const std::string& output, int size) {
+  TUniBitmap bitmap;
+  ReadInput(input, "", bitmap);
+  QImage image = BitmapToQImage(bitmap);
+  if (image.width() > size || image.height() > size)
+    image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) throw Exception("cannot encode the thumbnail as PNG");
+  SaveFileSafely(output, [&](TStream& out) { out.WriteBuffer(png.constData(), png.size()); });
+}
+
+void PrepareInputForThreads() {
+  EnsureGuiApplication();
+}
+
+void FinishInput() {
+  FinalizeUnits();
+  ShutdownGuiApplication();
 }

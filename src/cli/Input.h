@@ -1,4 +1,6 @@
-// Reading an input file exactly as the window reads a file it opens.
+// Reading an input file exactly as the window reads a file it opens, and the thumbnail.
+// BMP, DIB and BLZ files need only the format core; every other format needs Qt (drawing,
+// fonts, JPEG), which the command-line program loads only when such a file comes.
 #pragma once
 
 #include <string>
@@ -10,5 +12,12 @@ class TUniBitmap;
 // (bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, jpeg) reads with that one class alone.
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target);
 
-// True when `format` is one of the names ReadInput accepts (or empty).
-bool IsKnownFormat(const std::string& format);
+// Writes `input` read as ReadInput reads it, scaled to fit `size` × `size`, as PNG.
+void WriteThumbnail(const std::string& input, const std::string& output, int size);
+
+// Call on the main thread before reading on several threads: text in a metafile needs the
+// GUI application, which only the main thread may create.
+void PrepareInputForThreads();
+
+// Releases what reading set up; before the program ends.
+void FinishInput();

@@ -7,7 +7,7 @@
 #include "graphics/Limits.h"
 #include "graphics/SafeFile.h"
 #include "graphics/Streams.h"
-#include "import/FormatReader.h"
+#include "import/WindowRule.h"
 
 #include <algorithm>
 #include <climits>
@@ -240,9 +240,7 @@ bool BlockIsShort(TFileStream& file, int64_t at) {
 } // namespace
 
 bool ReadsDirectly(const std::string& fileName, const std::string& format) {
-  const std::string extension = WindowExtension(fileName);
-  return format.empty() && !extension.empty() &&
-         std::string("*.BMP;*.DIB;*.BLZ").find(extension) != std::string::npos;
+  return format.empty() && ReadByBitmapItself(fileName);
 }
 
 bool StreamPack(const std::string& input, TBmpLayout layout, const std::string& output) {

@@ -79,20 +79,8 @@ void LoadByFormat(const std::string& format, const std::string& fileName, TUniBi
   throw Exception("Unknown format \"" + format + "\" (expected one of " + names + ")");
 }
 
-std::string WindowExtension(const std::string& fileName) {
-  const size_t slash = fileName.find_last_of('/');
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart) return {};
-  std::string extension = fileName.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return extension;
-}
-
 void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader) {
-  const std::string extension = WindowExtension(fileName);
-  if (!extension.empty() && std::string("*.BMP;*.DIB;*.BLZ").find(extension) != std::string::npos) {
+  if (ReadByBitmapItself(fileName)) {
     target.LoadFromFile(fileName);
     return;
   }

@@ -4,6 +4,7 @@
 
 #include "bitmap/UniBmp.h"
 #include "import/SLoadImg.h"
+#include "import/WindowRule.h"
 
 #include <string>
 
@@ -17,6 +18,3 @@ void LoadByFormat(const std::string& format, const std::string& fileName, TUniBi
 // is then drawn into `target`.
 void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader);
 
-// The extension as that rule takes it: from the last dot of the name part, dot included,
-// upper-cased; empty when the name part has no dot.
-std::string WindowExtension(const std::string& fileName);

@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 #include "TestSupport.h"
+#include "graphics/Bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
 
 namespace {
 
@@ -11,92 +13,202 @@ using testsupport::Hex;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
+namespace fs = std::filesystem;
 
 const std::vector<uint8_t> kWhite2x2 =
     Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 01 00 "
         "18 00 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
         "FF FF FF FF FF FF 00 00 FF FF FF FF FF FF 00 00");
 
-int Cli(std::vector<std::string> args) {
+struct TRun {
+  int status;
+  std::string out, err;
+};
+
+// The command line in this process, with what it printed.
+TRun Cli(std::vector<std::string> args) {
   args.insert(args.begin(), "vantrel-cli");
   std::vector<char*> argv;
   for (auto& a : args)
     argv.push_back(a.data());
-  return RunCli(static_cast<int>(argv.size()), argv.data());
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int status = RunCli(static_cast<int>(argv.size()), argv.data());
+  return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+}
+
+// The program as users start it: its own process, Qt loaded only for what needs it.
+TRun Process(const TempDir& dir, const std::vector<std::string>& args) {
+  std::string command = VANTREL_CLI;
+  for (const auto& a : args)
+    command += " '" + a + "'";
+  const int status =
+      testsupport::Run(command + " >" + dir.File("stdout") + " 2>" + dir.File("stderr"));
+  auto text = [&](const char* name) {
+    const std::vector<uint8_t> bytes = ReadFile(dir.File(name));
+    return std::string(bytes.begin(), bytes.end());
+  };
+  return {status, text("stdout"), text("stderr")};
+}
+
+TEST(Cli, UsageErrorsAndFailedFilesHaveTheirOwnStatus) {
+  TempDir dir;
+  const std::string white = dir.File("white.bmp"), out = dir.File("o.bmp");
+  WriteFile(white, kWhite2x2);
+  WriteFile(dir.File("text.bmp"), {'h', 'e', 'l', 'l', 'o'});
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{}, 2, "no command given"},
+      {{"frobnicate"}, 2, "unknown command: frobnicate"},
+      {{"pack", "--layout", "zip", white, out}, 2, "--layout must be packed or stream"},
+      {{"pack", "--format", "tiff", white, out}, 2, "unknown format: tiff"},
+      {{"pack", "-x", white, out}, 2, "unknown option: -x"},
+      {{"pack", "--jobs", "0", "--out-dir", dir.File(""), white}, 2, "--jobs needs a number"},
+      {{"pack", "--jobs", "2", white, out}, 2, "--jobs needs --out-dir"},
+      {{"pack", "--out-dir", white, white}, 2, "is not a folder"},
+      {{"unpack", white}, 2, "wrong number of arguments for unpack"},
+      {{"unpack", "--format"}, 2, "--format needs a value"},
+      {{"thumbnail", white, out, "0"}, 2, "SIZE must be a number from 1 to 4096"},
+      {{"unpack", dir.File("missing.bmp"), out}, 1, "vantrel-cli: " + dir.File("missing.bmp")},
+      {{"unpack", dir.File("text.bmp"), out}, 1, "vantrel-cli: " + dir.File("text.bmp") + ": "},
+      {{"unpack", "-", out}, 1, "vantrel-cli: -: "},
+      {{"info", white, dir.File("missing.bmp")}, 1, "missing.bmp"},
+  };
+  for (const auto& c : cases) {
+    const TRun run = Cli(c.args);
+    EXPECT_EQ(run.status, c.status) << c.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(out)) << c.err;
+  }
+  EXPECT_EQ(Cli({"--help"}).out.rfind("usage: vantrel-cli pack", 0), 0u);
 }
 
 TEST(Cli, PackWritesBothLayoutsAndUnpackRestoresTheImage) {
   TempDir dir;
   WriteFile(dir.File("white.bmp"), kWhite2x2);
-  ASSERT_EQ(Cli({"pack", dir.File("white.bmp"), dir.File("p.blz")}), 0);
-  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("white.bmp"), dir.File("s.blz")}), 0);
+  ASSERT_EQ(Cli({"pack", dir.File("white.bmp"), dir.File("p.blz")}).status, 0);
+  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("white.bmp"), dir.File("s.blz")}).status,
+            0);
   EXPECT_EQ(ReadFile(dir.File("p.blz")).size(), 73u);
   EXPECT_EQ(ReadFile(dir.File("s.blz")),
             Hex("4C 5A 52 57 46 00 00 00 2A 00 40 0A A2 42 4D 46 00 00 13 36 00 70 28 00 40 02 "
                 "00 44 01 00 18 00 A0 00 29 00 00 10 00 00 03 00 FF 00 12 00 00 00 72 FF 00 00"));
   for (const char* blz : {"p.blz", "s.blz"}) {
-    ASSERT_EQ(Cli({"unpack", dir.File(blz), dir.File("back.bmp")}), 0);
+    ASSERT_EQ(Cli({"unpack", dir.File(blz), dir.File("back.bmp")}).status, 0);
     EXPECT_EQ(ReadFile(dir.File("back.bmp")), kWhite2x2) << blz;
   }
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(Cli({"verify", dir.File("p.blz"), dir.File("s.blz"), dir.File("white.bmp")}), 0);
-  EXPECT_EQ(Cli({"info", dir.File("p.blz")}), 0);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_NE(out.find("packed bitmap, 2 x 2, 24 bpp"), std::string::npos) << out;
-}
-
-TEST(Cli, ExitStatusTellsUsageErrorsFromFailedFiles) {
-  TempDir dir;
-  WriteFile(dir.File("white.bmp"), kWhite2x2);
-  WriteFile(dir.File("text.bmp"), {'h', 'e', 'l', 'l', 'o'});
-  std::vector<uint8_t> damaged = ReadFile(dir.File("white.bmp"));
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Cli({}), 2);
-  EXPECT_EQ(Cli({"frobnicate"}), 2);
-  EXPECT_EQ(Cli({"pack", "--layout", "zip", dir.File("white.bmp"), dir.File("o")}), 2);
-  EXPECT_EQ(Cli({"unpack", dir.File("white.bmp")}), 2);
-  EXPECT_EQ(Cli({"unpack", dir.File("missing.bmp"), dir.File("o.bmp")}), 1);
-  EXPECT_EQ(Cli({"unpack", dir.File("text.bmp"), dir.File("o.bmp")}), 1);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("vantrel-cli: " + dir.File("missing.bmp") + ": "), std::string::npos) << err;
-  EXPECT_FALSE(std::filesystem::exists(dir.File("o.bmp")));
-}
-
-TEST(Cli, VerifyFindsADamagedFile) {
-  TempDir dir;
-  WriteFile(dir.File("white.bmp"), kWhite2x2);
-  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("white.bmp"), dir.File("s.blz")}), 0);
-  auto bytes = ReadFile(dir.File("s.blz"));
-  bytes.resize(bytes.size() - 5);
-  WriteFile(dir.File("cut.blz"), bytes);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Cli({"verify", dir.File("cut.blz")}), 1);
-  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Cli({"verify", dir.File("p.blz"), dir.File("s.blz"), dir.File("white.bmp")}).out,
+            dir.File("p.blz") + ": OK (packed bitmap, 1 records)\n" + dir.File("s.blz") +
+                ": OK (BLZ stream, 1 records)\n" + dir.File("white.bmp") +
+                ": OK (round trip in both layouts)\n");
+  EXPECT_EQ(Cli({"info", dir.File("p.blz")}).out,
+            dir.File("p.blz") + ": packed bitmap, 2 x 2, 24 bpp, BMP image 70 bytes, stored size "
+                                "70, 1 records, 73 bytes on disk (104.3 %)\n");
 }
 
 TEST(Cli, BatchPackNamesOutputsLikeQuickSaveAndReportsEachFailure) {
   TempDir dir;
-  std::filesystem::create_directory(dir.Path() / "out");
+  fs::create_directory(dir.Path() / "out");
   std::vector<std::string> args = {"pack", "--jobs", "2", "--out-dir", dir.File("out")};
   for (int i = 0; i < 6; ++i) {
     WriteFile(dir.File("pic" + std::to_string(i) + ".bmp"), kWhite2x2);
     args.push_back(dir.File("pic" + std::to_string(i) + ".bmp"));
   }
   args.push_back(dir.File("absent.bmp"));
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Cli(args), 1);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("absent.bmp"), std::string::npos);
+  const TRun run = Cli(args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("absent.bmp"), std::string::npos);
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(ReadFile(dir.File("out/pic" + std::to_string(i) + ".BLZ")).size(), 73u);
 }
 
-TEST(Cli, ThumbnailFitsTheSize) {
+// A placeable metafile that writes "WW" in the default font on a 200 × 100 window.
+std::vector<uint8_t> TextMetafile() {
+  std::vector<uint8_t> out;
+  auto put16 = [&](int v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+  };
+  auto put32 = [&](int64_t v) {
+    put16(static_cast<int>(v & 0xFFFF)), put16(static_cast<int>(v >> 16));
+  };
+  put32(0x9AC6CDD7), put16(0);
+  for (int v : {0, 0, 200, 100, 96})
+    put16(v);
+  put32(0), put16(0);
+  put16(1), put16(9), put16(0x0300), put32(9 + 5 + 7 + 3), put16(0), put32(7), put16(0);
+  put32(5), put16(0x020C), put16(100), put16(200);                                // window extent
+  put32(7), put16(0x0521), put16(2), put16('W' | 'W' << 8), put16(40), put16(10); // text
+  put32(3), put16(0);
+  return out;
+}
+
+bool HasDarkPixels(const std::string& bmpFile) {
+  TBitmap bitmap;
+  ReadBmp(ReadFile(bmpFile), bitmap);
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x)
+      if (GetRValue(bitmap.GetPixel(x, y)) < 128) return true;
+  return false;
+}
+
+// The program reads BMP and BLZ files with the format core alone and loads its input module
+// for every other format: a file for each reader, most of them hostile, gives the status, the
+// message and the bytes that reading in this process gives.
+TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
   TempDir dir;
-  WriteFile(dir.File("white.bmp"), kWhite2x2);
-  ASSERT_EQ(Cli({"thumbnail", dir.File("white.bmp"), dir.File("t.png"), "128"}), 0);
-  QImage thumb(QString::fromStdString(dir.File("t.png")));
-  EXPECT_EQ(thumb.size(), QSize(2, 2));
+  WriteFile(dir.File("text.wmf"), TextMetafile());
+  const std::string data = VANTREL_TEST_DATA "/regressions/";
+  const std::pair<std::string, std::string> inputs[] = {
+      {dir.File("text.wmf"), ""},
+      {dir.File("text.wmf"), "wmf"},
+      {data + "bmp_reader/zero-width-rows-null-copy.bmp", ""},
+      {data + "clp/dib-colour-table-cut-off.clp", ""},
+      {data + "emf/record-size-not-multiple-of-4.emf", ""},
+      {data + "gif/pixels-after-the-last-interlace-pass.gif", ""},
+      {data + "gif/pixels-after-the-last-interlace-pass.gif", "pcx"},
+      {data + "icon/entry-outside-file.ico", ""},
+      {data + "jpeg/truncated-in-scan.jpg", ""},
+      {data + "lbm/sham-picture-decodes-to-24-bit.lbm", "lbm"},
+      {data + "loader/empty.dat", ""},
+      {data + "pcx/width-beyond-bytes-per-line-24bit.pcx", ""},
+      {data + "unibmp/zero-width-rows-null-copy.bmp", "blz"},
+  };
+  for (const auto& [input, format] : inputs) {
+    SCOPED_TRACE(input + " " + format);
+    std::vector<std::string> args = {"unpack", input, dir.File("o.bmp")};
+    if (!format.empty()) args.insert(args.begin() + 1, {"--format", format});
+    const TRun process = Process(dir, args);
+    const std::vector<uint8_t> written =
+        fs::exists(dir.File("o.bmp")) ? ReadFile(dir.File("o.bmp")) : std::vector<uint8_t>();
+    fs::remove(dir.File("o.bmp"));
+    const TRun here = Cli(args);
+    EXPECT_EQ(process.status, here.status);
+    EXPECT_EQ(process.err, here.err);
+    if (here.status == 0) EXPECT_EQ(written, ReadFile(dir.File("o.bmp")));
+    fs::remove(dir.File("o.bmp"));
+  }
+  ASSERT_EQ(Process(dir, {"unpack", dir.File("text.wmf"), dir.File("a.bmp")}).status, 0);
+  EXPECT_TRUE(HasDarkPixels(dir.File("a.bmp")));
+
+  // Text drawn on several threads needs the GUI application made first on the main one.
+  fs::create_directory(dir.File("out"));
+  for (const char* name : {"b.wmf", "c.wmf"})
+    fs::copy_file(dir.File("text.wmf"), dir.File(name));
+  ASSERT_EQ(Process(dir, {"pack", "--jobs", "2", "--out-dir", dir.File("out"), dir.File("text.wmf"),
+                          dir.File("b.wmf"), dir.File("c.wmf")})
+                .status,
+            0);
+  ASSERT_EQ(Process(dir, {"unpack", dir.File("out/c.BLZ"), dir.File("c.bmp")}).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("c.bmp")), ReadFile(dir.File("a.bmp")));
+
+  ASSERT_EQ(Process(dir, {"thumbnail", dir.File("text.wmf"), dir.File("t.png"), "64"}).status, 0);
+  EXPECT_EQ(QImage(QString::fromStdString(dir.File("t.png"))).size(), QSize(64, 32));
+  ASSERT_EQ(Process(dir, {"thumbnail", dir.File("a.bmp"), dir.File("t.png"), "1000"}).status, 0);
+  EXPECT_EQ(QImage(QString::fromStdString(dir.File("t.png"))).size(), QSize(200, 100));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The core's bitmap classes name a few Qt-bound members in their virtual tables: drawing,
-// copying from pictures and handles, and the program's embedded resources. A plugin has no
-// painter, no picture registry and no resources of its own, so here they refuse plainly
-// instead of pulling the Qt 6 library into the host.
+// copying from pictures and handles, and the program's embedded resources. An image plugin
+// and the command-line program's BMP and BLZ work have no painter, no picture registry and
+// no resources, so here they refuse plainly instead of pulling the Qt 6 library in.
 #include "bitmap/UniBmp.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Handles.h"
@@ -9,7 +9,7 @@
 
 namespace {
 [[noreturn]] void Unavailable(const char* what) {
-  throw EInvalidGraphic(std::string(what) + " is not available in an image plugin");
+  throw EInvalidGraphic(std::string(what) + " is not available without Qt");
 }
 } // namespace
 

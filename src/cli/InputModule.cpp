@@ -1,0 +1,51 @@
+#include "cli/InputModule.h"
+
+#include "bitmap/UniBmp.h"
+#include "cli/Input.h"
+#include "graphics/Streams.h"
+#include "import/Units.h"
+
+#include <QtGlobal>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+void Start() {
+  static std::once_flag started;
+  std::call_once(started, [] {
+    // Metafiles that draw text get a GUI application when they first need it; no window is
+    // ever shown.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("VANTREL_DEBUG"))
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    InitializeUnits();
+  });
+}
+
+void Read(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp) {
+  Start();
+  TUniBitmap bitmap;
+  ReadInput(fileName, format, bitmap);
+  TMemoryStream image;
+  bitmap.SaveToStream(image);
+  bmp.assign(image.Bytes().begin(), image.Bytes().end());
+}
+
+void Thumbnail(const std::string& input, const std::string& output, int size) {
+  Start();
+  WriteThumbnail(input, output, size);
+}
+
+void PrepareThreads() {
+  Start();
+  PrepareInputForThreads();
+}
+
+const TInputModule kModule = {kInputModuleVersion, Read, Thumbnail, PrepareThreads, FinishInput};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) const TInputModule* VantrelInputModule() {
+  return &kModule;
+}

@@ -1,0 +1,21 @@
+// The command line's Qt-bound reading, built as a module of its own that the program loads
+// only when a file needs it: a BMP or BLZ job then starts without loading Qt's libraries.
+// Both sides are built together from this tree, so the table passes C++ types; exceptions
+// thrown inside reach the caller as std::exception.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TInputModule {
+  int version;
+  // The input read as ReadInput reads it, as the bytes of a BMP image.
+  void (*read)(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp);
+  void (*thumbnail)(const std::string& input, const std::string& output, int size);
+  void (*prepareThreads)();
+  void (*finish)();
+};
+
+constexpr int kInputModuleVersion = 1;
+constexpr const char* kInputModuleEntry = "VantrelInputModule";

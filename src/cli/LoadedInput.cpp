@@ -1,0 +1,73 @@
+// The command-line program's side of reading: BMP, DIB and BLZ files with the format core it
+// is linked with, everything else through the input module, loaded on first use.
+#include "bitmap/LZRW1KH.h"
+#include "bitmap/UniBmp.h"
+#include "cli/Input.h"
+#include "cli/InputModule.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+#include "import/WindowRule.h"
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <mutex>
+
+#ifndef VANTREL_INPUT_MODULE
+#define VANTREL_INPUT_MODULE "vantrel-cli-input.so"
+#endif
+#ifndef VANTREL_INPUT_MODULE_FROM_BIN
+#define VANTREL_INPUT_MODULE_FROM_BIN VANTREL_INPUT_MODULE
+#endif
+
+namespace {
+
+std::mutex loading;
+const TInputModule* loaded = nullptr;
+
+// Beside the program in the build tree; in the library folder once installed.
+const TInputModule& Module() {
+  std::lock_guard lock(loading);
+  if (loaded) return *loaded;
+  std::error_code error;
+  const std::filesystem::path bin =
+      std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  std::string why;
+  for (const auto& path : {bin / VANTREL_INPUT_MODULE, bin / VANTREL_INPUT_MODULE_FROM_BIN}) {
+    if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+      auto entry = reinterpret_cast<const TInputModule* (*)()>(dlsym(handle, kInputModuleEntry));
+      if (entry && entry()->version == kInputModuleVersion) return *(loaded = entry());
+      why = path.string() + " is not this program's input module";
+    } else if (why.empty()) {
+      why = dlerror();
+    }
+  }
+  throw Exception("reading this format needs the input module: " + why);
+}
+
+} // namespace
+
+void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
+  if (format.empty() && ReadByBitmapItself(fileName)) {
+    target.LoadFromFile(fileName);
+    return;
+  }
+  std::vector<uint8_t> bmp;
+  Module().read(fileName, format, bmp);
+  TMemoryStream image;
+  image.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
+  image.SetPosition(0);
+  target.LoadFromStream(image);
+}
+
+void WriteThumbnail(const std::string& input, const std::string& output, int size) {
+  Module().thumbnail(input, output, size);
+}
+
+void PrepareInputForThreads() {
+  Module().prepareThreads();
+}
+
+void FinishInput() {
+  std::lock_guard lock(loading);
+  if (loaded) loaded->finish();
+}
