@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <thread>
 
 using testsupport::Hex;
 
@@ -257,24 +256,6 @@ TEST(Lzrw1khDamage, HandMadeDamage) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Decompress(c.block, c.capacity), c.output);
   }
-}
-
-TEST(Lzrw1khThreads, EachThreadHasItsOwnTable) {
-  std::mt19937 random(5);
-  std::vector<Bytes> inputs;
-  for (int i = 0; i < 40; ++i)
-    inputs.push_back(Generated(random));
-  auto work = [&inputs](size_t first, bool* ok) {
-    for (int round = 0; round < 5; ++round)
-      for (size_t i = first; i < inputs.size(); i += 2)
-        if (Compress(inputs[i]) != Reference(inputs[i])) *ok = false;
-  };
-  bool ok0 = true, ok1 = true;
-  std::thread a(work, 0, &ok0), b(work, 1, &ok1);
-  a.join();
-  b.join();
-  EXPECT_TRUE(ok0);
-  EXPECT_TRUE(ok1);
 }
 
 } // namespace

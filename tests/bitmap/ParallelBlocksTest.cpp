@@ -107,32 +107,6 @@ TEST(ParallelBlocks, SameRecordsAsOneThreadAtEveryBoundary) {
   }
 }
 
-TEST(ParallelBlocks, BitmapsSaveAndLoadAlikeOnEveryThreadCount) {
-  for (TPixelFormat format : {TPixelFormat::pf1bit, TPixelFormat::pf8bit, TPixelFormat::pf16bit,
-                              TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
-    TUniBitmap bitmap;
-    bitmap.Allocate(1500, 700, format);
-    const Bytes pixels = Mixed(bitmap.Bits().size());
-    std::memcpy(bitmap.Bits().data(), pixels.data(), pixels.size());
-    bitmap.ClearRowPadding();
-    for (bool packed : {true, false}) {
-      SCOPED_TRACE(testing::Message() << BitsPerPixel(format) << " bpp, packed " << packed);
-      Bytes saved[2];
-      for (unsigned threads : {1u, 3u}) {
-        Threads fixed(threads);
-        TMemoryStream out;
-        packed ? bitmap.SaveToPackedBmpStream(out) : bitmap.SaveToBLZStream(out);
-        saved[threads > 1].assign(out.Bytes().begin(), out.Bytes().end());
-        TUniBitmap loaded;
-        TReadOnlyMemoryStream in(out.Bytes());
-        loaded.LoadFromStream(in);
-        EXPECT_TRUE(std::ranges::equal(loaded.Bits(), bitmap.Bits()));
-      }
-      EXPECT_EQ(saved[0], saved[1]);
-    }
-  }
-}
-
 TEST(ParallelBlocks, DamageInTheMiddleEndsTheLoadAsOnOneThread) {
   TUniBitmap bitmap;
   bitmap.Allocate(2000, 400, TPixelFormat::pf24bit);
