@@ -22,7 +22,10 @@ constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
 // Below this many pieces (2 MiB) starting threads costs more than it saves.
 constexpr size_t kParallelFrom = 64;
 constexpr unsigned kMostThreads = 16;
-constexpr unsigned kSlotsPerThread = 4;
+// A thread takes a few pieces at a time: a fast piece (a flat picture's takes some 10 µs)
+// would otherwise spend a good part of its time waiting for the lock.
+constexpr size_t kBatch = 4;
+constexpr unsigned kSlotsPerThread = 4 * kBatch;
 // A load restores at most this many pieces (8 MiB) between two growths of its image.
 constexpr size_t kWindow = 256;
 
@@ -42,10 +45,12 @@ struct TJob {
   };
 
   TJob(unsigned threads, const TCheckedStep& t, const TStep& w, const TCheckedStep& p)
-      : take(t), work(w), put(p), slots(threads == 1 ? 1 : threads * kSlotsPerThread) {}
+      : take(t), work(w), put(p), batch(threads == 1 ? 1 : kBatch),
+        slots(threads == 1 ? 1 : threads * kSlotsPerThread) {}
   const TCheckedStep& take;
   const TStep& work;
   const TCheckedStep& put;
+  const size_t batch; // pieces taken at once
 
   std::mutex mutex;
   std::condition_variable room; // a slot came free
@@ -58,25 +63,29 @@ struct TJob {
   void Worker() {
     std::unique_lock lock(mutex);
     for (;;) {
-      room.wait(lock, [&] { return ended || nextTake - nextPut < slots.size(); });
+      room.wait(lock, [&] { return ended || nextTake - nextPut + batch <= slots.size(); });
       if (ended) return;
-      TSlot& slot = slots[nextTake % slots.size()];
-      slot.piece =
-          TPiece{.index = nextTake++, .inBuffer = slot.in.get(), .outBuffer = slot.out.get()};
-      slot.takeError = nullptr;
-      try {
-        slot.present = take(slot.piece);
-      } catch (...) {
-        slot.present = false;
-        slot.takeError = std::current_exception();
+      const size_t first = nextTake;
+      for (size_t n = 0; n < batch && !ended; ++n) {
+        TSlot& slot = slots[nextTake % slots.size()];
+        slot.piece =
+            TPiece{.index = nextTake++, .inBuffer = slot.in.get(), .outBuffer = slot.out.get()};
+        slot.takeError = nullptr;
+        try {
+          slot.present = take(slot.piece);
+        } catch (...) {
+          slot.present = false;
+          slot.takeError = std::current_exception();
+        }
+        if (!slot.present) ended = true;
       }
-      if (!slot.present) ended = true;
-      if (slot.present) {
-        lock.unlock();
-        work(slot.piece);
-        lock.lock();
-      }
-      slot.done = true;
+      const size_t end = nextTake;
+      lock.unlock();
+      for (size_t index = first; index < end; ++index)
+        if (TSlot& slot = slots[index % slots.size()]; slot.present) work(slot.piece);
+      lock.lock();
+      for (size_t index = first; index < end; ++index)
+        slots[index % slots.size()].done = true;
       PutDone();
     }
   }

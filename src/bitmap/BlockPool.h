@@ -6,7 +6,8 @@
 //   take  (one thread at a time, in piece order)  fetch the input of the next piece
 //   work  (on every thread at once)               code it in the thread's own buffers
 //   put   (one thread at a time, in piece order)  hand the result on
-// A job keeps at most four pieces per thread in flight, each in two work buffers.
+// A thread takes a few pieces at a time; a job keeps at most four such batches per thread in
+// flight, each piece in two work buffers.
 // A take that throws, or a put that stops the job, ends it at that piece: later pieces that
 // were already taken are dropped, their errors too, just as one thread would never reach them.
 #pragma once
