@@ -49,9 +49,9 @@ struct TBmpBuilder {
 };
 
 std::vector<uint8_t> GreyTable(int entries) {
-  std::vector<uint8_t> table;
-  for (int i = 0; i < entries; ++i)
-    table.insert(table.end(), {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0});
+  std::vector<uint8_t> table(size_t(entries) * 4);
+  for (size_t i = 0; i < table.size(); ++i)
+    table[i] = i % 4 == 3 ? 0 : uint8_t(i / 4 * 16);
   return table;
 }
 
@@ -114,6 +114,10 @@ TEST(BmpRle, DecodesToIndices) {
 
 using B = TBmpBuilder&;
 
+void BitFields(B b, int bpp, uint32_t red, uint32_t green, uint32_t blue) {
+  b.bpp = bpp, b.compression = 3, b.masks = {red, green, blue};
+}
+
 TEST(BmpRefusal, ThrowsInvalidGraphicNamingTheFault) {
   const struct {
     void (*change)(TBmpBuilder&);
@@ -137,36 +141,20 @@ TEST(BmpRefusal, ThrowsInvalidGraphicNamingTheFault) {
       {[](B b) { b.compression = 2; }, "does not go with"},
       {[](B b) { b.colorsUsed = 1; }, "colour 1 of a table of 1"},
       {[](B b) {
-         b = {.width = 3,
-              .height = 1,
-              .bpp = 4,
-              .colorsUsed = 2,
-              .table = GreyTable(2),
-              .pixels = {1, 0x20, 0, 0}};
+         b.width = 3, b.height = 1, b.bpp = 4, b.colorsUsed = 2, b.table = GreyTable(2);
+         b.pixels = {1, 0x20, 0, 0};
        },
        "pixel at (2, 0) uses colour 2 of a table of 2"}, // the last, unpaired pixel
-      {[](B b) {
-         b = Rle(4, 5, 1, "02 11 03 12 00 01");
-         b.colorsUsed = 2, b.table = GreyTable(2);
-       },
+      {[](B b) { b = Rle(4, 5, 1, "02 11 03 12 00 01"), b.colorsUsed = 2, b.table = GreyTable(2); },
        "pixel at (3, 0) uses colour 2 of a table of 2"},
       {[](B b) { b = Rle(8, 3, -2, "01 01 00 01"); }, "top-down"},
       {[](B b) { b = Rle(8, 3, 2, "00 02 04 00 00 01"); }, "delta"}, // beyond the row
       {[](B b) { b = Rle(8, 3, 2, "00 02 00 02 00 01"); }, "delta"}, // beyond the top
       {[](B b) { b = Rle(8, 3, 2, "03 01 00 00"); }, "stop before"},
       {[](B b) { b = Rle(8, 3, 2, "00 03 01 02"); }, "stop before"}, // literal cut
-      {[](B b) {
-         b = {.bpp = 16, .compression = 3, .masks = {0xFF00, 0xFF, 0}};
-       },
-       "blue bit mask is empty"},
-      {[](B b) {
-         b = {.bpp = 16, .compression = 3, .masks = {0x1F000, 0x7E0, 0x1F}};
-       },
-       "red bit mask"},
-      {[](B b) {
-         b = {.bpp = 32, .compression = 3, .masks = {0xF0F00000, 0xFF00, 0xFF}};
-       },
-       "not a run of bits"},
+      {[](B b) { BitFields(b, 16, 0xFF00, 0xFF, 0); }, "blue bit mask is empty"},
+      {[](B b) { BitFields(b, 16, 0x1F000, 0x7E0, 0x1F); }, "red bit mask"},
+      {[](B b) { BitFields(b, 32, 0xF0F00000, 0xFF00, 0xFF); }, "not a run of bits"},
   };
   for (const auto& c : cases) {
     TBmpBuilder b{.table = GreyTable(256), .pixels = std::vector<uint8_t>(8, 1)};
