@@ -97,27 +97,22 @@ TEST(Icon, MaskedPixelsShowWhatIsBelow) {
 
 TEST(Icon, DamagedFilesAreRefusedWithAReason) {
   const std::string entry = "00 00 01 00 01 00 20 20 00 00 01 00 20 00 ";
-  const struct {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* message;
-  } cases[] = {
-      {"empty", {}, "too short"},
-      {"type 3", Hex("00 00 03 00 01 00"), "not an icon"},
-      {"no entries", Hex("00 00 01 00 00 00"), "no image"},
-      {"directory cut off", Hex("00 00 01 00 02 00 20 20"), "truncated"},
-      {"entry outside", Hex(entry + "00 01 00 00 16 00 00 00"), "outside the file"},
-      {"offset beyond end", Hex(entry + "04 00 00 00 FF FF FF 00"), "outside the file"},
-      {"huge bitmap",
-       Hex(entry + "28 00 00 00 16 00 00 00 28 00 00 00 FF FF 00 00 FE FF 01 00 01 00 20 00" +
+  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
+      {{}, "too short"},
+      {Hex("00 00 03 00 01 00"), "not an icon"}, // type 3
+      {Hex("00 00 01 00 00 00"), "no image"},
+      {Hex("00 00 01 00 02 00 20 20"), "truncated"},                // the directory
+      {Hex(entry + "00 01 00 00 16 00 00 00"), "outside the file"}, // offset at the end
+      {Hex(entry + "04 00 00 00 FF FF FF 00"), "outside the file"}, // far beyond
+      {Hex(entry + "28 00 00 00 16 00 00 00 28 00 00 00 FF FF 00 00 FE FF 01 00 01 00 20 00" +
            " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"),
        "2^28"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [bytes, message] : cases) {
     TIcon icon;
-    TReadOnlyMemoryStream stream(c.bytes);
+    TReadOnlyMemoryStream stream(bytes);
     const std::string text = ThrownText<EInvalidGraphic>([&] { icon.LoadFromStream(stream); });
-    EXPECT_NE(text.find(c.message), std::string::npos) << c.name << ": " << text;
+    EXPECT_NE(text.find(message), std::string::npos) << message << ": " << text;
     EXPECT_EQ(icon.Width(), 0);
   }
 }
