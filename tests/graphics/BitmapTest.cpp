@@ -85,17 +85,9 @@ TEST(Bitmap, PartialPaletteIsWrittenInFullWithBlack) {
   bitmap.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}});
   bitmap.ScanLine(0)[0] = 0x21;
   const auto bytes = Written(bitmap);
-  ASSERT_EQ(bytes.size(), 14u + 40 + 16 * 4 + 4);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
-            Hex("01 02 03 00 04 05 06 00 07 08 09 00"));
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 66, bytes.begin() + 118),
-            std::vector<uint8_t>(52, 0));
-  EXPECT_EQ(bytes[118], 0x21);
-  TBitmap back;
-  ReadBmp(bytes, back);
-  EXPECT_EQ(back.Palette().size(), 16u); // what was written: a full table
-  EXPECT_EQ(back.GetPixel(0, 0), RGB(9, 8, 7));
-  EXPECT_EQ(back.GetPixel(1, 0), RGB(6, 5, 4));
+  std::vector<uint8_t> tail = Hex("01 02 03 00 04 05 06 00 07 08 09 00");
+  tail.resize(16 * 4), tail.push_back(0x21), tail.resize(16 * 4 + 4);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.end()), tail);
 }
 
 TEST(Bitmap, FiveSixFiveWritesItsMasksBeforeThePixels) {
