@@ -252,6 +252,8 @@ TEST(BmpMasks, ScalesEachChannel) {
       {16, 3, 56, {0x0F00, 0x00F0, 0x000F, 0xF000}, 0x81F3, pf32bit, 0x8811FF33},
       {16, 3, 124, {0x7C00, 0x03E0, 0x001F, 0x8000}, 0x8000 | 31 << 10, pf32bit, 0xFFFF0000},
       {32, 3, 40, {0xFF000000, 0x00FF0000, 0x0000FF00}, 0x11223344, pf24bit, 0xFF112233},
+      // A mask may fill the whole pixel.
+      {16, 3, 40, {0xFFFF, 0xFF00, 0x00FF}, 0x12FF, pf24bit, 0xFF1312FF},
       {32, 3, 124, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, 0x7FF80001, pf32bit, 0x55FF8000},
       // Alpha bit fields after a 40-byte header; then the standard alpha mask.
       {32, 6, 40, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0x80102030, pf32bit, 0x80102030},
