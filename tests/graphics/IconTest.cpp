@@ -31,44 +31,34 @@ Image ExtractedOverWhite(const TempDir& dir, const std::string& ico, int index) 
   return ReadNetpbm(dir.File("x.ppm"));
 }
 
-struct IconCase {
-  const char* name;
-  const char* options; // icotool options before the input images
-  std::vector<int> sizes;
-  int expectedEntry; // 1-based index of the entry that must be shown
-};
-
-class IconReference : public testing::TestWithParam<IconCase> {};
-
-TEST_P(IconReference, ShowsTheRightEntryAsExtracted) {
+TEST(Icon, ShowsTheRightEntryAsIcotoolExtractsIt) {
   if (!HaveTool("icotool") || !HaveTool("convert")) GTEST_SKIP();
-  TempDir dir;
-  std::string inputs;
-  for (size_t i = 0; i < GetParam().sizes.size(); ++i)
-    inputs += " '" + MakePng(dir, "in" + std::to_string(i) + ".png", GetParam().sizes[i]) + "'";
-  const std::string ico = dir.File("t.ico");
-  ASSERT_EQ(testsupport::Run("icotool -c -o '" + ico + "' " + GetParam().options + inputs), 0);
-
-  TIcon icon;
-  icon.LoadFromFile(ico);
-  ASSERT_EQ(icon.Width(), 32);
-  ASSERT_EQ(icon.Height(), 32);
-  TBitmap drawn = RenderGraphic(icon, 32, 32);
-  EXPECT_EQ(ComparePixels(drawn, ExtractedOverWhite(dir, ico, GetParam().expectedEntry), 1), "");
+  const struct {
+    const char* options; // icotool's, before the input images
+    std::vector<int> sizes;
+    int entry; // 1-based index of the entry that must be shown
+  } cases[] = {
+      {"-b 32", {32}, 1},        {"-b 24", {32}, 1},
+      {"-b 8", {32}, 1},         {"-b 4", {32}, 1},
+      {"-r", {32}, 1}, // a PNG entry
+      {"", {16, 48, 32, 64}, 3}, {"--cursor --hotspot-x=3 --hotspot-y=5", {32}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    TempDir dir;
+    std::string inputs;
+    for (size_t i = 0; i < c.sizes.size(); ++i)
+      inputs += " '" + MakePng(dir, "in" + std::to_string(i) + ".png", c.sizes[i]) + "'";
+    const std::string ico = dir.File("t.ico");
+    ASSERT_EQ(testsupport::Run("icotool -c -o '" + ico + "' " + c.options + inputs), 0);
+    TIcon icon;
+    icon.LoadFromFile(ico);
+    ASSERT_EQ(icon.Width(), 32);
+    ASSERT_EQ(icon.Height(), 32);
+    EXPECT_EQ(ComparePixels(RenderGraphic(icon, 32, 32), ExtractedOverWhite(dir, ico, c.entry), 1),
+              "");
+  }
 }
-
-const IconCase kIconCases[] = {
-    {"bits32", "-b 32", {32}, 1},
-    {"bits8", "-b 8", {32}, 1},
-    {"bits4", "-b 4", {32}, 1},
-    {"bits24", "-b 24", {32}, 1},
-    {"png_entry", "-r", {32}, 1},
-    {"standard_size_among_others", "", {16, 48, 32, 64}, 3},
-    {"cursor", "--cursor --hotspot-x=3 --hotspot-y=5", {32}, 1},
-};
-
-INSTANTIATE_TEST_SUITE_P(Icon, IconReference, testing::ValuesIn(kIconCases),
-                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Icon, MaskedPixelsShowWhatIsBelow) {
   // A hand-made 1-bit 32 × 32 icon with every mask case: opaque colour, transparent (mask 1,
