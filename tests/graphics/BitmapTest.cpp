@@ -1,4 +1,5 @@
-// TBitmap: resizing, format changes, and the writer's fixed bytes read back per pixel format.
+// TBitmap: resizing, format changes, the writer's fixed bytes read back per pixel format, and
+// the conversions to and from QImage against GetPixel, whole images and parts of them.
 #include "graphics/Bitmap.h"
 #include "TestSupport.h"
 #include "graphics/BitmapQt.h"
@@ -8,6 +9,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 using testsupport::Hex;
 
@@ -18,6 +20,10 @@ std::vector<uint8_t> Written(const TBitmap& bitmap) {
   bitmap.SaveToStream(stream);
   return {stream.Bytes().begin(), stream.Bytes().end()};
 }
+
+constexpr TPixelFormat kFormats[] = {
+    TPixelFormat::pf1bit,  TPixelFormat::pf4bit,  TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+    TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit};
 
 TColor Pattern(int x, int y) {
   return RGB(static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 60),
@@ -36,9 +42,7 @@ TBitmap PatternBitmap(TPixelFormat format, int width, int height) {
 }
 
 TEST(Bitmap, NewAndEnlargedPixelsAreWhiteOldOnesKept) {
-  for (TPixelFormat format :
-       {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
-        TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+  for (TPixelFormat format : kFormats) {
     SCOPED_TRACE(BitsPerPixel(format));
     TBitmap bitmap;
     bitmap.SetPixelFormat(format);
@@ -81,17 +85,9 @@ TEST(Bitmap, PartialPaletteIsWrittenInFullWithBlack) {
   bitmap.SetPalette({{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}});
   bitmap.ScanLine(0)[0] = 0x21;
   const auto bytes = Written(bitmap);
-  ASSERT_EQ(bytes.size(), 14u + 40 + 16 * 4 + 4);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
-            Hex("01 02 03 00 04 05 06 00 07 08 09 00"));
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 66, bytes.begin() + 118),
-            std::vector<uint8_t>(52, 0));
-  EXPECT_EQ(bytes[118], 0x21);
-  TBitmap back;
-  ReadBmp(bytes, back);
-  EXPECT_EQ(back.Palette().size(), 16u); // what was written: a full table
-  EXPECT_EQ(back.GetPixel(0, 0), RGB(9, 8, 7));
-  EXPECT_EQ(back.GetPixel(1, 0), RGB(6, 5, 4));
+  std::vector<uint8_t> tail = Hex("01 02 03 00 04 05 06 00 07 08 09 00");
+  tail.resize(16 * 4), tail.push_back(0x21), tail.resize(16 * 4 + 4);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 54, bytes.end()), tail);
 }
 
 TEST(Bitmap, FiveSixFiveWritesItsMasksBeforeThePixels) {
@@ -104,72 +100,34 @@ TEST(Bitmap, FiveSixFiveWritesItsMasksBeforeThePixels) {
                 "00 00 00 F8 00 00 E0 07 00 00 1F 00 00 00 FF FF 00 00"));
 }
 
-// Every pixel format survives write → read → write: same format, same pixels, same bytes.
-class BitmapRoundTrip : public testing::TestWithParam<TPixelFormat> {};
-
-TEST_P(BitmapRoundTrip, ReadsBackWhatWasWritten) {
-  TBitmap bitmap = PatternBitmap(GetParam(), 7, 5);
-  const auto first = Written(bitmap);
-  TBitmap back;
-  size_t consumed = 0;
-  ReadBmp(first, back, &consumed);
-  EXPECT_EQ(consumed, first.size());
-  EXPECT_EQ(back.PixelFormat(), GetParam());
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 7; ++x)
-      ASSERT_EQ(back.GetPixel(x, y), bitmap.GetPixel(x, y));
-  EXPECT_EQ(Written(back), first);
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, BitmapRoundTrip,
-                         testing::Values(TPixelFormat::pf1bit, TPixelFormat::pf4bit,
-                                         TPixelFormat::pf8bit, TPixelFormat::pf15bit,
-                                         TPixelFormat::pf16bit, TPixelFormat::pf24bit,
-                                         TPixelFormat::pf32bit));
-
-TEST(Bitmap, FailedReadLeavesTheBitmapAsItWas) {
+// A stream load takes the image's bytes and no more; a failed one leaves the bitmap as it was.
+TEST(Bitmap, StreamLoadConsumesTheImageOnlyOrNothingAtAll) {
   TBitmap bitmap;
   bitmap.SetSize(2, 2);
   bitmap.SetPixel(1, 1, clRed);
   auto bytes = Written(bitmap);
-  bytes.resize(bytes.size() - 1);
+  const auto size = static_cast<int64_t>(bytes.size());
+  bytes.insert(bytes.end(), {1, 2, 3});
   TReadOnlyMemoryStream stream(bytes);
-  EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic);
+  bitmap.LoadFromStream(stream);
+  EXPECT_EQ(stream.Position(), size);
+  bytes.resize(size_t(size) - 1);
+  TReadOnlyMemoryStream cut(bytes);
+  EXPECT_THROW(bitmap.LoadFromStream(cut), EInvalidGraphic);
   EXPECT_EQ(bitmap.Width(), 2);
   EXPECT_EQ(bitmap.GetPixel(1, 1), clRed);
 }
 
-// The loader renders every picture onto white at 24 bits; bitmaps take a direct conversion
-// that must give exactly what drawing through the painter gives.
-TEST(Canvas, RenderedBitmapEqualsPaintedOne) {
-  for (TPixelFormat format :
-       {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
-        TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
-    SCOPED_TRACE(BitsPerPixel(format));
-    TBitmap bitmap = PatternBitmap(format, 13, 5);
-    if (bitmap.BitsPerPixel() <= 8) { // indices past a short palette show black
-      std::vector<TRGBQuad> palette = bitmap.Palette();
-      palette.resize(palette.size() / 2 + 1);
-      bitmap.SetPalette(palette);
-    }
-    TBitmap painted;
-    painted.SetSize(13, 5);
-    StretchDraw(painted, TRect{0, 0, 13, 5}, bitmap);
-    const TBitmap rendered = RenderGraphic(bitmap, 13, 5);
-    EXPECT_EQ(rendered.PixelFormat(), TPixelFormat::pf24bit);
-    EXPECT_EQ(Written(rendered), Written(painted));
-  }
-}
-
-// A BMP image held alone in a memory stream may hand its memory to the bitmap; the pixels
-// must be those a copying read gives, and only plain bottom-up rows are taken.
-TEST(Bitmap, ReadingMayTakeTheImageMemoryOver) {
-  for (TPixelFormat format : {TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf16bit,
-                              TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+// Every pixel format survives write → read → write, the rows stored bottom-up or top-down.
+// A BMP image held alone in a memory stream may hand its memory to the bitmap; only plain
+// bottom-up rows are taken. Either way the pixels are those written.
+TEST(Bitmap, ReadsBackWhatWasWrittenTakingTheImageMemoryOverWhereItCan) {
+  for (TPixelFormat format : kFormats) {
     for (bool topDown : {false, true}) {
       SCOPED_TRACE(BitsPerPixel(format) * (topDown ? -1 : 1));
       const TBitmap bitmap = PatternBitmap(format, 7, 3);
-      std::vector<uint8_t> file = Written(bitmap);
+      const std::vector<uint8_t> written = Written(bitmap);
+      std::vector<uint8_t> file = written;
       if (topDown) { // the same rows, stored top row first
         const int32_t height = -3;
         std::memcpy(&file[22], &height, 4);
@@ -179,13 +137,106 @@ TEST(Bitmap, ReadingMayTakeTheImageMemoryOver) {
                       bitmap.RowStride());
       }
       TBitmap copied, taken;
-      ReadBmp(file, copied);
+      size_t consumed = 0;
+      ReadBmp(file, copied, &consumed);
+      EXPECT_EQ(consumed, file.size());
       TMemoryStream image;
       image.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
       ReadBmp(image.Bytes(), taken, nullptr, &image);
-      EXPECT_EQ(Written(taken), Written(copied));
+      EXPECT_EQ(Written(copied), written);
+      EXPECT_EQ(Written(taken), written);
       EXPECT_EQ(image.Size(), topDown ? static_cast<int64_t>(file.size()) : 0);
     }
+  }
+}
+
+// Random bytes in every row, padding included, and a palette shorter than the format allows
+// (indices past it show black).
+TBitmap RandomBitmap(TPixelFormat format, int width, int height, bool alpha, unsigned seed) {
+  std::mt19937 random(seed);
+  TBitmap bitmap;
+  bitmap.Allocate(width, height, format);
+  for (uint8_t& byte : bitmap.Bits())
+    byte = static_cast<uint8_t>(random());
+  if (bitmap.BitsPerPixel() <= 8) {
+    std::vector<TRGBQuad> palette((1u << bitmap.BitsPerPixel()) / 2 + 1);
+    for (TRGBQuad& q : palette)
+      q = {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()),
+           static_cast<uint8_t>(random()), static_cast<uint8_t>(random())};
+    bitmap.SetPalette(palette);
+  }
+  bitmap.SetHasAlpha(alpha);
+  return bitmap;
+}
+
+QRgb Expected(const TBitmap& bitmap, int x, int y) {
+  TColor c = bitmap.GetPixel(x, y);
+  int a = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha()
+              ? bitmap.ScanLine(y)[4 * x + 3]
+              : 255;
+  return qRgba(GetRValue(c), GetGValue(c), GetBValue(c), a);
+}
+
+TEST(BitmapQtConversion, EveryFormatGivesGetPixelsColours) {
+  // 37 x 11: odd widths leave partial bytes and row padding in every format. Areas as asked
+  // and as clipped to the bitmap.
+  const std::pair<QRect, QRect> areas[] = {
+      {QRect(0, 0, 37, 11), QRect(0, 0, 37, 11)}, {QRect(3, 2, 9, 5), QRect(3, 2, 9, 5)},
+      {QRect(7, 1, 1, 1), QRect(7, 1, 1, 1)},     {QRect(-4, -3, 20, 6), QRect(0, 0, 16, 3)},
+      {QRect(30, 8, 50, 50), QRect(30, 8, 7, 3)}, {QRect(40, 0, 5, 5), QRect()}};
+  unsigned seed = 1;
+  for (TPixelFormat format : kFormats) {
+    for (bool alpha : {false, true}) {
+      if (alpha && format != TPixelFormat::pf32bit) continue;
+      SCOPED_TRACE(testing::Message() << BitsPerPixel(format) << " bits, alpha " << alpha);
+      const TBitmap bitmap = RandomBitmap(format, 37, 11, alpha, seed++);
+      for (const auto& [rect, clipped] : areas) {
+        SCOPED_TRACE(testing::Message() << "area " << rect.x() << "," << rect.y());
+        const QImage image =
+            rect == QRect(0, 0, 37, 11) ? BitmapToQImage(bitmap) : BitmapToQImage(bitmap, rect);
+        ASSERT_EQ(image.size(), clipped.size());
+        if (image.isNull()) continue;
+        EXPECT_EQ(image.format(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        int wrong = 0;
+        for (int y = 0; y < image.height(); ++y)
+          for (int x = 0; x < image.width(); ++x)
+            wrong += image.pixel(x, y) != Expected(bitmap, clipped.x() + x, clipped.y() + y);
+        EXPECT_EQ(wrong, 0);
+      }
+      // The loader's direct conversion of an opaque bitmap gives the same colours.
+      if (!alpha) EXPECT_EQ(BitmapToQImage(RenderGraphic(bitmap, 37, 11)), BitmapToQImage(bitmap));
+    }
+  }
+}
+
+TEST(BitmapQtConversion, ImagesOfEveryQtFormatBecomeTheirColours) {
+  std::mt19937 random(7);
+  QImage argb(13, 7, QImage::Format_ARGB32);
+  for (int y = 0; y < argb.height(); ++y)
+    for (int x = 0; x < argb.width(); ++x)
+      argb.setPixel(x, y, static_cast<QRgb>(random()));
+  for (QImage::Format format :
+       {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_RGB888, QImage::Format_BGR888,
+        QImage::Format_Grayscale8, QImage::Format_Indexed8, QImage::Format_RGBA8888}) {
+    SCOPED_TRACE(format);
+    const QImage image = argb.convertToFormat(format);
+    const bool alpha = image.hasAlphaChannel();
+    TBitmap bitmap;
+    QImageToBitmap(image, bitmap);
+    ASSERT_EQ(bitmap.Width(), 13);
+    ASSERT_EQ(bitmap.Height(), 7);
+    EXPECT_EQ(bitmap.PixelFormat(), alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
+    EXPECT_EQ(bitmap.HasAlpha(), alpha);
+    const QImage reference =
+        image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    // The colours, read back through the conversion checked above.
+    EXPECT_EQ(BitmapToQImage(bitmap), reference);
+    // Row padding is zero, so the writer's bytes depend on the pixels alone.
+    int padding = 0;
+    for (int y = 0; y < 7; ++y)
+      for (int64_t i = 13 * (alpha ? 4 : 3); i < bitmap.RowStride(); ++i)
+        padding += bitmap.ScanLine(y)[i];
+    EXPECT_EQ(padding, 0);
   }
 }
 

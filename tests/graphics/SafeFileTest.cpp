@@ -17,12 +17,9 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace testsupport;
 
 namespace {
-
-using testsupport::ReadFile;
-using testsupport::TempDir;
-using testsupport::WriteFile;
 
 const std::vector<uint8_t> kOld(1000, 0x5A);
 const std::vector<uint8_t> kNew = {9, 8, 7, 6};
@@ -31,8 +28,10 @@ void WriteNew(TStream& out) {
   out.WriteBuffer(kNew.data(), static_cast<int64_t>(kNew.size()));
 }
 
-size_t EntriesIn(const fs::path& dir) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+// The folder holds only the old file, unchanged.
+void ExpectOnlyTheOldFile(const fs::path& dir, const std::string& target) {
+  EXPECT_EQ(ReadFile(target), kOld);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TUniBitmap NoisyBitmap(int side) {
@@ -64,21 +63,13 @@ TEST(SafeFile, ReplacesTheTargetKeepingItsPermissionsAndLinks) {
   struct stat st {};
   ::stat(dir.File("t.blz").c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(EntriesIn(dir.Path()), 2u);
-}
-
-TEST(SafeFile, MissingFolderOrADirectoryInTheWayNamesTheFile) {
-  TempDir dir;
+  // A missing folder or a directory in the way is refused naming the file.
   fs::create_directory(dir.Path() / "d");
-  for (const std::string& target : {dir.File("missing/t.blz"), dir.File("d")}) {
-    try {
-      SaveFileSafely(target, WriteNew);
-      ADD_FAILURE() << "saved " << target;
-    } catch (const EFCreateError& e) {
-      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
-    }
-  }
+  for (const std::string& target : {dir.File("missing/t.blz"), dir.File("d")})
+    EXPECT_NE(ThrownText<EFCreateError>([&] { SaveFileSafely(target, WriteNew); }).find(target),
+              std::string::npos);
   EXPECT_TRUE(fs::is_directory(dir.Path() / "d"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
 }
 
 TEST(SaveFaults, AFullFileSystemKeepsTheOldFile) {
@@ -91,17 +82,10 @@ TEST(SaveFaults, AFullFileSystemKeepsTheOldFile) {
   WriteFile(target, kOld);
   TUniBitmap big = NoisyBitmap(400); // about 480 KB, stored blocks: does not fit
   for (bool packed : {true, false}) {
-    try {
-      if (packed)
-        big.SaveToPackedBmpFile(target);
-      else
-        big.SaveToBLZFile(target);
-      ADD_FAILURE() << "saving to a full file system reported success";
-    } catch (const EStreamError& e) {
-      EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(ReadFile(target), kOld);
-    EXPECT_EQ(EntriesIn(small), 1u);
+    const std::string text = ThrownText<EStreamError>(
+        [&] { packed ? big.SaveToPackedBmpFile(target) : big.SaveToBLZFile(target); });
+    EXPECT_NE(text.find(target), std::string::npos) << text;
+    ExpectOnlyTheOldFile(small, target);
   }
   ::umount(small.c_str());
 }
@@ -112,42 +96,36 @@ TEST(SaveFaults, AFolderTheUserMayNotWriteKeepsTheOldFile) {
   std::string target = dir.File("old.blz");
   WriteFile(target, kOld);
   ::chmod(dir.Path().c_str(), 0755);
-  int status = InChild([&] {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
-    try {
-      NoisyBitmap(20).SaveToBLZFile(target);
-      return 1;
-    } catch (const EFCreateError& e) {
-      return std::string(e.what()).find(target) != std::string::npos ? 0 : 2;
-    } catch (...) {
-      return 4;
-    }
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(ReadFile(target), kOld);
-  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  EXPECT_EQ(InChild([&] {
+              if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
+              const std::string text =
+                  ThrownText<EFCreateError>([&] { NoisyBitmap(20).SaveToBLZFile(target); });
+              return text.find(target) != std::string::npos ? 0 : 2;
+            }),
+            0);
+  ExpectOnlyTheOldFile(dir.Path(), target);
 }
 
 TEST(SaveFaults, AWriterThatFailsOrIsKilledHalfWayLeavesNothingBehind) {
   TempDir dir;
   std::string target = dir.File("old.blz");
   WriteFile(target, kOld);
-  auto failsHalfWay = [](TStream& out) {
-    out.WriteBuffer(kNew.data(), 2);
-    throw EWriteError("disk full");
-  };
-  EXPECT_THROW(SaveFileSafely(target, failsHalfWay), EWriteError);
-  int status = InChild([&] {
-    SaveFileSafely(target, [](TStream& out) {
-      std::vector<uint8_t> half(100000, 1);
-      out.WriteBuffer(half.data(), static_cast<int64_t>(half.size()));
-      ::raise(SIGKILL);
-    });
-    return 0;
-  });
-  EXPECT_EQ(status, -SIGKILL);
-  EXPECT_EQ(ReadFile(target), kOld);
-  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  EXPECT_THROW(SaveFileSafely(target,
+                              [](TStream& out) {
+                                out.WriteBuffer(kNew.data(), 2);
+                                throw EWriteError("disk full");
+                              }),
+               EWriteError);
+  EXPECT_EQ(InChild([&] {
+              SaveFileSafely(target, [](TStream& out) {
+                std::vector<uint8_t> half(100000, 1);
+                out.WriteBuffer(half.data(), static_cast<int64_t>(half.size()));
+                ::raise(SIGKILL);
+              });
+              return 0;
+            }),
+            -SIGKILL);
+  ExpectOnlyTheOldFile(dir.Path(), target);
 }
 
 } // namespace

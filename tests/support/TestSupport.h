@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,5 +47,16 @@ Image ReadNetpbm(const std::string& fileName);
 // colour channels are, and a fully transparent reference pixel matches any pixel.
 std::string ComparePixels(const TBitmap& bitmap, const Image& reference, int tolerance = 0,
                           int bits = 8);
+
+// The message of the `E` that `action` throws, or "" when it throws none; other exceptions
+// pass through and fail the test.
+template <class E = std::exception, class F> std::string ThrownText(F&& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "";
+}
 
 } // namespace testsupport
