@@ -135,6 +135,10 @@ struct PictureCase {
   TRGBQuad entry = {13, 254, 7, 0};
 };
 
+void PrintTo(const PictureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class LbmPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(LbmPicture, DecodesToTheIndicesItWasBuiltFrom) {
