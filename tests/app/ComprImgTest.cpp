@@ -83,7 +83,12 @@ protected:
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(window_->windowHandle(), key, modifiers);
   }
+  // Makes a w × h BMP file in the test's folder and opens it.
+  void Load(const std::string& name, int w, int h) {
+    window_->LoadImageFile(QString::fromStdString(MakeBmp(dir_, name, w, h)));
+  }
 
+  TempDir dir_;
   TDialogs saved_;
   std::vector<QString> messages_;
   std::unique_ptr<TComprImg> window_;
@@ -121,30 +126,43 @@ TEST_F(MainWindow, ShowsTheHungarianCaptionsAndTogglesTheSaveCaption) {
   EXPECT_TRUE(w.btnControl->isHidden());
 }
 
-TEST_F(MainWindow, LoadQuickSaveAndControlRoundTrip) {
-  TempDir dir;
-  std::string file = MakeBmp(dir, "sun.bmp", 70, 40);
+// Quick Save writes NAME.BLZ in the chosen layout; the dialog's name picks the layout by its
+// extension, other extensions get a BLZ stream. Control reads the file back.
+TEST_F(MainWindow, SaveAndControlRoundTrip) {
+  const struct {
+    bool Stream;
+    std::string Chosen, Written; // Chosen empty: Quick Save
+    bool Packed;
+  } cases[] = {{false, "", "sun.BLZ", true},
+               {true, "", "sun.BLZ", false},
+               {false, "out.bmp", "OUT.BMP", true},
+               {true, "out2.blz", "OUT2.BLZ", false},
+               {false, "other.xyz", "OTHER.XYZ", false}};
   TComprImg& w = *window_;
-  for (bool stream : {false, true}) {
-    SCOPED_TRACE(stream ? "BLZ stream" : "packed bitmap");
-    if (stream != w.chkCompress->isChecked()) w.chkCompressClick();
-    w.LoadImageFile(QString::fromStdString(file));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Written + (c.Stream ? " stream" : " packed"));
+    if (c.Stream != w.chkCompress->isChecked()) w.chkCompressClick();
+    if (c.Chosen.empty() != w.QuickSave1->isChecked()) w.QuickSave1Click();
+    Dialogs().saveFile = [&](QWidget*, const QString&, const QString&, const QString&) {
+      return std::optional(QString::fromStdString(dir_.File(c.Chosen)));
+    };
+    Load("sun.bmp", 70, 40);
     EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: sun.bmp 70 x 40");
     EXPECT_TRUE(w.btnSave->isEnabled());
-    std::vector<uint8_t> shown = PlainOf(w.Bitmap());
+    const std::vector<uint8_t> shown = PlainOf(w.Bitmap());
 
     w.btnSaveClick();
-    std::string saved = dir.File("sun.BLZ");
+    const std::string saved = dir_.File(c.Written);
     EXPECT_EQ(w.SavedFileName().toStdString(), saved);
     EXPECT_FALSE(w.btnSave->isEnabled());
     EXPECT_TRUE(w.btnControl->isVisible());
     TMemoryStream expected;
     TUniBitmap copy;
     copy.Assign(w.Bitmap());
-    if (stream)
-      copy.SaveToBLZStream(expected);
-    else
+    if (c.Packed)
       copy.SaveToPackedBmpStream(expected);
+    else
+      copy.SaveToBLZStream(expected);
     EXPECT_EQ(ReadFile(saved), Bytes(expected));
 
     w.btnControlClick();
@@ -156,83 +174,56 @@ TEST_F(MainWindow, LoadQuickSaveAndControlRoundTrip) {
 }
 
 TEST_F(MainWindow, AFailedLoadShowsTheMessageAndLeavesAnEmptyImage) {
-  TempDir dir;
-  testsupport::WriteFile(dir.File("notes.gif"), {'h', 'e', 'l', 'l', 'o'});
-  window_->LoadImageFile(QString::fromStdString(dir.File("notes.gif")));
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0], "H I B A|A formátum nem ismert");
+  testsupport::WriteFile(dir_.File("notes.gif"), {'h', 'e', 'l', 'l', 'o'});
+  window_->LoadImageFile(QString::fromStdString(dir_.File("notes.gif")));
+  EXPECT_EQ(messages_, std::vector<QString>{"H I B A|A formátum nem ismert"});
   EXPECT_EQ(window_->Bitmap().Width(), 0);
   EXPECT_EQ(window_->windowTitle(), "Vantrel for Win32");
 }
 
-TEST_F(MainWindow, SaveThroughTheDialogPicksTheLayoutByExtension) {
-  TempDir dir;
-  std::string file = MakeBmp(dir, "pic.bmp", 20, 10);
-  TComprImg& w = *window_;
-  w.LoadImageFile(QString::fromStdString(file));
-  w.QuickSave1Click();
-  struct Case {
-    std::string chosen, written;
-    bool compress, packed;
-  };
-  const Case cases[] = {{"out.bmp", "OUT.BMP", false, true},
-                        {"out2.blz", "OUT2.BLZ", true, false},
-                        {"other.xyz", "OTHER.XYZ", false, false}};
-  for (const Case& c : cases) {
-    if (c.compress != w.chkCompress->isChecked()) w.chkCompressClick();
-    QString chosen = QString::fromStdString(dir.File(c.chosen));
-    Dialogs().saveFile = [&](QWidget*, const QString&, const QString&, const QString&) {
-      return std::optional<QString>(chosen);
-    };
-    w.btnSaveClick();
-    auto bytes = ReadFile(dir.File(c.written));
-    TBmpLayout layout = RecognizeLayout(bytes);
-    EXPECT_EQ(layout, c.packed ? TBmpLayout::PackedBitmap : TBmpLayout::BLZStream) << c.chosen;
-    w.btnControlClick();
-  }
-}
-
 TEST_F(MainWindow, QuickSaveThatFailsKeepsTheOldFileAndSaysSo) {
-  TempDir dir;
-  std::string file = MakeBmp(dir, "gone.bmp", 8, 8);
-  TComprImg& w = *window_;
-  w.LoadImageFile(QString::fromStdString(file));
-  std::filesystem::remove_all(dir.Path());
+  Load("gone.bmp", 8, 8);
+  std::filesystem::remove_all(dir_.Path());
   ModalCloser closer;
   closer.Arm();
-  w.btnSaveClick();
+  window_->btnSaveClick();
   EXPECT_EQ(closer.seen, 1);
   EXPECT_EQ(closer.title, "E R R O R");
-  EXPECT_TRUE(w.SavedFileName().isEmpty());
-  EXPECT_TRUE(w.btnSave->isEnabled());
+  EXPECT_TRUE(window_->SavedFileName().isEmpty());
+  EXPECT_TRUE(window_->btnSave->isEnabled());
 }
 
-TEST_F(MainWindow, KeysScrollByTenAndNeverReachAControl) {
-  TempDir dir;
+// Arrows and Page Up/Down scroll by ten and never reach a control; a pasted picture (the
+// copied one) is shown from its top-left corner.
+TEST_F(MainWindow, KeysScrollCopyAndPaste) {
   TComprImg& w = *window_;
-  w.LoadImageFile(QString::fromStdString(MakeBmp(dir, "big.bmp", 900, 700)));
+  Load("big.bmp", 900, 700);
+  const std::vector<uint8_t> before = PlainOf(w.Bitmap());
   QApplication::processEvents();
   w.btnBrowse->setFocus();
   QScrollBar* h = w.imgScrollBox->horizontalScrollBar();
   QScrollBar* v = w.imgScrollBox->verticalScrollBar();
-  Key(Qt::Key_Right);
-  Key(Qt::Key_Right);
-  Key(Qt::Key_Down);
-  Key(Qt::Key_Down);
-  Key(Qt::Key_PageDown);
-  EXPECT_EQ(h->value(), 20);
-  EXPECT_EQ(v->value(), 30);
-  Key(Qt::Key_Left);
-  Key(Qt::Key_Up);
-  Key(Qt::Key_PageUp);
-  EXPECT_EQ(h->value(), 10);
-  EXPECT_EQ(v->value(), 10);
+  const std::tuple<Qt::Key, int, int> steps[] = {
+      {Qt::Key_Right, 10, 0}, {Qt::Key_Right, 20, 0},     {Qt::Key_Left, 10, 0},
+      {Qt::Key_Down, 10, 10}, {Qt::Key_PageDown, 10, 20}, {Qt::Key_PageDown, 10, 30},
+      {Qt::Key_Up, 10, 20},   {Qt::Key_PageUp, 10, 10}};
+  for (const auto& [key, x, y] : steps) {
+    Key(key);
+    EXPECT_EQ(std::pair(h->value(), v->value()), std::pair(x, y)) << key;
+  }
   EXPECT_TRUE(w.btnBrowse->hasFocus()) << "an arrow moved the focus";
+
+  Key(Qt::Key_Insert, Qt::ControlModifier);
+  ASSERT_FALSE(QGuiApplication::clipboard()->image().isNull());
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(w.FileName(), "CLIPBRD.BMP");
+  EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: Vágólapról 900 x 700");
+  EXPECT_EQ(PlainOf(w.Bitmap()), before);
+  EXPECT_EQ(std::pair(h->value(), v->value()), std::pair(0, 0));
 }
 
 TEST_F(MainWindow, ADroppedLocalFileOpensOtherDropsAreIgnored) {
-  TempDir dir;
-  const QString file = QString::fromStdString(MakeBmp(dir, "drop.bmp", 12, 9));
+  const QString file = QString::fromStdString(MakeBmp(dir_, "drop.bmp", 12, 9));
   const std::pair<QUrl, int> cases[] = {{QUrl("https://example.org/drop.bmp"), 0},
                                         {QUrl::fromLocalFile("/" + QString(260, 'x')), 0},
                                         {QUrl::fromLocalFile(file), 12}};
@@ -255,19 +246,6 @@ TEST_F(MainWindow, F1OpensTheAboutBoxOnce) {
   QTest::qWait(300);
   EXPECT_EQ(closer.seen, 1);
   EXPECT_EQ(closer.title, "About Vantrel");
-}
-
-TEST_F(MainWindow, CopyThenPasteBringsTheImageBackAsClipboardPicture) {
-  TempDir dir;
-  TComprImg& w = *window_;
-  w.LoadImageFile(QString::fromStdString(MakeBmp(dir, "c.bmp", 31, 17)));
-  std::vector<uint8_t> before = PlainOf(w.Bitmap());
-  Key(Qt::Key_Insert, Qt::ControlModifier);
-  ASSERT_FALSE(QGuiApplication::clipboard()->image().isNull());
-  Key(Qt::Key_Insert, Qt::ShiftModifier);
-  EXPECT_EQ(w.FileName(), "CLIPBRD.BMP");
-  EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: Vágólapról 31 x 17");
-  EXPECT_EQ(PlainOf(w.Bitmap()), before);
 }
 
 TEST_F(MainWindow, ARightClickOnThePictureOrTheButtonBarOpensTheMenu) {

@@ -1,6 +1,5 @@
 #include "controls/PictBtn.h"
 #include "ControlTestSupport.h"
-#include "controls/SystemColors.h"
 #include "controls/UniPanel.h"
 #include "graphics/Bitmap.h"
 
@@ -42,27 +41,32 @@ TEST(PictButton, ClickOnAHoleReachesTheParentAtTheSameNumbers) {
   ButtonWindow w;
   QSignalSpy clicks(w.button, &TPictButton::clicked);
   QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(3, 7));
-  ASSERT_EQ(w.parent->Events.size(), 2u);
-  EXPECT_EQ(w.parent->Events[0].Type, QEvent::MouseButtonPress);
-  EXPECT_EQ(w.parent->Events[1].Type, QEvent::MouseButtonRelease);
-  EXPECT_EQ(w.parent->Events[0].Position, QPoint(3, 7));
-  EXPECT_EQ(w.parent->Events[1].Position, QPoint(3, 7));
+  EXPECT_EQ(w.parent->Events, ClickAt({3, 7}));
   EXPECT_EQ(clicks.count(), 0);
-
   QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(15, 5));
   EXPECT_EQ(clicks.count(), 1);
   EXPECT_EQ(w.parent->Events.size(), 2u);
 }
 
-TEST(PictButton, SizeShownPixelsAndOpaqueMarking) {
+TEST(PictButton, SizeShownPixelsCursorAndOpaqueMarking) {
   ButtonWindow w;
   EXPECT_EQ(w.button->size(), QSize(20, 10));
   EXPECT_TRUE(w.button->IsOpaque());
   EXPECT_EQ(w.button->TransparentColor(), clWhite);
-  const TColor parentColour = QColorToColor(w.parent->palette().color(QPalette::Window));
   const QImage shown = Render(*w.button);
-  EXPECT_EQ(PixelAt(shown, 0, 9), parentColour);
+  EXPECT_EQ(PixelAt(shown, 0, 9), QColorToColor(w.parent->palette().color(QPalette::Window)));
   EXPECT_EQ(PixelAt(shown, 15, 5), clRed);
+
+  // The inner cursor over the opaque part, the parent's over a hole.
+  w.parent->setCursor(Qt::CrossCursor);
+  w.button->SetInnerCursor(Qt::PointingHandCursor);
+  for (auto [at, shape] :
+       {std::pair{QPoint(15, 5), Qt::PointingHandCursor}, {{3, 7}, Qt::CrossCursor}}) {
+    QMouseEvent move(QEvent::MouseMove, at, w.button->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(w.button, &move);
+    EXPECT_EQ(w.button->cursor().shape(), shape);
+  }
 
   TBitmap big;
   big.Allocate(64, 32, TPixelFormat::pf24bit);
@@ -70,21 +74,6 @@ TEST(PictButton, SizeShownPixelsAndOpaqueMarking) {
   EXPECT_EQ(w.button->size(), QSize(64, 32));
   w.button->SetPicture(nullptr);
   EXPECT_EQ(w.button->size(), QSize(0, 0));
-}
-
-TEST(PictButton, CursorFollowsTheOpaquePart) {
-  ButtonWindow w;
-  w.parent->setCursor(Qt::CrossCursor);
-  w.button->SetInnerCursor(Qt::PointingHandCursor);
-  auto move = [&](QPoint p) {
-    QMouseEvent event(QEvent::MouseMove, p, w.button->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(w.button, &event);
-  };
-  move({15, 5});
-  EXPECT_EQ(w.button->cursor().shape(), Qt::PointingHandCursor);
-  move({3, 7});
-  EXPECT_EQ(w.button->cursor().shape(), Qt::CrossCursor);
 }
 
 TEST(PictButton, SystemColourOfTheParentIsComparedAsItsRgbValue) {

@@ -2,25 +2,24 @@
 #include "ControlTestSupport.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
 
-std::unique_ptr<TShadowedLabel> MakeLabel(const QString& caption) {
+constexpr TColor kFace = 0x00C0C0C0;
+
+std::unique_ptr<TShadowedLabel> MakeLabel(const QString& caption, TColor shadow = clWhite) {
   auto label = std::make_unique<TShadowedLabel>();
   label->setFont(FixedTestFont());
   label->SetCaption(caption);
-  label->SetColor(0x00C0C0C0);
+  label->SetColor(kFace);
+  label->SetShadowColor(shadow);
   return label;
-}
-
-std::vector<QPoint> Corners(const std::vector<TTextDraw>& draws) {
-  std::vector<QPoint> corners;
-  for (const TTextDraw& d : draws)
-    corners.emplace_back(d.Box.Left, d.Box.Top);
-  return corners;
 }
 
 TEST(ShadowedLabel, SolidShadowDrawSequences) {
@@ -48,121 +47,128 @@ TEST(ShadowedLabel, SolidShadowDrawSequences) {
     std::vector<QPoint> expected;
     for (QPoint p : c.Expected)
       expected.push_back(p + QPoint(x, 0));
-    const auto draws = label->PlanDraws();
-    EXPECT_EQ(Corners(draws), expected) << c.Type << " " << c.Left << " " << c.Down;
-    for (size_t i = 0; i + 1 < draws.size(); ++i)
-      EXPECT_EQ(draws[i].Color, clWhite);
-    EXPECT_EQ(draws.back().Color, clBlack);
-
-    label->SetSolidShadow(false);
-    const auto single = label->PlanDraws();
-    ASSERT_EQ(single.size(), 2u);
-    EXPECT_EQ(Corners(single).front(), expected.front());
-    EXPECT_EQ(Corners(single).back(), expected.back());
+    // A single shadow is the first draw of the solid one, then the text.
+    const std::vector<QPoint> single = {expected.front(), expected.back()};
+    for (bool solid : {true, false}) {
+      label->SetSolidShadow(solid);
+      const auto draws = label->PlanDraws();
+      std::vector<QPoint> corners;
+      for (size_t i = 0; i < draws.size(); ++i) {
+        corners.emplace_back(draws[i].Box.Left, draws[i].Box.Top);
+        EXPECT_EQ(draws[i].Color, i + 1 < draws.size() ? clWhite : clBlack);
+      }
+      EXPECT_EQ(corners, solid ? expected : single) << c.Type << c.Left << c.Down << solid;
+    }
   }
 }
 
 TEST(ShadowedLabel, AnchorByAlignment) {
-  const QFontMetrics metrics(FixedTestFont());
-  const int tw = metrics.horizontalAdvance("Wide");
-  const struct {
-    TAlignment Alignment;
-    int X;
-  } cases[] = {
+  const int tw = QFontMetrics(FixedTestFont()).horizontalAdvance("Wide");
+  const std::pair<TAlignment, int> cases[] = {
       {taLeftJustify, 3 - 1}, {taCenter, (101 - tw) / 2 + 2}, {taRightJustify, 101 - tw - 1}};
-  for (const auto& c : cases) {
+  for (const auto& [alignment, x] : cases) {
     auto label = MakeLabel("Wide");
     label->SetAutoSize(false);
     label->resize(101, 30);
     label->SetShadowLeft(3);
     label->SetShadowType(TShadowedLabel::shdDLeft);
-    label->SetAlignment(c.Alignment);
-    EXPECT_EQ(label->PlanDraws().back().Box.Left, c.X) << c.Alignment;
+    label->SetAlignment(alignment);
+    EXPECT_EQ(label->PlanDraws().back().Box.Left, x) << alignment;
   }
 }
 
-TEST(ShadowedLabel, SingleShadowPixels) {
-  auto label = MakeLabel("HH");
+TEST(ShadowedLabel, ShadowTextAndDisabledPixels) {
+  auto label = MakeLabel("HH", clRed);
   label->SetSolidShadow(false);
-  label->SetShadowColor(clRed);
   label->SetShadowType(TShadowedLabel::shdDRight);
   label->SetShadowLeft(3);
   label->SetShadowDown(2);
-  const QImage image = Render(*label);
-  const TRect text = BoundsOf(image, clBlack);
-  const TRect shadow = BoundsOf(image, clRed);
+  QImage image = Render(*label);
+  const TRect text = Find(image, clBlack).Bounds, shadow = Find(image, clRed).Bounds;
   // The shadow lies 3 to the right and 2 below; where the text covers it, the text wins.
   EXPECT_EQ(shadow.Right - text.Right, 3);
   EXPECT_EQ(shadow.Bottom - text.Bottom, 2);
-}
 
-TEST(ShadowedLabel, DisabledLabelHasWhiteShadowAndGreyText) {
-  auto label = MakeLabel("Off");
-  label->SetShadowColor(clRed);
+  // Disabled: a white shadow and grey text, drawn last.
   label->SetFontColor(clBlue);
   label->setEnabled(false);
-  const QImage image = Render(*label);
-  EXPECT_GT(CountOf(image, clWhite), 0);
-  EXPECT_GT(CountOf(image, 0x00808080), 0);
-  EXPECT_EQ(CountOf(image, clRed), 0);
-  EXPECT_EQ(CountOf(image, clBlue), 0);
-  // Grey text over the white shadow: the text is drawn last.
-  const auto draws = label->PlanDraws();
-  EXPECT_EQ(draws.back().Color, 0x00808080u);
+  image = Render(*label);
+  EXPECT_GT(Find(image, clWhite).Count, 0);
+  EXPECT_GT(Find(image, 0x00808080).Count, 0);
+  EXPECT_EQ(Find(image, clRed).Count + Find(image, clBlue).Count, 0);
+  EXPECT_EQ(label->PlanDraws().back().Color, 0x00808080u);
 }
 
 TEST(ShadowedLabel, AutoSizeAddsTheShadowToTheText) {
   const QFontMetrics metrics(FixedTestFont());
   const int tw = metrics.horizontalAdvance("Sized"), th = metrics.height();
-  auto label = MakeLabel("Sized");
-  label->SetShadowLeft(10);
-  label->SetShadowDown(4);
-  Render(*label);
-  EXPECT_EQ(label->size(), QSize(tw + 10, th + 4));
-  EXPECT_EQ(label->TxtWidth(), tw);
-  EXPECT_EQ(label->TxtHeight(), th);
-
-  QWidget parent;
-  parent.resize(200, 100);
-  auto* docked = new TShadowedLabel(&parent);
-  docked->setFont(FixedTestFont());
-  docked->SetCaption("Sized");
-  docked->SetAlign(alTop);
-  Render(*docked);
-  EXPECT_EQ(docked->size(), QSize(200, th + 2));
-
-  auto fixed = MakeLabel("Sized");
-  fixed->SetAutoSize(false);
-  fixed->resize(7, 7);
-  Render(*fixed);
-  EXPECT_EQ(fixed->size(), QSize(7, 7));
+  const struct {
+    TAlign Align;
+    bool AutoSize;
+    QSize Expected; // from 7 x 7, with a shadow of 10 x 4
+  } cases[] = {
+      {alNone, true, {tw + 10, th + 4}}, {alTop, true, {200, th + 4}}, {alNone, false, {7, 7}}};
+  for (const auto& c : cases) {
+    QWidget parent;
+    parent.resize(200, 100);
+    auto* label = new TShadowedLabel(&parent);
+    label->setFont(FixedTestFont());
+    label->SetShadowLeft(10);
+    label->SetShadowDown(4);
+    label->SetAutoSize(c.AutoSize);
+    label->resize(7, 7);
+    label->SetCaption("Sized");
+    label->SetAlign(c.Align);
+    Render(*label);
+    EXPECT_EQ(label->size(), c.Expected) << c.Align << c.AutoSize;
+    EXPECT_EQ(label->TxtWidth(), tw);
+    EXPECT_EQ(label->TxtHeight(), th);
+  }
 }
 
 TEST(ShadowedLabel, AmpersandIsMeasuredOnceAndUnderlines) {
   const QFontMetrics metrics(FixedTestFont());
-  auto label = MakeLabel("A&B");
-  Render(*label);
+  auto label = MakeLabel("A&B", kFace);
+  auto plain = MakeLabel("AB", kFace);
+  EXPECT_GT(Find(Render(*label), clBlack).Count, Find(Render(*plain), clBlack).Count);
   EXPECT_EQ(label->TxtWidth(), metrics.horizontalAdvance("A&B") - metrics.horizontalAdvance('&'));
-  auto plain = MakeLabel("AB");
-  label->SetShadowColor(0x00C0C0C0);
-  plain->SetShadowColor(0x00C0C0C0);
-  EXPECT_GT(CountOf(Render(*label), clBlack), CountOf(Render(*plain), clBlack));
-
-  auto long_ = MakeLabel(QString(300, 'i'));
-  Render(*long_);
-  EXPECT_EQ(long_->TxtWidth(), metrics.horizontalAdvance(QString(255, 'i')));
+  label->SetCaption(QString(300, 'i'));
+  Render(*label);
+  EXPECT_EQ(label->TxtWidth(), metrics.horizontalAdvance(QString(255, 'i')));
 }
 
 TEST(ShadowedLabel, OnlyTheFirstLineIsVisible) {
-  auto one = MakeLabel("Top");
-  auto two = MakeLabel("Top\rBottom line");
-  one->SetShadowColor(0x00C0C0C0);
-  two->SetShadowColor(0x00C0C0C0);
+  auto one = MakeLabel("Top", kFace);
+  auto two = MakeLabel("Top\rBottom line", kFace);
   two->SetAutoSize(false);
   const QImage a = Render(*one);
   two->resize(200, a.height() + 20);
-  const QImage b = Render(*two);
-  EXPECT_EQ(BoundsOf(b, clBlack).Bottom, BoundsOf(a, clBlack).Bottom);
+  EXPECT_EQ(Find(Render(*two), clBlack).Bounds.Bottom, Find(a, clBlack).Bounds.Bottom);
+}
+
+TEST(ShadowedLabel, LeftClickAndAcceleratorFocus) {
+  QWidget window;
+  auto* label = new TShadowedLabel(&window);
+  label->SetCaption("&Go");
+  auto* edit = new QLineEdit(&window);
+  auto* target = new QLineEdit(&window);
+  edit->move(0, 40);
+  target->move(0, 80);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QSignalSpy clicks(label, &TShadowedLabel::clicked);
+  QTest::mouseClick(label, Qt::RightButton, {}, {2, 2});
+  QTest::mouseClick(label, Qt::LeftButton, {}, {2, 2});
+  EXPECT_EQ(clicks.count(), 1);
+
+  // Without a focus control the accelerator does nothing; with one, that control takes the focus.
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_G, Qt::AltModifier);
+  EXPECT_TRUE(edit->hasFocus());
+  label->SetFocusControl(target);
+  QTest::keyClick(edit, Qt::Key_G, Qt::AltModifier);
+  EXPECT_TRUE(target->hasFocus());
 }
 
 } // namespace
