@@ -35,32 +35,30 @@ std::unique_ptr<TUniPanel> MakePanel(int w, int h, const QString& caption = "",
 TEST(UniPanel, BevelsBorderAndInset) {
   using enum TUniPanel::TPanelOBevel;
   using enum TUniPanel::TPanelIBevel;
-  const struct {
-    TUniPanel::TPanelOBevel Outer;
-    TUniPanel::TPanelIBevel Inner;
-    int BevelWidth, BorderWidth, Inset;
-    std::string TopLeft, Others;
-  } cases[] = {
-      {bvORaised, bvINone, 1, 0, 1, "LFF", "DFF"},
-      {bvOLowered, bvINone, 1, 0, 1, "DFF", "LFF"},
-      // The border is not counted in the inset without an inner bevel.
-      {bvORaised, bvINone, 1, 4, 1, "LFFFFFF", "DFFFFFF"},
-      {bvORaised, bvILowered, 1, 4, 6, "LFFFFDFF", "DFFFFLFF"},
-      {bvONone, bvIRaised, 2, 0, 2, "LLFF", "DDFF"},
-  };
+  // Outer, inner, bevel width, border width, inset, top-left diagonal, the others.
+  const std::tuple<TUniPanel::TPanelOBevel, TUniPanel::TPanelIBevel, int, int, int, std::string,
+                   std::string>
+      cases[] = {
+          {bvORaised, bvINone, 1, 0, 1, "LFF", "DFF"},
+          {bvOLowered, bvINone, 1, 0, 1, "DFF", "LFF"},
+          // The border is not counted in the inset without an inner bevel.
+          {bvORaised, bvINone, 1, 4, 1, "LFFFFFF", "DFFFFFF"},
+          {bvORaised, bvILowered, 1, 4, 6, "LFFFFDFF", "DFFFFLFF"},
+          {bvONone, bvIRaised, 2, 0, 2, "LLFF", "DDFF"},
+      };
   auto color = [](char c) { return c == 'L' ? kLight : c == 'D' ? kDark : kFace; };
-  for (const auto& c : cases) {
+  for (const auto& [outer, inner, bevelWidth, borderWidth, inset, topLeft, others] : cases) {
     auto panel = MakePanel(40, 30);
-    panel->SetBevelOuter(c.Outer);
-    panel->SetBevelInner(c.Inner);
-    panel->SetBevelWidth(c.BevelWidth);
-    panel->SetBorderWidth(c.BorderWidth);
+    panel->SetBevelOuter(outer);
+    panel->SetBevelInner(inner);
+    panel->SetBevelWidth(bevelWidth);
+    panel->SetBorderWidth(borderWidth);
     const QImage image = Render(*panel);
-    EXPECT_EQ(panel->Layout().Inset, c.Inset) << c.Outer << " " << c.Inner;
-    for (int i = 0; i < static_cast<int>(c.TopLeft.size()); ++i) {
-      EXPECT_EQ(PixelAt(image, i, i), color(c.TopLeft[i])) << i << " " << c.Outer << c.Inner;
+    EXPECT_EQ(panel->Layout().Inset, inset) << outer << " " << inner;
+    for (int i = 0; i < static_cast<int>(topLeft.size()); ++i) {
+      EXPECT_EQ(PixelAt(image, i, i), color(topLeft[i])) << i << " " << outer << inner;
       for (QPoint p : {QPoint(39 - i, i), QPoint(i, 29 - i), QPoint(39 - i, 29 - i)})
-        EXPECT_EQ(PixelAt(image, p.x(), p.y()), color(c.Others[i])) << p.x() << "," << p.y();
+        EXPECT_EQ(PixelAt(image, p.x(), p.y()), color(others[i])) << p.x() << "," << p.y();
     }
   }
 }
@@ -99,57 +97,39 @@ TEST(UniPanel, CaptionBoxAtEachPlace) {
   EXPECT_GT(shown(taRightJustify), shown(taCenter));
 }
 
-TEST(UniPanel, AutoSize) {
-  const QFontMetrics metrics(FixedTestFont());
-  const int th = metrics.height();
-  const int tw = metrics.horizontalAdvance("Size me");
-  const int tab = metrics.horizontalAdvance('0') * 8;
-  const struct {
-    QString Caption;
-    TAlign Align;
-    QSize Expected;
-  } cases[] = {
-      {"Size me", alNone, QSize(tw + 2, th + 2)},
-      {"Size\tme", alNone, QSize(metrics.horizontalAdvance("Sizeme") + tab + 2, th + 2)},
-      {"Size me", alTop, QSize(80, th + 2)},
-      {"Size me", alLeft, QSize(tw + 2, 50)},
-      {"Size me", alClient, QSize(80, 50)},
-      // Two lines: the panel keeps its size; the text box is two lines high.
-      {"One\rTwo", alNone, QSize(80, 50)},
+// Auto-size takes the caption's width with one ampersand less, tabs as tab stops and at most 255
+// characters, except where the panel is docked or the caption has two lines.
+TEST(UniPanel, AutoSizeMeasuresTheCaption) {
+  const QFontMetrics m(FixedTestFont());
+  const int th = m.height(), tw = m.horizontalAdvance("Size me");
+  const std::tuple<QString, TAlign, QSize> cases[] = {
+      {"Size me", alNone, {tw + 2, th + 2}},
+      {"Size\tme",
+       alNone,
+       {m.horizontalAdvance("Sizeme") + m.horizontalAdvance('0') * 8 + 2, th + 2}},
+      {"&Open && go",
+       alNone,
+       {m.horizontalAdvance("&Open && go") - m.horizontalAdvance('&') + 2, th + 2}},
+      {QString(300, 'i'), alNone, {m.horizontalAdvance(QString(255, 'i')) + 2, th + 2}},
+      {"Size me", alTop, {80, th + 2}},
+      {"Size me", alLeft, {tw + 2, 50}},
+      {"Size me", alClient, {80, 50}},
+      {"One\rTwo", alNone, {80, 50}}, // the text box is two lines high
   };
-  for (const auto& c : cases) {
+  for (const auto& [caption, align, size] : cases) {
     QWidget parent;
     parent.resize(80, 50);
     auto* panel = new TUniPanel(&parent);
     panel->setFont(FixedTestFont());
     panel->resize(80, 50);
-    panel->SetCaption(c.Caption);
-    panel->SetAlign(c.Align);
+    panel->SetCaption(caption);
+    panel->SetAlign(align);
     panel->SetAutoSize(true);
     Render(*panel);
-    EXPECT_EQ(panel->size(), c.Expected) << c.Caption.toStdString() << " " << c.Align;
-    EXPECT_EQ(panel->Layout().Text.Height(), th * (1 + c.Caption.count('\r')));
+    EXPECT_EQ(panel->size(), size) << caption.toStdString() << " " << align;
+    EXPECT_EQ(panel->Layout().Text.Height(), th * (1 + caption.count('\r')));
   }
-}
-
-// One ampersand is measured less and underlines; at most 255 characters count.
-TEST(UniPanel, MeasuresAndUnderlinesTheCaption) {
-  const QFontMetrics metrics(FixedTestFont());
-  const int amp = metrics.horizontalAdvance('&');
-  const struct {
-    QString Caption;
-    bool ShowAccelChar;
-    int Width;
-  } cases[] = {{"&Open && go", true, metrics.horizontalAdvance("&Open && go") - amp},
-               {"&Open && go", false, metrics.horizontalAdvance("&Open && go")},
-               {QString(300, 'i'), true, metrics.horizontalAdvance(QString(255, 'i'))}};
-  for (const auto& c : cases) {
-    auto panel = MakePanel(400, 40, c.Caption);
-    panel->SetShowAccelChar(c.ShowAccelChar);
-    Render(*panel);
-    EXPECT_EQ(panel->Layout().TextWidth, c.Width) << c.Caption.toStdString();
-  }
-  // Same text in the same place; the marked one has extra text-coloured pixels below it.
+  // The accelerator is underlined: more text-coloured pixels than without the mark.
   EXPECT_GT(Find(Render(*MakePanel(80, 30, "&Open")), clBlack).Count,
             Find(Render(*MakePanel(80, 30, "Open")), clBlack).Count);
 }
@@ -218,71 +198,56 @@ TEST(UniPanel, FocusHandleAcceptsOnlyEnabledWidgets) {
 // Keys and clicks in a window with the panel ("&Open"), an edit that has the focus, and a
 // target that records clicks and is the panel's focus handle.
 TEST(UniPanel, AcceleratorsAndClicksReachTheirTargets) {
-  enum : unsigned {
-    NoAltKey = 1,
-    NoAccel = 2,
-    FocusClick = 4,
-    SelfClick = 8,
-    Cascade = 16,
-    TargetOff = 32
-  };
+  enum : unsigned { NoAlt = 1, NoAccel = 2, FocusClick = 4, SelfClick = 8, Cascade = 16, Off = 32 };
   enum TInput { O, AltO, OOnTarget, DialogO, Click };
-  enum TFocus { Edit, Panel, Target };
-  const struct {
-    unsigned Flags;
-    TInput Input;
-    TFocus Focus;
-    bool TargetClicked;
-    int PanelClicks;
-  } cases[] = {
-      {0, O, Edit, false, 0},
-      {0, AltO, Panel, false, 0},
+  enum TFocus { Edit, Panel, Target }; // the target takes the focus by an emulated click
+  const std::tuple<unsigned, TInput, TFocus, int> cases[] = {
+      // Flags, input, the focus after it, clicks of the panel.
+      {0, O, Edit, 0},
+      {0, AltO, Panel, 0},
       // Without Alt the bare letter works, but not while an edit takes it as text.
-      {NoAltKey, O, Edit, false, 0},
-      {NoAltKey, OOnTarget, Panel, false, 0},
-      {NoAltKey | NoAccel, DialogO, Edit, false, 0},
+      {NoAlt, O, Edit, 0},
+      {NoAlt, OOnTarget, Panel, 0},
+      {NoAlt | NoAccel, DialogO, Edit, 0},
       // The emulated clicks reach their targets at the origin; the self click follows the focus.
-      {FocusClick, AltO, Target, true, 0},
-      {SelfClick, DialogO, Panel, false, 1},
-      {0, Click, Edit, false, 1},
-      {Cascade, Click, Target, true, 1},
-      {Cascade | TargetOff, Click, Edit, false, 1}, // a target disabled since is skipped
+      {FocusClick, AltO, Target, 0},
+      {SelfClick, DialogO, Panel, 1},
+      {0, Click, Edit, 1},
+      {Cascade, Click, Target, 1},
+      {Cascade | Off, Click, Edit, 1}, // a target disabled since is skipped
   };
-  for (const auto& c : cases) {
+  for (const auto& [flags, input, focus, clicked] : cases) {
     QWidget window;
     auto* panel = new TUniPanel(&window);
     auto* edit = new QLineEdit(&window);
     auto* target = new TMouseRecorder(&window);
-    window.resize(300, 200);
-    panel->setGeometry(0, 0, 120, 40);
     panel->SetCaption("&Open");
-    edit->setGeometry(0, 50, 100, 24);
-    target->setGeometry(150, 50, 100, 50);
     target->setFocusPolicy(Qt::StrongFocus);
     panel->SetFocusHandle(target);
-    target->setEnabled(!(c.Flags & TargetOff));
-    panel->SetUseAltKey(!(c.Flags & NoAltKey));
-    panel->SetShowAccelChar(!(c.Flags & NoAccel));
-    panel->SetFocusClickEmulation(c.Flags & FocusClick);
-    panel->SetSelfClickEmulation(c.Flags & SelfClick);
-    panel->SetFocusClickCascade(c.Flags & Cascade);
+    target->setEnabled(!(flags & Off));
+    panel->SetUseAltKey(!(flags & NoAlt));
+    panel->SetShowAccelChar(!(flags & NoAccel));
+    panel->SetFocusClickEmulation(flags & FocusClick);
+    panel->SetSelfClickEmulation(flags & SelfClick);
+    panel->SetFocusClickCascade(flags & Cascade);
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    edit->setFocus();
+    (input == OOnTarget ? static_cast<QWidget*>(target) : edit)->setFocus();
     QSignalSpy clicks(panel, &TUniPanel::clicked);
-    if (c.Input == OOnTarget) target->setFocus();
-    if (c.Input == O || c.Input == OOnTarget)
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_O);
-    if (c.Input == AltO) QTest::keyClick(edit, Qt::Key_O, Qt::AltModifier);
-    if (c.Input == DialogO) EXPECT_EQ(panel->DialogChar('o', true), c.Focus != Edit);
-    if (c.Input == Click) QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(30, 20));
+    if (input == O || input == OOnTarget) QTest::keyClick(QApplication::focusWidget(), Qt::Key_O);
+    if (input == AltO) QTest::keyClick(edit, Qt::Key_O, Qt::AltModifier);
+    if (input == DialogO) {
+      EXPECT_EQ(panel->DialogChar('o', true), focus != Edit);
+    }
+    if (input == Click) QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(30, 20));
     QCoreApplication::processEvents();
-    const QWidget* focus[] = {edit, panel, target};
-    EXPECT_EQ(QApplication::focusWidget(), focus[c.Focus]) << c.Flags << " " << c.Input;
-    EXPECT_EQ(edit->text(), c.Input == O ? "o" : "") << c.Flags << " " << c.Input;
-    EXPECT_EQ(target->Events, c.TargetClicked ? ClickAt({0, 0}) : std::vector<TRecordedMouse>{});
-    EXPECT_EQ(clicks.count(), c.PanelClicks) << c.Flags << " " << c.Input;
+    const QWidget* focused[] = {edit, panel, target};
+    SCOPED_TRACE(testing::Message() << flags << " " << input);
+    EXPECT_EQ(QApplication::focusWidget(), focused[focus]);
+    EXPECT_EQ(edit->text(), input == O ? "o" : "");
+    EXPECT_EQ(target->Events, focus == Target ? ClickAt({0, 0}) : std::vector<TRecordedMouse>{});
+    EXPECT_EQ(clicks.count(), clicked);
   }
 }
 
