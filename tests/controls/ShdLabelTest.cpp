@@ -22,31 +22,34 @@ std::unique_ptr<TShadowedLabel> MakeLabel(const QString& caption, TColor shadow 
   return label;
 }
 
-TEST(ShadowedLabel, SolidShadowDrawSequences) {
+// The top-left corner of each draw, relative to the anchor; the text's is last. The anchor's x
+// follows the alignment in a label 101 wide.
+TEST(ShadowedLabel, DrawSequences) {
   using enum TShadowedLabel::TShadowType;
+  const int tw = QFontMetrics(FixedTestFont()).horizontalAdvance("Ab");
   const std::vector<QPoint> upLeft = {{-10, 0}, {-10, 0}, {-9, 1}, {-8, 2}, {-7, 3},
                                       {-6, 4},  {-5, 4},  {-4, 4}, {-3, 4}, {-2, 4},
                                       {-1, 4},  {0, 4},   {0, 4}};
-  const struct {
-    TShadowedLabel::TShadowType Type;
-    uint16_t Left, Down;
-    std::vector<QPoint> Expected; // relative to the anchor (x, y); the last is the text
-  } cases[] = {
-      {shdULeft, 10, 4, upLeft},
-      {shdURight, 1, 0, {{0, 0}, {0, 0}, {-1, 0}, {-1, 0}}},
-      {shdDLeft, 2, 3, {{-2, 3}, {-2, 3}, {-1, 2}, {0, 1}, {0, 0}, {0, 0}}},
-      {shdDRight, 1, 1, {{0, 1}, {0, 1}, {-1, 0}, {-1, 0}}},
-      {shdDLeft, 0, 0, {{0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const auto& c : cases) {
+  const std::tuple<TShadowedLabel::TShadowType, int, int, TAlignment, std::vector<QPoint>> cases[] =
+      {
+          {shdULeft, 10, 4, taLeftJustify, upLeft},
+          {shdURight, 1, 0, taLeftJustify, {{0, 0}, {0, 0}, {-1, 0}, {-1, 0}}},
+          {shdDLeft, 2, 3, taCenter, {{-2, 3}, {-2, 3}, {-1, 2}, {0, 1}, {0, 0}, {0, 0}}},
+          {shdDRight, 1, 1, taRightJustify, {{0, 1}, {0, 1}, {-1, 0}, {-1, 0}}},
+          {shdDLeft, 0, 0, taLeftJustify, {{0, 0}, {0, 0}, {0, 0}}},
+      };
+  for (const auto& [type, left, down, alignment, relative] : cases) {
     auto label = MakeLabel("Ab");
-    label->SetShadowType(c.Type);
-    label->SetShadowLeft(c.Left);
-    label->SetShadowDown(c.Down);
-    const int x = c.Left - 1; // left-justified anchor
+    label->SetAutoSize(false);
+    label->resize(101, 30);
+    label->SetShadowType(type);
+    label->SetShadowLeft(left);
+    label->SetShadowDown(down);
+    label->SetAlignment(alignment);
+    const int anchor[] = {left - 1, 101 - tw - 1, (101 - tw) / 2 + 2}; // left, right, centre
     std::vector<QPoint> expected;
-    for (QPoint p : c.Expected)
-      expected.push_back(p + QPoint(x, 0));
+    for (QPoint p : relative)
+      expected.push_back(p + QPoint(anchor[alignment], 0));
     // A single shadow is the first draw of the solid one, then the text.
     const std::vector<QPoint> single = {expected.front(), expected.back()};
     for (bool solid : {true, false}) {
@@ -57,23 +60,8 @@ TEST(ShadowedLabel, SolidShadowDrawSequences) {
         corners.emplace_back(draws[i].Box.Left, draws[i].Box.Top);
         EXPECT_EQ(draws[i].Color, i + 1 < draws.size() ? clWhite : clBlack);
       }
-      EXPECT_EQ(corners, solid ? expected : single) << c.Type << c.Left << c.Down << solid;
+      EXPECT_EQ(corners, solid ? expected : single) << type << left << down << alignment << solid;
     }
-  }
-}
-
-TEST(ShadowedLabel, AnchorByAlignment) {
-  const int tw = QFontMetrics(FixedTestFont()).horizontalAdvance("Wide");
-  const std::pair<TAlignment, int> cases[] = {
-      {taLeftJustify, 3 - 1}, {taCenter, (101 - tw) / 2 + 2}, {taRightJustify, 101 - tw - 1}};
-  for (const auto& [alignment, x] : cases) {
-    auto label = MakeLabel("Wide");
-    label->SetAutoSize(false);
-    label->resize(101, 30);
-    label->SetShadowLeft(3);
-    label->SetShadowType(TShadowedLabel::shdDLeft);
-    label->SetAlignment(alignment);
-    EXPECT_EQ(label->PlanDraws().back().Box.Left, x) << alignment;
   }
 }
 
@@ -99,45 +87,40 @@ TEST(ShadowedLabel, ShadowTextAndDisabledPixels) {
   EXPECT_EQ(label->PlanDraws().back().Color, 0x00808080u);
 }
 
+// Auto-size adds the shadow to the caption, measured with one ampersand less and at most 255
+// characters, except where the label is docked.
 TEST(ShadowedLabel, AutoSizeAddsTheShadowToTheText) {
-  const QFontMetrics metrics(FixedTestFont());
-  const int tw = metrics.horizontalAdvance("Sized"), th = metrics.height();
-  const struct {
-    TAlign Align;
-    bool AutoSize;
-    QSize Expected; // from 7 x 7, with a shadow of 10 x 4
-  } cases[] = {
-      {alNone, true, {tw + 10, th + 4}}, {alTop, true, {200, th + 4}}, {alNone, false, {7, 7}}};
-  for (const auto& c : cases) {
+  const QFontMetrics m(FixedTestFont());
+  const int tw = m.horizontalAdvance("Sized"), th = m.height();
+  // Caption, docking, auto-size, the size from 7 x 7 with a shadow of 10 x 4.
+  const std::tuple<QString, TAlign, bool, QSize> cases[] = {
+      {"Sized", alNone, true, {tw + 10, th + 4}},
+      {"A&B", alNone, true, {m.horizontalAdvance("A&B") - m.horizontalAdvance('&') + 10, th + 4}},
+      {QString(300, 'i'), alNone, true, {m.horizontalAdvance(QString(255, 'i')) + 10, th + 4}},
+      {"Sized", alTop, true, {200, th + 4}},
+      {"Sized", alNone, false, {7, 7}}};
+  for (const auto& [caption, align, autoSize, size] : cases) {
     QWidget parent;
     parent.resize(200, 100);
     auto* label = new TShadowedLabel(&parent);
     label->setFont(FixedTestFont());
     label->SetShadowLeft(10);
     label->SetShadowDown(4);
-    label->SetAutoSize(c.AutoSize);
+    label->SetAutoSize(autoSize);
     label->resize(7, 7);
-    label->SetCaption("Sized");
-    label->SetAlign(c.Align);
+    label->SetCaption(caption);
+    label->SetAlign(align);
     Render(*label);
-    EXPECT_EQ(label->size(), c.Expected) << c.Align << c.AutoSize;
-    EXPECT_EQ(label->TxtWidth(), tw);
-    EXPECT_EQ(label->TxtHeight(), th);
+    EXPECT_EQ(label->size(), size) << caption.toStdString() << align << autoSize;
   }
 }
 
-TEST(ShadowedLabel, AmpersandIsMeasuredOnceAndUnderlines) {
-  const QFontMetrics metrics(FixedTestFont());
-  auto label = MakeLabel("A&B", kFace);
-  auto plain = MakeLabel("AB", kFace);
-  EXPECT_GT(Find(Render(*label), clBlack).Count, Find(Render(*plain), clBlack).Count);
-  EXPECT_EQ(label->TxtWidth(), metrics.horizontalAdvance("A&B") - metrics.horizontalAdvance('&'));
-  label->SetCaption(QString(300, 'i'));
-  Render(*label);
-  EXPECT_EQ(label->TxtWidth(), metrics.horizontalAdvance(QString(255, 'i')));
-}
-
-TEST(ShadowedLabel, OnlyTheFirstLineIsVisible) {
+// The accelerator is underlined; of two lines only the first is shown.
+TEST(ShadowedLabel, UnderlineAndFirstLine) {
+  auto count = [](const QString& caption) {
+    return Find(Render(*MakeLabel(caption, kFace)), clBlack).Count;
+  };
+  EXPECT_GT(count("A&B"), count("AB"));
   auto one = MakeLabel("Top", kFace);
   auto two = MakeLabel("Top\rBottom line", kFace);
   two->SetAutoSize(false);
