@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -26,14 +25,13 @@ namespace {
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
-std::vector<uint8_t> Bytes(const TCustomMemoryStream& s) {
-  return {s.Bytes().begin(), s.Bytes().end()};
-}
+using TWriter = void (TUniBitmap::*)(TStream&) const;
 
-std::vector<uint8_t> PlainOf(const TBitmap& bitmap) {
+// The bytes one of the bitmap's writers makes: by default the plain BMP file.
+std::vector<uint8_t> Written(const TUniBitmap& bitmap, TWriter write = &TUniBitmap::SaveToStream) {
   TMemoryStream s;
-  bitmap.SaveToStream(s);
-  return Bytes(s);
+  (bitmap.*write)(s);
+  return {s.Bytes().begin(), s.Bytes().end()};
 }
 
 // A picture of w × h with a pattern, saved as a 24-bit BMP file.
@@ -94,10 +92,8 @@ protected:
   std::unique_ptr<TComprImg> window_;
 };
 
-TEST_F(MainWindow, LaysOutTheDesignAndKeepsItsMinimumSize) {
+TEST_F(MainWindow, LaysOutTheDesignWithItsCaptions) {
   TComprImg& w = *window_;
-  EXPECT_EQ(w.MinClientWidth, 380);
-  EXPECT_EQ(w.MinClientHeight, 73);
   for (QPushButton* b : {w.btnBrowse, w.btnSave, w.btnControl, w.btnExit})
     EXPECT_EQ(b->y(), 4);
   EXPECT_EQ(w.imgScrollBox->pos(), QPoint(5, 46));
@@ -110,10 +106,7 @@ TEST_F(MainWindow, LaysOutTheDesignAndKeepsItsMinimumSize) {
   w.resize(100, 50);
   EXPECT_GE(w.width(), 380);
   EXPECT_GE(w.height(), 73);
-}
 
-TEST_F(MainWindow, ShowsTheHungarianCaptionsAndTogglesTheSaveCaption) {
-  TComprImg& w = *window_;
   EXPECT_EQ(w.windowTitle(), "Vantrel for Win32");
   EXPECT_EQ(w.btnBrowse->text(), "&Keresés");
   EXPECT_EQ(w.btnControl->text(), "&Visszaolvasás");
@@ -129,44 +122,36 @@ TEST_F(MainWindow, ShowsTheHungarianCaptionsAndTogglesTheSaveCaption) {
 // Quick Save writes NAME.BLZ in the chosen layout; the dialog's name picks the layout by its
 // extension, other extensions get a BLZ stream. Control reads the file back.
 TEST_F(MainWindow, SaveAndControlRoundTrip) {
-  const struct {
-    bool Stream;
-    std::string Chosen, Written; // Chosen empty: Quick Save
-    bool Packed;
-  } cases[] = {{false, "", "sun.BLZ", true},
-               {true, "", "sun.BLZ", false},
-               {false, "out.bmp", "OUT.BMP", true},
-               {true, "out2.blz", "OUT2.BLZ", false},
-               {false, "other.xyz", "OTHER.XYZ", false}};
+  const TWriter packed = &TUniBitmap::SaveToPackedBmpStream, stream = &TUniBitmap::SaveToBLZStream;
+  // The stream layout chosen, the name chosen in the dialog (empty: Quick Save), the file.
+  const std::tuple<bool, std::string, std::string, TWriter> cases[] = {
+      {false, "", "sun.BLZ", packed},
+      {true, "", "sun.BLZ", stream},
+      {false, "out.bmp", "OUT.BMP", packed},
+      {true, "out2.blz", "OUT2.BLZ", stream},
+      {false, "other.xyz", "OTHER.XYZ", stream}};
   TComprImg& w = *window_;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Written + (c.Stream ? " stream" : " packed"));
-    if (c.Stream != w.chkCompress->isChecked()) w.chkCompressClick();
-    if (c.Chosen.empty() != w.QuickSave1->isChecked()) w.QuickSave1Click();
+  for (const auto& [streamChosen, chosen, file, writer] : cases) {
+    SCOPED_TRACE(file + (streamChosen ? " stream" : " packed"));
+    if (streamChosen != w.chkCompress->isChecked()) w.chkCompressClick();
+    if (chosen.empty() != w.QuickSave1->isChecked()) w.QuickSave1Click();
     Dialogs().saveFile = [&](QWidget*, const QString&, const QString&, const QString&) {
-      return std::optional(QString::fromStdString(dir_.File(c.Chosen)));
+      return std::optional(QString::fromStdString(dir_.File(chosen)));
     };
     Load("sun.bmp", 70, 40);
     EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: sun.bmp 70 x 40");
     EXPECT_TRUE(w.btnSave->isEnabled());
-    const std::vector<uint8_t> shown = PlainOf(w.Bitmap());
+    const std::vector<uint8_t> shown = Written(w.Bitmap());
 
     w.btnSaveClick();
-    const std::string saved = dir_.File(c.Written);
+    const std::string saved = dir_.File(file);
     EXPECT_EQ(w.SavedFileName().toStdString(), saved);
     EXPECT_FALSE(w.btnSave->isEnabled());
     EXPECT_TRUE(w.btnControl->isVisible());
-    TMemoryStream expected;
-    TUniBitmap copy;
-    copy.Assign(w.Bitmap());
-    if (c.Packed)
-      copy.SaveToPackedBmpStream(expected);
-    else
-      copy.SaveToBLZStream(expected);
-    EXPECT_EQ(ReadFile(saved), Bytes(expected));
+    EXPECT_EQ(ReadFile(saved), Written(w.Bitmap(), writer));
 
     w.btnControlClick();
-    EXPECT_EQ(PlainOf(w.Bitmap()), shown);
+    EXPECT_EQ(Written(w.Bitmap()), shown);
     EXPECT_TRUE(w.btnSave->isEnabled());
     EXPECT_TRUE(w.btnControl->isHidden());
     EXPECT_EQ(w.FileName().toStdString(), saved);
@@ -198,7 +183,7 @@ TEST_F(MainWindow, QuickSaveThatFailsKeepsTheOldFileAndSaysSo) {
 TEST_F(MainWindow, KeysScrollCopyAndPaste) {
   TComprImg& w = *window_;
   Load("big.bmp", 900, 700);
-  const std::vector<uint8_t> before = PlainOf(w.Bitmap());
+  const std::vector<uint8_t> before = Written(w.Bitmap());
   QApplication::processEvents();
   w.btnBrowse->setFocus();
   QScrollBar* h = w.imgScrollBox->horizontalScrollBar();
@@ -218,7 +203,7 @@ TEST_F(MainWindow, KeysScrollCopyAndPaste) {
   Key(Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(w.FileName(), "CLIPBRD.BMP");
   EXPECT_EQ(w.windowTitle(), "Vantrel for Win32: Vágólapról 900 x 700");
-  EXPECT_EQ(PlainOf(w.Bitmap()), before);
+  EXPECT_EQ(Written(w.Bitmap()), before);
   EXPECT_EQ(std::pair(h->value(), v->value()), std::pair(0, 0));
 }
 
@@ -238,7 +223,8 @@ TEST_F(MainWindow, ADroppedLocalFileOpensOtherDropsAreIgnored) {
   }
 }
 
-TEST_F(MainWindow, F1OpensTheAboutBoxOnce) {
+// F1 opens the about box, once; a right click on the picture or the button bar opens the menu.
+TEST_F(MainWindow, F1AndTheRightButtonOpenTheirPopups) {
   ModalCloser closer;
   closer.Arm();
   QTimer::singleShot(200, [&] { closer.Arm(); });
@@ -246,9 +232,6 @@ TEST_F(MainWindow, F1OpensTheAboutBoxOnce) {
   QTest::qWait(300);
   EXPECT_EQ(closer.seen, 1);
   EXPECT_EQ(closer.title, "About Vantrel");
-}
-
-TEST_F(MainWindow, ARightClickOnThePictureOrTheButtonBarOpensTheMenu) {
   for (QPoint at : {QPoint(200, 150), QPoint(135, 20)}) {
     QTest::mouseClick(window_->windowHandle(), Qt::RightButton, {}, at);
     for (int i = 0; i < 20 && !window_->PopupMenu1->isVisible(); ++i)
