@@ -36,17 +36,17 @@ TEST(UniPanel, BevelsBorderAndInset) {
   using enum TUniPanel::TPanelOBevel;
   using enum TUniPanel::TPanelIBevel;
   // Outer, inner, bevel width, border width, inset, top-left diagonal, the others.
-  const std::tuple<TUniPanel::TPanelOBevel, TUniPanel::TPanelIBevel, int, int, int, std::string,
-                   std::string>
-      cases[] = {
-          {bvORaised, bvINone, 1, 0, 1, "LFF", "DFF"},
-          {bvOLowered, bvINone, 1, 0, 1, "DFF", "LFF"},
-          // The border is not counted in the inset without an inner bevel.
-          {bvORaised, bvINone, 1, 4, 1, "LFFFFFF", "DFFFFFF"},
-          {bvORaised, bvILowered, 1, 4, 6, "LFFFFDFF", "DFFFFLFF"},
-          {bvONone, bvIRaised, 2, 0, 2, "LLFF", "DDFF"},
-      };
-  auto color = [](char c) { return c == 'L' ? kLight : c == 'D' ? kDark : kFace; };
+  using TRow =
+      std::tuple<TUniPanel::TPanelOBevel, TUniPanel::TPanelIBevel, int, int, int, QString, QString>;
+  const TRow cases[] = {
+      {bvORaised, bvINone, 1, 0, 1, "LFF", "DFF"},
+      {bvOLowered, bvINone, 1, 0, 1, "DFF", "LFF"},
+      // The border is not counted in the inset without an inner bevel.
+      {bvORaised, bvINone, 1, 4, 1, "LFFFFFF", "DFFFFFF"},
+      {bvORaised, bvILowered, 1, 4, 6, "LFFFFDFF", "DFFFFLFF"},
+      {bvONone, bvIRaised, 2, 0, 2, "LLFF", "DDFF"},
+  };
+  auto color = [](QChar c) { return c == 'L' ? kLight : c == 'D' ? kDark : kFace; };
   for (const auto& [outer, inner, bevelWidth, borderWidth, inset, topLeft, others] : cases) {
     auto panel = MakePanel(40, 30);
     panel->SetBevelOuter(outer);
@@ -55,7 +55,7 @@ TEST(UniPanel, BevelsBorderAndInset) {
     panel->SetBorderWidth(borderWidth);
     const QImage image = Render(*panel);
     EXPECT_EQ(panel->Layout().Inset, inset) << outer << " " << inner;
-    for (int i = 0; i < static_cast<int>(topLeft.size()); ++i) {
+    for (int i = 0; i < topLeft.size(); ++i) {
       EXPECT_EQ(PixelAt(image, i, i), color(topLeft[i])) << i << " " << outer << inner;
       for (QPoint p : {QPoint(39 - i, i), QPoint(i, 29 - i), QPoint(39 - i, 29 - i)})
         EXPECT_EQ(PixelAt(image, p.x(), p.y()), color(others[i])) << p.x() << "," << p.y();
@@ -102,14 +102,12 @@ TEST(UniPanel, CaptionBoxAtEachPlace) {
 TEST(UniPanel, AutoSizeMeasuresTheCaption) {
   const QFontMetrics m(FixedTestFont());
   const int th = m.height(), tw = m.horizontalAdvance("Size me");
+  const int tabbed = m.horizontalAdvance("Sizeme") + m.horizontalAdvance('0') * 8;
+  const int accel = m.horizontalAdvance("&Open && go") - m.horizontalAdvance('&');
   const std::tuple<QString, TAlign, QSize> cases[] = {
       {"Size me", alNone, {tw + 2, th + 2}},
-      {"Size\tme",
-       alNone,
-       {m.horizontalAdvance("Sizeme") + m.horizontalAdvance('0') * 8 + 2, th + 2}},
-      {"&Open && go",
-       alNone,
-       {m.horizontalAdvance("&Open && go") - m.horizontalAdvance('&') + 2, th + 2}},
+      {"Size\tme", alNone, {tabbed + 2, th + 2}},
+      {"&Open && go", alNone, {accel + 2, th + 2}},
       {QString(300, 'i'), alNone, {m.horizontalAdvance(QString(255, 'i')) + 2, th + 2}},
       {"Size me", alTop, {80, th + 2}},
       {"Size me", alLeft, {tw + 2, 50}},
