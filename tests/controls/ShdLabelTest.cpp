@@ -70,7 +70,7 @@ TEST(ShadowedLabel, DrawSequences) {
   }
 }
 
-TEST(ShadowedLabel, SingleShadowPixels) {
+TEST(ShadowedLabel, PaintsTheShadowTheUnderlineAndOneLine) {
   auto label = MakeLabel("HH", clRed);
   label->SetSolidShadow(false);
   label->SetShadowType(TShadowedLabel::shdDRight);
@@ -81,6 +81,18 @@ TEST(ShadowedLabel, SingleShadowPixels) {
   // The shadow lies 3 to the right and 2 below; where the text covers it, the text wins.
   EXPECT_EQ(shadow.Right - text.Right, 3);
   EXPECT_EQ(shadow.Bottom - text.Bottom, 2);
+
+  // The accelerator is underlined; of two lines only the first is shown.
+  auto count = [](const QString& caption) {
+    return Find(Render(*MakeLabel(caption, kFace)), clBlack).Count;
+  };
+  EXPECT_GT(count("A&B"), count("AB"));
+  auto one = MakeLabel("Top", kFace);
+  auto two = MakeLabel("Top\rBottom line", kFace);
+  two->SetAutoSize(false);
+  const QImage a = Render(*one);
+  two->resize(200, a.height() + 20);
+  EXPECT_EQ(Find(Render(*two), clBlack).Bounds.Bottom, Find(a, clBlack).Bounds.Bottom);
 }
 
 // Auto-size adds the shadow to the caption, measured with one ampersand less and at most 255
@@ -109,20 +121,6 @@ TEST(ShadowedLabel, AutoSizeAddsTheShadowToTheText) {
     Render(*label);
     EXPECT_EQ(label->size(), size) << caption.toStdString() << align << autoSize;
   }
-}
-
-// The accelerator is underlined; of two lines only the first is shown.
-TEST(ShadowedLabel, UnderlineAndFirstLine) {
-  auto count = [](const QString& caption) {
-    return Find(Render(*MakeLabel(caption, kFace)), clBlack).Count;
-  };
-  EXPECT_GT(count("A&B"), count("AB"));
-  auto one = MakeLabel("Top", kFace);
-  auto two = MakeLabel("Top\rBottom line", kFace);
-  two->SetAutoSize(false);
-  const QImage a = Render(*one);
-  two->resize(200, a.height() + 20);
-  EXPECT_EQ(Find(Render(*two), clBlack).Bounds.Bottom, Find(a, clBlack).Bounds.Bottom);
 }
 
 TEST(ShadowedLabel, LeftClickAndAcceleratorFocus) {

@@ -127,6 +127,10 @@ TEST(UniPanel, AutoSizeMeasuresTheCaption) {
     EXPECT_EQ(panel->size(), size) << caption.toStdString() << " " << align;
     EXPECT_EQ(panel->Layout().Text.Height(), th * (1 + caption.count('\r')));
   }
+  auto unmarked = MakePanel(80, 50, "&Open && go"); // without accelerators nothing is less
+  unmarked->SetShowAccelChar(false);
+  Render(*unmarked);
+  EXPECT_EQ(unmarked->Layout().TextWidth, m.horizontalAdvance("&Open && go"));
   // The accelerator is underlined: more text-coloured pixels than without the mark.
   EXPECT_GT(Find(Render(*MakePanel(80, 30, "&Open")), clBlack).Count,
             Find(Render(*MakePanel(80, 30, "Open")), clBlack).Count);
