@@ -34,8 +34,7 @@ TEST(PictButton, HolesShowTheParentAndPassClicksOn) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(button->size(), QSize(20, 10));
-  EXPECT_TRUE(button->IsOpaque());
-  EXPECT_EQ(button->TransparentColor(), clWhite);
+  EXPECT_TRUE(button->IsOpaque()); // it paints every pixel, its parent's where it has holes
   parent->setCursor(Qt::CrossCursor);
   button->SetInnerCursor(Qt::PointingHandCursor);
   const QImage shown = Render(*button);
