@@ -1,7 +1,8 @@
-// Helpers for the control tests: a fixed font, rendering into an image, and a widget that
-// records the mouse events it receives.
+// Helpers for the control tests: a fixed font, rendering into an image and finding colours in
+// it, and a widget that records the mouse events it receives.
 #pragma once
 
+#include "controls/SystemColors.h"
 #include "graphics/Color.h"
 #include "graphics/Graphic.h"
 
@@ -10,12 +11,13 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 // Liberation Sans at 13 pixels without anti-aliasing: every text pixel has the text colour.
-inline QFont FixedTestFont(int pixels = 13) {
+inline QFont FixedTestFont() {
   QFont font("Liberation Sans");
-  font.setPixelSize(pixels);
+  font.setPixelSize(13);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
@@ -27,41 +29,42 @@ inline QImage Render(QWidget& widget) {
 }
 
 inline TColor PixelAt(const QImage& image, int x, int y) {
-  const QColor c = image.pixelColor(x, y);
-  return RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-             static_cast<uint8_t>(c.blue()));
+  return QColorToColor(image.pixelColor(x, y));
 }
 
-// The smallest rectangle (right and bottom exclusive) holding every pixel of `color`.
-inline TRect BoundsOf(const QImage& image, TColor color) {
-  TRect r{image.width(), image.height(), 0, 0};
+inline std::array<int, 4> Edges(const TRect& r) {
+  return {r.Left, r.Top, r.Right, r.Bottom};
+}
+
+// How many pixels have a colour, and the smallest rectangle (right and bottom exclusive) they
+// lie in.
+struct TFound {
+  int Count = 0;
+  TRect Bounds;
+};
+
+inline TFound Find(const QImage& image, TColor color) {
+  TFound f{0, {image.width(), image.height(), 0, 0}};
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
       if (PixelAt(image, x, y) == color) {
-        r.Left = std::min(r.Left, x);
-        r.Top = std::min(r.Top, y);
-        r.Right = std::max(r.Right, x + 1);
-        r.Bottom = std::max(r.Bottom, y + 1);
+        ++f.Count;
+        f.Bounds = {std::min(f.Bounds.Left, x), std::min(f.Bounds.Top, y),
+                    std::max(f.Bounds.Right, x + 1), std::max(f.Bounds.Bottom, y + 1)};
       }
-  return r;
-}
-
-inline int CountOf(const QImage& image, TColor color) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      n += PixelAt(image, x, y) == color;
-  return n;
-}
-
-inline bool SameRect(const TRect& a, const TRect& b) {
-  return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+  return f;
 }
 
 struct TRecordedMouse {
   QEvent::Type Type;
   QPoint Position;
+  friend bool operator==(const TRecordedMouse&, const TRecordedMouse&) = default;
 };
+
+// What a recorder holds after one left click at `p`.
+inline std::vector<TRecordedMouse> ClickAt(QPoint p) {
+  return {{QEvent::MouseButtonPress, p}, {QEvent::MouseButtonRelease, p}};
+}
 
 class TMouseRecorder : public QWidget {
 public:

@@ -1,6 +1,5 @@
 #include "controls/PictBtn.h"
 #include "ControlTestSupport.h"
-#include "controls/SystemColors.h"
 #include "controls/UniPanel.h"
 #include "graphics/Bitmap.h"
 
@@ -22,69 +21,43 @@ QImage Picture(QColor inner = Qt::white) {
   return image;
 }
 
-struct ButtonWindow {
+// Over a hole the button shows its parent, takes the parent's cursor and passes clicks on at the
+// same numbers; over the opaque part it shows the picture, its own cursor, and is clicked.
+TEST(PictButton, HolesShowTheParentAndPassClicksOn) {
   QWidget window;
-  TMouseRecorder* parent = new TMouseRecorder(&window);
-  TPictButton* button = new TPictButton(parent);
-
-  ButtonWindow() {
-    window.resize(200, 100);
-    parent->setGeometry(10, 10, 150, 80);
-    button->move(30, 20);
-    button->SetPictureImage(Picture());
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    Render(*button);
+  auto* parent = new TMouseRecorder(&window);
+  auto* button = new TPictButton(parent);
+  window.resize(200, 100);
+  parent->setGeometry(10, 10, 150, 80);
+  button->move(30, 20);
+  button->SetPictureImage(Picture());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(button->size(), QSize(20, 10));
+  EXPECT_TRUE(button->IsOpaque()); // it paints every pixel, its parent's where it has holes
+  parent->setCursor(Qt::CrossCursor);
+  button->SetInnerCursor(Qt::PointingHandCursor);
+  const QImage shown = Render(*button);
+  QSignalSpy clicks(button, &TPictButton::clicked);
+  for (auto [at, hole] : {std::pair{QPoint(3, 7), true}, {QPoint(15, 5), false}}) {
+    EXPECT_EQ(PixelAt(shown, at.x(), at.y()),
+              hole ? QColorToColor(parent->palette().color(QPalette::Window)) : clRed);
+    QMouseEvent move(QEvent::MouseMove, at, button->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &move);
+    EXPECT_EQ(button->cursor().shape(), hole ? Qt::CrossCursor : Qt::PointingHandCursor);
+    parent->Events.clear();
+    QTest::mouseClick(button, Qt::LeftButton, {}, at);
+    EXPECT_EQ(parent->Events, hole ? ClickAt(at) : std::vector<TRecordedMouse>{});
+    EXPECT_EQ(clicks.count(), hole ? 0 : 1);
   }
-};
-
-TEST(PictButton, ClickOnAHoleReachesTheParentAtTheSameNumbers) {
-  ButtonWindow w;
-  QSignalSpy clicks(w.button, &TPictButton::clicked);
-  QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(3, 7));
-  ASSERT_EQ(w.parent->Events.size(), 2u);
-  EXPECT_EQ(w.parent->Events[0].Type, QEvent::MouseButtonPress);
-  EXPECT_EQ(w.parent->Events[1].Type, QEvent::MouseButtonRelease);
-  EXPECT_EQ(w.parent->Events[0].Position, QPoint(3, 7));
-  EXPECT_EQ(w.parent->Events[1].Position, QPoint(3, 7));
-  EXPECT_EQ(clicks.count(), 0);
-
-  QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(15, 5));
-  EXPECT_EQ(clicks.count(), 1);
-  EXPECT_EQ(w.parent->Events.size(), 2u);
-}
-
-TEST(PictButton, SizeShownPixelsAndOpaqueMarking) {
-  ButtonWindow w;
-  EXPECT_EQ(w.button->size(), QSize(20, 10));
-  EXPECT_TRUE(w.button->IsOpaque());
-  EXPECT_EQ(w.button->TransparentColor(), clWhite);
-  const TColor parentColour = QColorToColor(w.parent->palette().color(QPalette::Window));
-  const QImage shown = Render(*w.button);
-  EXPECT_EQ(PixelAt(shown, 0, 9), parentColour);
-  EXPECT_EQ(PixelAt(shown, 15, 5), clRed);
 
   TBitmap big;
   big.Allocate(64, 32, TPixelFormat::pf24bit);
-  w.button->SetPicture(&big);
-  EXPECT_EQ(w.button->size(), QSize(64, 32));
-  w.button->SetPicture(nullptr);
-  EXPECT_EQ(w.button->size(), QSize(0, 0));
-}
-
-TEST(PictButton, CursorFollowsTheOpaquePart) {
-  ButtonWindow w;
-  w.parent->setCursor(Qt::CrossCursor);
-  w.button->SetInnerCursor(Qt::PointingHandCursor);
-  auto move = [&](QPoint p) {
-    QMouseEvent event(QEvent::MouseMove, p, w.button->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(w.button, &event);
-  };
-  move({15, 5});
-  EXPECT_EQ(w.button->cursor().shape(), Qt::PointingHandCursor);
-  move({3, 7});
-  EXPECT_EQ(w.button->cursor().shape(), Qt::CrossCursor);
+  button->SetPicture(&big);
+  EXPECT_EQ(button->size(), QSize(64, 32));
+  button->SetPicture(nullptr);
+  EXPECT_EQ(button->size(), QSize(0, 0));
 }
 
 TEST(PictButton, SystemColourOfTheParentIsComparedAsItsRgbValue) {
