@@ -75,14 +75,18 @@ std::string RefusalOf(const std::vector<uint8_t>& file) {
   return testsupport::ThrownText<EInvalidGraphic>([&] { ReadBmp(file, bitmap); });
 }
 
+// A paletted image with `entries` grey table entries, `declared` of them named in the header.
+TBmpBuilder Indexed(int bpp, int width, int height, uint32_t declared, int entries,
+                    std::vector<uint8_t> pixels) {
+  TBmpBuilder b{.width = width, .height = height, .bpp = bpp, .colorsUsed = declared};
+  b.table = GreyTable(entries), b.pixels = std::move(pixels);
+  return b;
+}
+
 TBmpBuilder Rle(int bpp, int width, int height, const char* stream) {
-  return {.width = width,
-          .height = height,
-          .bpp = bpp,
-          .compression = bpp == 8 ? 1u : 2u,
-          .colorsUsed = 16,
-          .table = GreyTable(16),
-          .pixels = Hex(stream)};
+  TBmpBuilder b = Indexed(bpp, width, height, 16, 16, Hex(stream));
+  b.compression = bpp == 8 ? 1u : 2u;
+  return b;
 }
 
 TEST(BmpRle, DecodesToIndices) {
@@ -141,8 +145,7 @@ TEST(BmpRefusal, ThrowsInvalidGraphicNamingTheFault) {
       {[](B b) { b.compression = 2; }, "does not go with"},
       {[](B b) { b.colorsUsed = 1; }, "colour 1 of a table of 1"},
       {[](B b) {
-         b.width = 3, b.height = 1, b.bpp = 4, b.colorsUsed = 2, b.table = GreyTable(2);
-         b.pixels = {1, 0x20, 0, 0};
+         b = Indexed(4, 3, 1, 2, 2, {1, 0x20, 0, 0});
        },
        "pixel at (2, 0) uses colour 2 of a table of 2"}, // the last, unpaired pixel
       {[](B b) { b = Rle(4, 5, 1, "02 11 03 12 00 01"), b.colorsUsed = 2, b.table = GreyTable(2); },
@@ -206,28 +209,13 @@ std::string Summary(const std::vector<uint8_t>& file) {
 TEST(BmpRead, PartialTablesAndPadding) {
   const std::pair<std::vector<uint8_t>, const char*> cases[] = {
       // The last byte is row padding, which is cleared.
-      {TBmpBuilder{.width = 3,
-                   .height = 1,
-                   .colorsUsed = 3,
-                   .table = GreyTable(3),
-                   .pixels = {2, 1, 0, 0xEE}}
-           .Build(),
-       "3x1 8 bits 3 colours 2 1 0 0 : 202020 0"},
+      {Indexed(8, 3, 1, 3, 3, {2, 1, 0, 0xEE}).Build(), "3x1 8 bits 3 colours 2 1 0 0 : 202020 0"},
       // A set padding nibble after the last pixel is no colour index.
-      {TBmpBuilder{.width = 3,
-                   .height = 1,
-                   .bpp = 4,
-                   .colorsUsed = 2,
-                   .table = GreyTable(2),
-                   .pixels = {0x01, 0x0F, 0, 0}}
-           .Build(),
-       "3x1 4 bits 2 colours 1 0 0 0 : 0 0"},
+      {Indexed(4, 3, 1, 2, 2, {0x01, 0x0F, 0, 0}).Build(), "3x1 4 bits 2 colours 1 0 0 0 : 0 0"},
       // 256 entries declared, only 2 present before the pixels: the missing ones are dropped.
-      {TBmpBuilder{.width = 4, .height = 1, .table = GreyTable(2), .pixels = {0, 1, 1, 0}}.Build(),
-       "4x1 8 bits 2 colours 0 1 1 0 : 0 0"},
+      {Indexed(8, 4, 1, 0, 2, {0, 1, 1, 0}).Build(), "4x1 8 bits 2 colours 0 1 1 0 : 0 0"},
       // Zero width, top-down, one entry: an empty image of the declared height.
-      {TBmpBuilder{.width = 0, .height = -5, .colorsUsed = 1, .table = GreyTable(1)}.Build(),
-       "0x5 8 bits 1 colours"},
+      {Indexed(8, 0, -5, 1, 1, {}).Build(), "0x5 8 bits 1 colours"},
       // 12-byte core header, 2 × 1 pixels, 1 bit, two 3-byte entries.
       {Hex("42 4D 24 00 00 00 00 00 00 00 20 00 00 00 0C 00 00 00 02 00 01 00 01 00 01 00 "
            "10 20 30 F0 E0 D0 40 00 00 00"),
@@ -264,13 +252,8 @@ TEST(BmpMasks, ScalesEachChannel) {
       {32, 0, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0x80010203, pf32bit, 0xFF010203},
   };
   for (const auto& c : cases) {
-    TBmpBuilder b{.width = 1,
-                  .height = 1,
-                  .bpp = c.bpp,
-                  .compression = c.compression,
-                  .headerSize = c.headerSize,
-                  .masks = c.masks};
-    b.pixels.assign(4, 0);
+    TBmpBuilder b{.width = 1, .height = 1, .bpp = c.bpp, .compression = c.compression};
+    b.headerSize = c.headerSize, b.masks = c.masks, b.pixels.assign(4, 0);
     StoreU32LE(b.pixels.data(), c.pixel);
     TBitmap bitmap;
     ReadBmp(b.Build(), bitmap);
