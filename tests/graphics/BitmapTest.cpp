@@ -131,9 +131,7 @@ TEST(Bitmap, ReadsBackWhatWasWrittenTakingTheImageMemoryOverWhereItCan) {
                       bitmap.RowStride());
       }
       TBitmap copied, taken;
-      size_t consumed = 0;
-      ReadBmp(file, copied, &consumed);
-      EXPECT_EQ(consumed, file.size());
+      ReadBmp(file, copied);
       TMemoryStream image;
       image.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
       ReadBmp(image.Bytes(), taken, nullptr, &image);
