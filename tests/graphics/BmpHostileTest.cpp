@@ -3,6 +3,7 @@
 // large allocation.
 #include "TestSupport.h"
 #include "graphics/Bitmap.h"
+#include "graphics/BitmapQt.h"
 #include "graphics/ByteReader.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Limits.h"
@@ -54,16 +55,12 @@ std::vector<uint8_t> GreyTable(int entries) {
   return table;
 }
 
-// Palette indices of a 4- or 8-bit bitmap as hex digits, rows from the top split by '/'.
+// Palette indices of a bitmap with a grey table as hex digits, rows from the top split by '/'.
 std::string Indices(const TBitmap& bitmap) {
   std::string rows;
   for (int y = 0; y < bitmap.Height(); ++y) {
-    const uint8_t* line = bitmap.ScanLine(y);
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      const int index =
-          bitmap.PixelFormat() == pf8bit ? line[x] : line[x >> 1] >> (x & 1 ? 0 : 4) & 15;
-      rows += index < 16 ? "0123456789ABCDEF"[index] : '?';
-    }
+    for (int x = 0; x < bitmap.Width(); ++x)
+      rows += "0123456789ABCDEF"[GetRValue(bitmap.GetPixel(x, y)) / 16];
     rows += y + 1 < bitmap.Height() ? "/" : "";
   }
   return rows;
@@ -109,6 +106,7 @@ TEST(BmpRle, DecodesToIndices) {
     TBitmap bitmap;
     size_t consumed = 0;
     ReadBmp(file, bitmap, &consumed);
+    EXPECT_EQ(bitmap.PixelFormat(), c.bpp == 8 ? pf8bit : pf4bit) << c.stream;
     EXPECT_EQ(Indices(bitmap), c.rows) << c.stream;
     EXPECT_EQ(consumed, file.size()) << c.stream;
   }
@@ -226,7 +224,7 @@ TEST(BmpMasks, ScalesEachChannel) {
     std::vector<uint32_t> masks;
     uint32_t pixel;
     TPixelFormat format;
-    uint32_t argb; // expected; alpha 0xFF when the bitmap has none
+    uint32_t argb;
   } cases[] = {
       // 5-5-5 kept: 5-bit 3 → round(3 × 255 / 31) = 25, where copying the top bits gives 24.
       {16, 0, 40, {}, 3 << 10 | 16 << 5 | 31, pf15bit, 0xFF1984FF},
@@ -252,11 +250,7 @@ TEST(BmpMasks, ScalesEachChannel) {
     TBitmap bitmap;
     ReadBmp(b.Build(), bitmap);
     EXPECT_EQ(bitmap.PixelFormat(), c.format) << std::hex << c.argb;
-    const TColor color = bitmap.GetPixel(0, 0);
-    const uint32_t alpha = bitmap.HasAlpha() ? bitmap.ScanLine(0)[3] : 0xFF;
-    EXPECT_EQ(alpha << 24 | uint32_t{GetRValue(color)} << 16 | uint32_t{GetGValue(color)} << 8 |
-                  GetBValue(color),
-              c.argb);
+    EXPECT_EQ(BitmapToQImage(bitmap).pixel(0, 0), c.argb); // alpha 0xFF when it has none
   }
 }
 
