@@ -216,10 +216,9 @@ TEST(BitmapQtConversion, ImagesOfEveryQtFormatBecomeTheirColours) {
     TBitmap bitmap;
     QImageToBitmap(image, bitmap);
     EXPECT_EQ(bitmap.PixelFormat(), alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
-    const QImage reference =
-        image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     // The colours, size and alpha, read back through the conversion checked above.
-    EXPECT_EQ(BitmapToQImage(bitmap), reference);
+    EXPECT_EQ(BitmapToQImage(bitmap),
+              image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32));
     // Row padding is zero, so the writer's bytes depend on the pixels alone.
     int padding = 0;
     for (int y = 0; y < 7; ++y)

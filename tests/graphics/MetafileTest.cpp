@@ -164,9 +164,8 @@ std::string Outcome(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
-  WmfWriter extent, noExtent;
-  extent.Rec(0x020C, {-30, 60});
-  noExtent.Rec(0x041B, {1, 1, 0, 0});
+  WmfWriter extent = WmfWriter().Rec(0x020C, {-30, 60}),
+            noExtent = WmfWriter().Rec(0x041B, {1, 1, 0, 0});
   std::vector<uint8_t> lying = noExtent.Build(true);
   lying[22 + 18] = 0xFF; // the rectangle claims 255 words
   std::vector<uint8_t> emfOdd = SceneEmf();
