@@ -16,7 +16,6 @@ TEST(Jpeg, BadDataRaisesLibjpegsOwnMessageAndKeepsTheImage) {
   testsupport::Run("cd '" + dir.Path().string() +
                    "' && convert -size 16x8 xc:red -depth 8 s.ppm && cjpeg s.ppm > s.jpg");
   const std::vector<uint8_t> good = ReadFile(dir.File("s.jpg"));
-  ASSERT_GT(good.size(), 200u);
   TJPEGImage jpeg;
   auto decode = [&](const std::vector<uint8_t>& bytes) {
     TReadOnlyMemoryStream stream(bytes);

@@ -25,13 +25,15 @@ const std::vector<uint8_t> kDib2x2 =
 
 struct WmfWriter {
   std::vector<uint8_t> records;
-  void Rec(uint16_t function, std::vector<int> params, const std::vector<uint8_t>& tail = {}) {
+  WmfWriter& Rec(uint16_t function, std::vector<int> params,
+                 const std::vector<uint8_t>& tail = {}) {
     Put(records, static_cast<int64_t>(3 + params.size() + (tail.size() + 1) / 2));
     Put(records, function, 2);
     for (int p : params)
       Put(records, p, 2);
     records.insert(records.end(), tail.begin(), tail.end());
     if (tail.size() % 2) records.push_back(0);
+    return *this;
   }
   std::vector<uint8_t> Build(bool placeable, std::vector<int> box = {0, 0, 200, 100},
                              int inch = 192) {
@@ -125,17 +127,12 @@ std::vector<uint8_t> SceneEmf() {
   return e.Build();
 }
 
-TMetafile Load(const std::vector<uint8_t>& bytes) {
-  TMetafile metafile;
-  TReadOnlyMemoryStream stream(bytes);
-  metafile.LoadFromStream(stream);
-  return metafile;
-}
-
 TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
   for (const auto& [name, bytes] : {std::pair{"wmf", SceneWmf()}, {"emf", SceneEmf()}}) {
     SCOPED_TRACE(name);
-    TMetafile metafile = Load(bytes);
+    TMetafile metafile;
+    TReadOnlyMemoryStream stream(bytes);
+    metafile.LoadFromStream(stream);
     ASSERT_EQ(metafile.Width(), 100);
     ASSERT_EQ(metafile.Height(), 50);
     TBitmap drawn = RenderGraphic(metafile, 100, 50);
@@ -167,29 +164,24 @@ std::string Outcome(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
-  WmfWriter extent, noExtent, lying, shortParams, shortPolygon, unknown;
-  extent.Rec(0x020C, {-30, 60});
-  noExtent.Rec(0x041B, {1, 1, 0, 0});
-  lying.Rec(0x041B, {1, 1, 0, 0});
-  std::vector<uint8_t> lyingBytes = lying.Build(true);
-  lyingBytes[22 + 18] = 0xFF; // the rectangle claims 255 words
-  shortParams.Rec(0x041B, {1, 1});
-  shortPolygon.Rec(0x0324, {400, 1, 1});
-  unknown.Rec(0x0999, {1, 2, 3});
-  unknown.Rec(0x0626, {0x0F, 0}); // an escape
+  WmfWriter extent = WmfWriter().Rec(0x020C, {-30, 60}),
+            noExtent = WmfWriter().Rec(0x041B, {1, 1, 0, 0});
+  std::vector<uint8_t> lying = noExtent.Build(true);
+  lying[22 + 18] = 0xFF; // the rectangle claims 255 words
   std::vector<uint8_t> emfOdd = SceneEmf();
   emfOdd[88 + 4] = 13; // first record's size no multiple of 4
   const std::pair<std::vector<uint8_t>, const char*> cases[] = {
       {extent.Build(false), "60 x 30"},
       {extent.Build(true, {-100, -100, 1340, 620}, 1440), "96 x 48"},
-      {unknown.Build(true), "100 x 50"}, // unknown records are skipped
+      // Unknown records and escapes are skipped.
+      {WmfWriter().Rec(0x0999, {1, 2, 3}).Rec(0x0626, {0x0F, 0}).Build(true), "100 x 50"},
       {{}, "too short"},
       {std::vector<uint8_t>(40, 'a'), "not a Windows metafile"},
       {noExtent.Build(false), "no window extent"},
       {noExtent.Build(true, {0, 0, 10, 10}, 0), "units per inch"},
-      {lyingBytes, "wrong size"},
-      {shortParams.Build(true), "malformed"},
-      {shortPolygon.Build(true), "truncated"},
+      {lying, "wrong size"},
+      {WmfWriter().Rec(0x041B, {1, 1}).Build(true), "malformed"},
+      {WmfWriter().Rec(0x0324, {400, 1, 1}).Build(true), "truncated"},
       {emfOdd, "wrong size"},
       {noExtent.Build(true, {0, 0, 32000, 32000}, 1), "Metafile"}, // a huge picture
   };
