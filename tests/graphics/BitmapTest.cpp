@@ -196,7 +196,9 @@ TEST(BitmapQtConversion, EveryFormatGivesGetPixelsColours) {
         EXPECT_EQ(wrong, 0);
       }
       // The loader's direct conversion of an opaque bitmap gives the same colours.
-      if (!alpha) EXPECT_EQ(BitmapToQImage(RenderGraphic(bitmap, 37, 11)), BitmapToQImage(bitmap));
+      if (!alpha) {
+        EXPECT_EQ(BitmapToQImage(RenderGraphic(bitmap, 37, 11)), BitmapToQImage(bitmap));
+      }
     }
   }
 }
