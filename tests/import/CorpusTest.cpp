@@ -127,12 +127,8 @@ int CheckManifestRows(const std::string& manifestName, bool made) {
     }
     const std::string file = files.at("{in}");
     std::unique_ptr<TBitmap> bitmap;
-    std::string error = "(none)";
-    try {
-      bitmap = Read(reader, file);
-    } catch (const Exception& e) {
-      error = e.what();
-    }
+    const std::string error =
+        testsupport::ThrownText<Exception>([&] { bitmap = Read(reader, file); });
     ++checked;
     if (outcome.starts_with("! ")) {
       EXPECT_TRUE(error.starts_with(outcome.substr(2))) << "error: " << error;
