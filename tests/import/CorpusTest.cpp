@@ -27,25 +27,20 @@ namespace {
 
 // "bmp" is the BMP reader alone, "loader" what the window does with a file it opens.
 std::unique_ptr<TBitmap> Read(const std::string& reader, const std::string& file) {
-  std::unique_ptr<TUniBitmap> bitmap;
   if (reader == "bmp") {
     auto bmp = std::make_unique<TBitmap>();
     ReadBmp(testsupport::ReadFile(file), *bmp);
     return bmp;
-  } else if (reader == "loader") {
-    bitmap = std::make_unique<TUniBitmap>();
-    TImageLoader loader;
-    LoadAsWindowDoes(file, *bitmap, loader);
-    return bitmap;
-  } else if (reader == "gif") {
-    bitmap = std::make_unique<TSGIFBitmap>();
-  } else if (reader == "pcx") {
-    bitmap = std::make_unique<TSPCXBitmap>();
-  } else if (reader == "clp") {
-    bitmap = std::make_unique<TSClpDIBitmap>();
-  } else {
-    bitmap = std::make_unique<TSLBMImage>();
   }
+  std::unique_ptr<TUniBitmap> bitmap = std::make_unique<TSLBMImage>();
+  if (reader == "loader") {
+    TImageLoader loader;
+    LoadAsWindowDoes(file, *(bitmap = std::make_unique<TUniBitmap>()), loader);
+    return bitmap;
+  }
+  if (reader == "gif") bitmap = std::make_unique<TSGIFBitmap>();
+  if (reader == "pcx") bitmap = std::make_unique<TSPCXBitmap>();
+  if (reader == "clp") bitmap = std::make_unique<TSClpDIBitmap>();
   bitmap->LoadFromFile(file);
   return bitmap;
 }
@@ -132,12 +127,8 @@ int CheckManifestRows(const std::string& manifestName, bool made) {
     }
     const std::string file = files.at("{in}");
     std::unique_ptr<TBitmap> bitmap;
-    std::string error = "(none)";
-    try {
-      bitmap = Read(reader, file);
-    } catch (const Exception& e) {
-      error = e.what();
-    }
+    const std::string error =
+        testsupport::ThrownText<Exception>([&] { bitmap = Read(reader, file); });
     ++checked;
     if (outcome.starts_with("! ")) {
       EXPECT_TRUE(error.starts_with(outcome.substr(2))) << "error: " << error;
@@ -150,10 +141,9 @@ int CheckManifestRows(const std::string& manifestName, bool made) {
     if (!format.empty()) {
       EXPECT_EQ(PixelFormatName(bitmap->PixelFormat()), format);
     }
+    if (outcome == "ok") continue;
     std::vector<std::string> references;
-    if (outcome == "ok") {
-      continue;
-    } else if (outcome == "= source") {
+    if (outcome == "= source") {
       references = {files.at("{pam}")};
     } else if (!command.empty()) {
       EXPECT_EQ(testsupport::Run(Substitute(command, files) + " 2>/dev/null"), 0);

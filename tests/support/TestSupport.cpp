@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -86,62 +87,36 @@ Image ReadNetpbm(const std::string& fileName) {
   Image image;
   int maxval = 1, depth = 3;
   if (magic == "P7") {
-    std::string key;
-    while ((key = Token(in)) != "ENDHDR") {
-      std::string value = Token(in);
-      if (key == "WIDTH")
-        image.width = std::stoi(value);
-      else if (key == "HEIGHT")
-        image.height = std::stoi(value);
-      else if (key == "DEPTH")
-        depth = std::stoi(value);
-      else if (key == "MAXVAL")
-        maxval = std::stoi(value);
-      else if (key == "TUPLTYPE") {
-        std::string rest;
-        std::getline(in, rest);
-      }
-    }
-    in.get();
+    const std::map<std::string, int*> fields = {
+        {"WIDTH", &image.width}, {"HEIGHT", &image.height}, {"DEPTH", &depth}, {"MAXVAL", &maxval}};
+    for (std::string key; (key = Token(in)) != "ENDHDR";)
+      if (const std::string value = Token(in); fields.contains(key))
+        *fields.at(key) = std::stoi(value);
   } else {
     image.width = std::stoi(Token(in));
     image.height = std::stoi(Token(in));
     if (magic != "P4") maxval = std::stoi(Token(in));
     depth = magic == "P6" ? 3 : 1;
-    in.get();
   }
+  in.get();
   image.alpha = depth == 2 || depth == 4;
   image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-  auto sample = [&]() -> int {
-    if (maxval < 256) return in.get() * 255 / maxval;
-    int hi = in.get();
-    int lo = in.get();
-    return ((hi << 8) | lo) * 255 / maxval;
-  };
-  for (int y = 0; y < image.height; ++y) {
+  int byte = 0, bitsLeft = 0; // a PBM row's bits, 1 for black
+  auto sample = [&]() -> uint32_t {
     if (magic == "P4") {
-      int byte = 0;
-      for (int x = 0; x < image.width; ++x) {
-        if (x % 8 == 0) byte = in.get();
-        uint32_t v = (byte >> (7 - x % 8)) & 1 ? 0 : 255;
-        image.pixels[static_cast<size_t>(y) * image.width + x] = 0xFF000000u | v << 16 | v << 8 | v;
-      }
-      continue;
+      if (bitsLeft == 0) byte = in.get(), bitsLeft = 8;
+      return byte >> --bitsLeft & 1 ? 0 : 255;
     }
+    if (maxval < 256) return in.get() * 255 / maxval;
+    const int hi = in.get();
+    return (hi << 8 | in.get()) * 255 / maxval;
+  };
+  for (int y = 0; y < image.height; ++y, bitsLeft = 0)
     for (int x = 0; x < image.width; ++x) {
-      uint32_t r, g, b, a = 255;
-      if (depth >= 3) {
-        r = sample();
-        g = sample();
-        b = sample();
-        if (depth == 4) a = sample();
-      } else {
-        r = g = b = sample();
-        if (depth == 2) a = sample();
-      }
+      const uint32_t r = sample(), g = depth >= 3 ? sample() : r, b = depth >= 3 ? sample() : r;
+      const uint32_t a = image.alpha ? sample() : 255;
       image.pixels[static_cast<size_t>(y) * image.width + x] = a << 24 | r << 16 | g << 8 | b;
     }
-  }
   if (!in) throw std::runtime_error("truncated netpbm data in " + fileName);
   return image;
 }
