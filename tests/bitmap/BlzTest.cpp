@@ -217,6 +217,9 @@ TEST(BlzDamage, EveryTruncationAndBadRecordIsRefusedCleanly) {
     longRecord[lengthAt + 1] = 0xFF;
     EXPECT_THROW(Loaded(longRecord), EInvalidGraphic);
   }
+  // A frame that is its length alone, at the very end: an empty block, the last record.
+  TMemoryStream image;
+  EXPECT_EQ(RestoreBmpImage(Hex("4C 5A 52 57 05 00 00 00 00 00"), image).records, 1u);
 }
 
 TEST(BlzFiles, SaveThenLoadGivesTheWriterBytes) {
@@ -260,10 +263,12 @@ TEST(BlzResources, BitmapResourcesFindTheirPixels) {
     info.insert(info.end(), tail.begin(), tail.end()); // 5-6-5 masks, then one green pixel
   testsupport::WriteFile(dir.File("BITMAP/CORE"), core);
   testsupport::WriteFile(dir.File("BITMAP/FIELDS"), info);
+  testsupport::WriteFile(dir.File("BITMAP/WHOLE"), kWhite2x2); // a whole BMP file is taken as it is
   HINSTANCE module{dir.Path().string() + "/"};
   TUniBitmap bitmap;
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "CORE").GetPixel(0, 0), RGB(3, 2, 1));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "FIELDS").GetPixel(0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "WHOLE").GetPixel(1, 1), RGB(255, 255, 255));
 }
 
 } // namespace
