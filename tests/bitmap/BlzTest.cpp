@@ -263,11 +263,15 @@ TEST(BlzResources, BitmapResourcesFindTheirPixels) {
     info.insert(info.end(), tail.begin(), tail.end()); // 5-6-5 masks, then one green pixel
   testsupport::WriteFile(dir.File("BITMAP/CORE"), core);
   testsupport::WriteFile(dir.File("BITMAP/FIELDS"), info);
+  Bytes plain = Hex("28 00 00 00 01 00 00 00 01 00 00 00 01 00 18 00");
+  plain.resize(40, 0), plain.insert(plain.end(), {1, 2, 3, 0}); // 24 bits: neither table nor masks
+  testsupport::WriteFile(dir.File("BITMAP/PLAIN"), plain);
   testsupport::WriteFile(dir.File("BITMAP/WHOLE"), kWhite2x2); // a whole BMP file is taken as it is
   HINSTANCE module{dir.Path().string() + "/"};
   TUniBitmap bitmap;
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "CORE").GetPixel(0, 0), RGB(3, 2, 1));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "FIELDS").GetPixel(0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "PLAIN").GetPixel(0, 0), RGB(3, 2, 1));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "WHOLE").GetPixel(1, 1), RGB(255, 255, 255));
 }
 
