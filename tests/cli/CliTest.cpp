@@ -165,7 +165,9 @@ TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
     const TRun here = Cli(args);
     EXPECT_EQ(process.status, here.status);
     EXPECT_EQ(process.err, here.err);
-    if (here.status == 0) EXPECT_EQ(written, ReadFile(dir.File("o.bmp")));
+    if (here.status == 0) {
+      EXPECT_EQ(written, ReadFile(dir.File("o.bmp")));
+    }
     fs::remove(dir.File("o.bmp"));
   }
   ASSERT_EQ(Process(dir, {"unpack", dir.File("text.wmf"), dir.File("a.bmp")}).status, 0);
