@@ -60,33 +60,13 @@ public:
         offset < headSize ? static_cast<size_t>(std::min<uint64_t>(count, headSize - offset)) : 0;
     std::memcpy(to, rows_.writerHead.data() + offset, fromHead);
     if (count == fromHead) return;
-    ReadRows(to + fromHead, count - fromHead);
+    file_.ReadBuffer(to + fromHead, static_cast<int64_t>(count - fromHead));
     rows_.ClearPadding(to + fromHead, offset + fromHead - headSize, count - fromHead);
   }
 
 private:
-  // The rows come a mebibyte at a time: a system call for every 32 KiB piece costs more than
-  // copying the piece out of this buffer.
-  void ReadRows(uint8_t* to, size_t count) {
-    constexpr size_t kReadAhead = size_t{1} << 20;
-    while (count) {
-      if (aheadAt_ == ahead_.size()) {
-        ahead_.resize(kReadAhead);
-        ahead_.resize(static_cast<size_t>(file_.Read(ahead_.data(), kReadAhead)));
-        aheadAt_ = 0;
-        // The file ended early: the stream's own short-read error.
-        if (ahead_.empty()) file_.ReadBuffer(to, static_cast<int64_t>(count));
-      }
-      const size_t n = std::min(count, ahead_.size() - aheadAt_);
-      std::memcpy(to, ahead_.data() + aheadAt_, n);
-      aheadAt_ += n, to += n, count -= n;
-    }
-  }
-
   TFileStream& file_;
   TPlainBmpRows rows_;
-  std::vector<uint8_t> ahead_;
-  size_t aheadAt_ = 0;
 };
 
 // A plain BMP file's rows as the writer would write them; nullopt for any other file.
