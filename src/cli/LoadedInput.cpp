@@ -1,6 +1,5 @@
 // The command-line program's side of reading: BMP, DIB and BLZ files with the format core it
 // is linked with, everything else through the input module, loaded on first use.
-#include "bitmap/LZRW1KH.h"
 #include "bitmap/UniBmp.h"
 #include "cli/Input.h"
 #include "cli/InputModule.h"
@@ -53,9 +52,7 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   }
   std::vector<uint8_t> bmp;
   Module().read(fileName, format, bmp);
-  TMemoryStream image;
-  image.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
-  image.SetPosition(0);
+  TReadOnlyMemoryStream image(bmp);
   target.LoadFromStream(image);
 }
 
