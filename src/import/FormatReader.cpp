@@ -24,6 +24,12 @@ void DrawGraphicInto(const TGraphic& graphic, TUniBitmap& target) {
   target.AssignPicture(picture);
 }
 
+// BMP and BLZ files are read by the bitmap itself, as the window reads them: a copy drawn
+// through a picture would blend a 32-bit or alpha bit-field image's colours with white.
+void ReadByItself(const std::string& fileName, TUniBitmap& target) {
+  target.LoadFromFile(fileName);
+}
+
 template <class Probe> void ReadBitmapClass(const std::string& fileName, TUniBitmap& target) {
   Probe probe;
   probe.LoadFromFile(fileName);
@@ -48,8 +54,8 @@ using Reader = std::function<void(const std::string&, TUniBitmap&)>;
 
 // Formats whose decoder is not part of this build are listed with no reader.
 const std::pair<const char*, Reader> kFormats[] = {
-    {"bmp", ReadBitmapClass<TUniBitmap>},
-    {"blz", ReadBitmapClass<TUniBitmap>},
+    {"bmp", ReadByItself},
+    {"blz", ReadByItself},
     {"gif", ReadBitmapClass<TSGIFBitmap>},
     {"pcx", ReadBitmapClass<TSPCXBitmap>},
     {"lbm", ReadBitmapClass<TSLBMImage>},

@@ -252,6 +252,28 @@ TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
   blocks::SetThreads(0);
 }
 
+// Naming the format must not change the pixels: a BMP with alpha keeps its colour channels.
+TEST(Cli, FormatBmpGivesThePixelsOfPlainUnpack) {
+  TempDir dir;
+  Bytes rgba = Image(40, 9, TPixelFormat::pf32bit);
+  StoreU32LE(rgba.data() + 30, 3); // bit fields with an alpha mask: the reader keeps alpha
+  rgba.resize(54);
+  for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u})
+    rgba.insert(rgba.end(),
+                {uint8_t(mask), uint8_t(mask >> 8), uint8_t(mask >> 16), uint8_t(mask >> 24)});
+  const Bytes pixels = Image(40, 9, TPixelFormat::pf32bit);
+  rgba.insert(rgba.end(), pixels.begin() + 54, pixels.end());
+  StoreU32LE(rgba.data() + 10, 70);
+  StoreU32LE(rgba.data() + 14, 56);
+  for (const Bytes& image : {rgba, Image(41, 7, TPixelFormat::pf16bit)}) {
+    WriteFile(dir.File("in.bmp"), image);
+    ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("plain.bmp")}).status, 0);
+    ASSERT_EQ(Cli({"unpack", "--format", "bmp", dir.File("in.bmp"), dir.File("named.bmp")}).status,
+              0);
+    EXPECT_EQ(ReadFile(dir.File("named.bmp")), ReadFile(dir.File("plain.bmp")));
+  }
+}
+
 TEST(Streaming, DamagedFilesFailAsTheWholePicturePathFails) {
   blocks::SetThreads(2);
   TempDir dir;
