@@ -2,9 +2,9 @@
 
 #include "ImageKinds.h"
 
-#include "bitmap/BlockPool.h"
-#include "graphics/ImageMemory.h"
-#include "graphics/Streams.h"
+#include "blz/BlockPool.h"
+#include "io/ImageMemory.h"
+#include "io/Streams.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // for a quick run). Deterministic: the same kind always gives the same pixels.
 #pragma once
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "PeakMemory.h"
 
-#include "graphics/Streams.h"
+#include "io/Streams.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Pictures written in other programs' formats, for the readers' and the batch benchmarks.
 #pragma once
 
-#include "graphics/Bitmap.h"
+#include "bmp/Bitmap.h"
 
 #include <string>
 

@@ -2,8 +2,8 @@
 
 #include "PeerFiles.h"
 
-#include "graphics/Streams.h"
-#include "import/SGIFImg.h"
+#include "formats/SGIFImg.h"
+#include "io/Streams.h"
 
 #include <QImage>
 #include <gif_lib.h>

@@ -15,8 +15,8 @@
 #include "PeakMemory.h"
 #include "Readers.h"
 
-#include "bitmap/LZRW1KH.h"
-#include "graphics/Streams.h"
+#include "codec/LZRW1KH.h"
+#include "io/Streams.h"
 
 #include <lz4.h>
 #include <zlib.h>

@@ -2,8 +2,8 @@
 // While fuzzing, the pixel limit is lowered to 16 megapixels: pictures far larger than their
 // data are legitimate (a cut file is filled with zeros) but cost seconds of memory filling
 // per input. The plain reproducers replay their files under the real limits.
-#include "graphics/Limits.h"
-#include "import/Units.h"
+#include "io/Limits.h"
+#include "qt/Units.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

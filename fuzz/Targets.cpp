@@ -2,20 +2,20 @@
 // them with an exception: never crash, hang, leak or read outside its input. CMake builds
 // this file once per target, with VANTREL_FUZZ_TARGET naming one of the functions below; a
 // target aborts where a reader gives a result it promises never to give.
-#include "../tests/bitmap/Lzrw1khReference.h"
-#include "bitmap/LZRW1KH.h"
-#include "bitmap/UniBmp.h"
-#include "graphics/Canvas.h"
-#include "graphics/Exceptions.h"
-#include "graphics/Icon.h"
-#include "graphics/JPEGImage.h"
-#include "graphics/Metafile.h"
-#include "graphics/Streams.h"
-#include "import/SClpDib.h"
-#include "import/SGIFImg.h"
-#include "import/SLBMImg.h"
-#include "import/SLoadImg.h"
-#include "import/SPCXImg.h"
+#include "../tests/core/Lzrw1khReference.h"
+#include "blz/UniBmp.h"
+#include "codec/LZRW1KH.h"
+#include "formats/SClpDib.h"
+#include "formats/SGIFImg.h"
+#include "formats/SLBMImg.h"
+#include "formats/SPCXImg.h"
+#include "io/Exceptions.h"
+#include "io/Streams.h"
+#include "qt/Canvas.h"
+#include "qt/Icon.h"
+#include "qt/JPEGImage.h"
+#include "qt/Metafile.h"
+#include "qt/SLoadImg.h"
 
 #include <algorithm>
 #include <cstdio>

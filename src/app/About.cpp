@@ -1,10 +1,11 @@
 #include "app/About.h"
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "controls/Fonts.h"
 #include "controls/PictBtn.h"
 #include "controls/ShdLabel.h"
 #include "controls/UniPanel.h"
+#include "qt/Resources.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "app/BitmapView.h"
 
-#include "graphics/BitmapQt.h"
+#include "qt/BitmapQt.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // display copy of its own: showing it costs no more than the few rows on screen.
 #pragma once
 
-#include "graphics/Bitmap.h"
+#include "bmp/Bitmap.h"
 
 #include <QWidget>
 

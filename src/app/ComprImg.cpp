@@ -8,15 +8,15 @@
 #include "app/PhaseTimer.h"
 #include "app/ShowException.h"
 #include "app/StringTable.h"
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "controls/Fonts.h"
 #include "controls/UniPanel.h"
-#include "graphics/BitmapQt.h"
-#include "graphics/Exceptions.h"
-#include "graphics/Picture.h"
-#include "graphics/Resources.h"
-#include "import/Progress.h"
-#include "import/SLoadImg.h"
+#include "formats/Progress.h"
+#include "io/Exceptions.h"
+#include "qt/BitmapQt.h"
+#include "qt/Picture.h"
+#include "qt/Resources.h"
+#include "qt/SLoadImg.h"
 
 #include <QApplication>
 #include <QClipboard>

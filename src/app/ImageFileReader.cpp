@@ -1,7 +1,7 @@
 #include "app/ImageFileReader.h"
 
 #include "app/PhaseTimer.h"
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 
 #include <sys/stat.h>
 

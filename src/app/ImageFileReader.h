@@ -3,7 +3,7 @@
 // 24-megapixel picture is some 70 MB in every one of them, and fresh memory is slow to touch.
 #pragma once
 
-#include "graphics/Streams.h"
+#include "io/Streams.h"
 
 #include <string>
 

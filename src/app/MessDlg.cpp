@@ -1,9 +1,9 @@
 #include "app/MessDlg.h"
 
+#include "bmp/Bitmap.h"
 #include "controls/Fonts.h"
-#include "graphics/Bitmap.h"
-#include "graphics/BitmapQt.h"
-#include "graphics/Resources.h"
+#include "qt/BitmapQt.h"
+#include "qt/Resources.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -3,8 +3,8 @@
 #include "app/AppResources.h"
 #include "app/ComprImg.h"
 #include "app/MessDlg.h"
-#include "graphics/ImageMemory.h"
-#include "import/Units.h"
+#include "io/ImageMemory.h"
+#include "qt/Units.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,12 +1,12 @@
 #include "cli/Cli.h"
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "cli/Batch.h"
 #include "cli/Input.h"
 #include "cli/Streaming.h"
-#include "graphics/Exceptions.h"
-#include "graphics/SafeFile.h"
-#include "graphics/Streams.h"
+#include "io/Exceptions.h"
+#include "io/SafeFile.h"
+#include "io/Streams.h"
 
 #include <algorithm>
 #include <array>

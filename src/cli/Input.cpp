@@ -1,12 +1,12 @@
 #include "cli/Input.h"
 
-#include "graphics/BitmapQt.h"
-#include "graphics/Exceptions.h"
-#include "graphics/GuiApplication.h"
-#include "graphics/SafeFile.h"
-#include "graphics/Streams.h"
-#include "import/FormatReader.h"
-#include "import/Units.h"
+#include "io/Exceptions.h"
+#include "io/SafeFile.h"
+#include "io/Streams.h"
+#include "qt/BitmapQt.h"
+#include "qt/FormatReader.h"
+#include "qt/GuiApplication.h"
+#include "qt/Units.h"
 
 #include <QBuffer>
 #include <QImage>

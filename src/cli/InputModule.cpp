@@ -1,9 +1,9 @@
 #include "cli/InputModule.h"
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "cli/Input.h"
-#include "graphics/Streams.h"
-#include "import/Units.h"
+#include "io/Streams.h"
+#include "qt/Units.h"
 
 #include <QtGlobal>
 #include <cstdlib>

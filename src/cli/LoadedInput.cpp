@@ -1,11 +1,11 @@
 // The command-line program's side of reading: BMP, DIB and BLZ files with the format core it
 // is linked with, everything else through the input module, loaded on first use.
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "cli/Input.h"
 #include "cli/InputModule.h"
-#include "graphics/Exceptions.h"
-#include "graphics/Streams.h"
-#include "import/WindowRule.h"
+#include "formats/WindowRule.h"
+#include "io/Exceptions.h"
+#include "io/Streams.h"
 
 #include <dlfcn.h>
 #include <filesystem>

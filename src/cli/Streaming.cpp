@@ -1,13 +1,13 @@
 #include "cli/Streaming.h"
 
-#include "bitmap/BlockPool.h"
-#include "graphics/Bitmap.h"
-#include "graphics/ByteReader.h"
-#include "graphics/Exceptions.h"
-#include "graphics/Limits.h"
-#include "graphics/SafeFile.h"
-#include "graphics/Streams.h"
-#include "import/WindowRule.h"
+#include "blz/BlockPool.h"
+#include "bmp/Bitmap.h"
+#include "formats/WindowRule.h"
+#include "io/ByteReader.h"
+#include "io/Exceptions.h"
+#include "io/Limits.h"
+#include "io/SafeFile.h"
+#include "io/Streams.h"
 
 #include <algorithm>
 #include <climits>

@@ -5,7 +5,7 @@
 // be decoded or converted, a damaged file) is left to that path.
 #pragma once
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 
 #include <optional>
 #include <string>

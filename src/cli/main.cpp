@@ -1,7 +1,7 @@
-#include "bitmap/LZRW1KH.h"
 #include "cli/Cli.h"
 #include "cli/Input.h"
-#include "graphics/ImageMemory.h"
+#include "codec/LZRW1KH.h"
+#include "io/ImageMemory.h"
 
 int main(int argc, char** argv) {
   // Batch work allocates and frees image-sized buffers file after file: keep them.

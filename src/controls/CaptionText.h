@@ -3,7 +3,7 @@
 // expand to tab stops.
 #pragma once
 
-#include "graphics/Graphic.h"
+#include "bmp/Graphic.h"
 
 #include <QColor>
 #include <QFontMetrics>

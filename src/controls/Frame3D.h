@@ -2,7 +2,7 @@
 // and bottom, drawn inwards from the outline of a rectangle.
 #pragma once
 
-#include "graphics/Graphic.h"
+#include "bmp/Graphic.h"
 
 #include <QColor>
 

@@ -4,7 +4,7 @@
 // opaque part.
 #pragma once
 
-#include "graphics/Color.h"
+#include "bmp/Color.h"
 
 #include <QCursor>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "controls/PictBtn.h"
 
+#include "bmp/Bitmap.h"
 #include "controls/SystemColors.h"
-#include "graphics/Bitmap.h"
-#include "graphics/BitmapQt.h"
+#include "qt/BitmapQt.h"
 
 #include <QEvent>
 #include <QPainter>

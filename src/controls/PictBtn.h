@@ -3,8 +3,8 @@
 // for the mouse (see THitColorControl).
 #pragma once
 
+#include "bmp/Graphic.h"
 #include "controls/HitColorControl.h"
-#include "graphics/Graphic.h"
 
 #include <QImage>
 

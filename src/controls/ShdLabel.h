@@ -2,9 +2,9 @@
 // the text in the shadow colour or a solid extrusion from the shadow to the text.
 #pragma once
 
+#include "bmp/Color.h"
+#include "bmp/Graphic.h"
 #include "controls/ControlTypes.h"
-#include "graphics/Color.h"
-#include "graphics/Graphic.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // application palette, so the controls follow the desktop's colour scheme.
 #pragma once
 
-#include "graphics/Color.h"
+#include "bmp/Color.h"
 
 #include <QColor>
 

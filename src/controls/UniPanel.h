@@ -4,9 +4,9 @@
 // and a click on the panel can be passed on to that widget.
 #pragma once
 
+#include "bmp/Color.h"
+#include "bmp/Graphic.h"
 #include "controls/ControlTypes.h"
-#include "graphics/Color.h"
-#include "graphics/Graphic.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,12 +1,12 @@
 #include "PluginCore.h"
 
-#include "bitmap/LZRW1KH.h"
-#include "bitmap/UniBmp.h"
-#include "graphics/ByteReader.h"
-#include "graphics/Exceptions.h"
-#include "graphics/Streams.h"
-#include "import/SClpDib.h"
-#include "import/SLBMImg.h"
+#include "blz/UniBmp.h"
+#include "codec/LZRW1KH.h"
+#include "formats/SClpDib.h"
+#include "formats/SLBMImg.h"
+#include "io/ByteReader.h"
+#include "io/Exceptions.h"
+#include "io/Streams.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // TBitmap, and writing a BLZ file. Qt-free, so the same object serves Qt 5, Qt 6 and GTK.
 #pragma once
 
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 
 #include <cstdint>
 #include <span>

@@ -3,9 +3,9 @@
 #include "app/AppResources.h"
 #include "app/Dialogs.h"
 #include "app/MessDlg.h"
-#include "bitmap/UniBmp.h"
+#include "blz/UniBmp.h"
 #include "controls/UniPanel.h"
-#include "graphics/Streams.h"
+#include "io/Streams.h"
 
 #include <gtest/gtest.h>
 

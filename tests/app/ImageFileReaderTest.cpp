@@ -4,9 +4,9 @@
 #include "TestSupport.h"
 #include "app/BitmapView.h"
 #include "app/PhaseTimer.h"
-#include "bitmap/UniBmp.h"
-#include "graphics/BitmapQt.h"
-#include "graphics/Exceptions.h"
+#include "blz/UniBmp.h"
+#include "io/Exceptions.h"
+#include "qt/BitmapQt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "cli/Cli.h"
 #include "TestSupport.h"
-#include "bitmap/BlockPool.h"
-#include "bitmap/UniBmp.h"
-#include "graphics/Bitmap.h"
-#include "graphics/ByteReader.h"
-#include "graphics/Streams.h"
+#include "blz/BlockPool.h"
+#include "blz/UniBmp.h"
+#include "bmp/Bitmap.h"
+#include "io/ByteReader.h"
+#include "io/Streams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
-#include "bitmap/UniBmp.h"
-#include "graphics/BitmapQt.h"
-#include "graphics/ByteReader.h"
-#include "graphics/Streams.h"
+#include "blz/UniBmp.h"
+#include "io/ByteReader.h"
+#include "io/Streams.h"
+#include "qt/BitmapQt.h"
 
 #include <QCoreApplication>
 #include <QImageReader>

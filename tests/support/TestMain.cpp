@@ -1,9 +1,11 @@
 // Test main: a GUI application on the offscreen platform (fonts and painting work without a
 // display) and the format units started as the program starts them.
-#include "import/Units.h"
+#include "qt/Units.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #ifdef VANTREL_TEST_WIDGETS
 #include <QApplication>
@@ -13,8 +15,11 @@ using TestApplication = QGuiApplication;
 #endif
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+  // The window's texts that the tests compare must not depend on the machine's language.
+  setenv("LC_ALL", "C", 1);
+  unsetenv("LANGUAGE");
+  qputenv("QT_QPA_PLATFORM",
+          qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   TestApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   InitializeUnits();

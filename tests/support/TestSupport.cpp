@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "graphics/Bitmap.h"
+#include "bmp/Bitmap.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,0 +1,66 @@
+// The BMP writer. It always writes the same bytes for the same bitmap:
+//
+//   offset size  field
+//   0      2     "BM"
+//   2      4     file size
+//   6      4     reserved, 0
+//   10     4     offset of the pixel data
+//   14     40    BITMAPINFOHEADER: size 40, width, height (positive: bottom-up), planes 1,
+//                bits per pixel, compression (0, or 3 = bit fields for 5-6-5), image size =
+//                row stride × height, resolutions 0, colours used 0, colours important 0
+//   54     12    red, green, blue masks (5-6-5 only)
+//   ..     4·2^bpp  the full colour table for 1, 4 and 8 bits (missing entries black)
+//   ..           pixel rows, bottom-up, each padded to 4 bytes
+#include "bmp/Bitmap.h"
+#include "io/ByteReader.h"
+#include "io/Limits.h"
+#include "io/Streams.h"
+
+#include <vector>
+
+std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap) {
+  return BmpHeadBytes(bitmap.Width(), bitmap.Height(), bitmap.PixelFormat(), bitmap.Palette());
+}
+
+std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
+                                  const std::vector<TRGBQuad>& palette) {
+  const int bpp = ::BitsPerPixel(format);
+  const bool bitFields = format == TPixelFormat::pf16bit;
+  const uint32_t paletteEntries = bpp <= 8 ? 1u << bpp : 0;
+  const uint32_t pixelOffset = 14 + 40 + (bitFields ? 12 : 0) + 4 * paletteEntries;
+  const uint64_t imageSize =
+      static_cast<uint64_t>(limits::RowStride(width, bpp)) * static_cast<uint64_t>(height);
+
+  std::vector<uint8_t> head(pixelOffset, 0);
+  uint8_t* h = head.data();
+  h[0] = 'B';
+  h[1] = 'M';
+  StoreU32LE(h + 2, static_cast<uint32_t>(pixelOffset + imageSize));
+  StoreU32LE(h + 10, pixelOffset);
+  StoreU32LE(h + 14, 40);
+  StoreU32LE(h + 18, static_cast<uint32_t>(width));
+  StoreU32LE(h + 22, static_cast<uint32_t>(height));
+  StoreU16LE(h + 26, 1);
+  StoreU16LE(h + 28, static_cast<uint16_t>(bpp));
+  StoreU32LE(h + 30, bitFields ? 3 : 0);
+  StoreU32LE(h + 34, static_cast<uint32_t>(imageSize));
+  if (bitFields) {
+    StoreU32LE(h + 54, 0xF800);
+    StoreU32LE(h + 58, 0x07E0);
+    StoreU32LE(h + 62, 0x001F);
+  }
+  for (uint32_t i = 0; i < paletteEntries && i < palette.size(); ++i) {
+    uint8_t* q = h + 54 + 4 * i;
+    q[0] = palette[i].rgbBlue;
+    q[1] = palette[i].rgbGreen;
+    q[2] = palette[i].rgbRed;
+  }
+  return head;
+}
+
+void WriteBmp(const TBitmap& bitmap, TStream& stream) {
+  const std::vector<uint8_t> head = BmpHeadBytes(bitmap);
+  stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
+  auto bits = bitmap.Bits();
+  stream.WriteBuffer(bits.data(), static_cast<int64_t>(bits.size()));
+}

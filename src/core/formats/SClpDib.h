@@ -1,0 +1,47 @@
+// Clipboard files (.clp) of the Windows 3.x clipboard viewer: a directory of the clipboard
+// formats stored, then their data. Only the device-independent bitmap (CF_DIB, format 8) is
+// read. All integers are little-endian.
+//
+// Offset  Size        Field
+//  0      2           file identifier 50000 (0xC350)
+//  2      2           format count
+//  4      89 × count  directory entries:
+//                       0  2  format number
+//                       2  4  data length
+//                       6  4  data offset from the start of the file
+//                      10 79  format name (not used)
+//
+// CF_DIB data is a packed bitmap: an info header, the colour table (or bit-field masks),
+// then the pixel rows. It becomes a BMP image by putting a file header in front.
+#pragma once
+
+#include "blz/UniBmp.h"
+#include "io/Exceptions.h"
+#include "io/Streams.h"
+
+VANTREL_DECLARE_EXCEPTION(EDIBClpException, Exception);
+
+// Finds the CF_DIB entry of a clipboard file and turns it into a BMP image; one instance
+// serves one load.
+class TSCLIPDIB {
+public:
+  // Reads the clipboard file from offset 0 of `source`. A file that lists no formats at all
+  // leaves the BMP image empty.
+  void LoadClipboardFile(TStream& source);
+  // Writes the whole BMP image to `target` from its offset 0.
+  void CopyBitmapFile(TStream& target);
+  TMemoryStream& Output() { return output_; }
+
+private:
+  TMemoryStream output_;
+};
+
+class TSClpDIBitmap : public TUniBitmap {
+public:
+  using TUniBitmap::TUniBitmap;
+  // Loads the bitmap of a clipboard file; on failure the picture stays as it was.
+  void LoadFromStream(TStream& stream) override;
+  std::unique_ptr<TGraphic> Clone() const override {
+    return std::make_unique<TSClpDIBitmap>(*this);
+  }
+};

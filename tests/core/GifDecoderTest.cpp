@@ -1,0 +1,145 @@
+// Hand-made GIF byte sequences for what no encoder writes: short images, more rows than the
+// height, interlace of small heights. Broken files and their texts are rows of the corpus
+// manifest (tests/data/regressions/gif).
+#include "TestSupport.h"
+#include "formats/Progress.h"
+#include "formats/SGIFImg.h"
+#include "io/Streams.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The codes of one LZW stream, packed least-significant bit first at the widths a decoder
+// expects: every code after the first since a clear defines an entry, and the width grows
+// when the next free entry reaches 2^width.
+Bytes PackCodes(int minCodeSize, const std::vector<int>& codes) {
+  const int clear = 1 << minCodeSize;
+  int freeCode = clear + 2, size = minCodeSize + 1, bits = 0;
+  bool first = true;
+  uint32_t buffer = 0;
+  Bytes out;
+  for (int code : codes) {
+    buffer |= uint32_t(code) << bits;
+    for (bits += size; bits >= 8; bits -= 8, buffer >>= 8)
+      out.push_back(uint8_t(buffer));
+    if (code == clear) {
+      freeCode = clear + 2, size = minCodeSize + 1, first = true;
+      continue;
+    }
+    if (!first && freeCode < 4096 && ++freeCode >= (1 << size) && size < 12) ++size;
+    first = false;
+  }
+  if (bits > 0) out.push_back(uint8_t(buffer));
+  return out;
+}
+
+// The minimum code size and the codes in one sub-block (all are shorter than 255 bytes).
+Bytes Image(int minCodeSize, const std::vector<int>& codes) {
+  Bytes data = PackCodes(minCodeSize, codes);
+  data.insert(data.begin(), {uint8_t(minCodeSize), uint8_t(data.size())});
+  data.push_back(0);
+  return data;
+}
+
+struct GifParts {
+  Bytes imageData; // minimum code size and sub-blocks
+  int width = 2, height = 2;
+  uint8_t descriptorFlags = 0;
+  Bytes blocksBefore; // extensions and other blocks before the image descriptor
+  Bytes localTable;
+  Bytes globalTable = testsupport::Hex("00 00 00 FF 00 00 00 FF 00 00 00 FF"); // 4 entries
+};
+
+Bytes Build(const GifParts& p) {
+  auto u16 = [](int v) { return Bytes{uint8_t(v), uint8_t(v >> 8)}; };
+  auto append = [](Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); };
+  auto flag = [](const Bytes& table) { // 2 or 4 entries
+    return uint8_t(table.empty() ? 0 : table.size() > 6 ? 0x81 : 0x80);
+  };
+  Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
+  append(out, u16(p.width)), append(out, u16(p.height));
+  append(out, {flag(p.globalTable), 0, 0}), append(out, p.globalTable);
+  append(out, p.blocksBefore), append(out, {0x2C, 0, 0, 0, 0});
+  append(out, u16(p.width)), append(out, u16(p.height));
+  out.push_back(p.descriptorFlags | flag(p.localTable));
+  append(out, p.localTable), append(out, p.imageData);
+  out.push_back(0x3B);
+  return out;
+}
+
+TSGIFBitmap Load(const Bytes& bytes) {
+  TReadOnlyMemoryStream stream(bytes);
+  TSGIFBitmap bitmap;
+  bitmap.LoadFromStream(stream);
+  return bitmap;
+}
+
+// Palette indices of the bitmap, row by row from the top.
+std::vector<int> Indices(const TBitmap& b) {
+  std::vector<int> out;
+  for (int y = 0; y < b.Height(); ++y)
+    out.insert(out.end(), b.ScanLine(y), b.ScanLine(y) + b.Width());
+  return out;
+}
+
+// Pixels no encoder writes so: a code for the entry being defined, data short of the
+// picture (the rest is index 0) or beyond it, interlace of small heights, and extensions
+// holding introducer bytes.
+TEST(GifDecoder, DecodesHandMadeData) {
+  const Bytes extensions =
+      testsupport::Hex("21 FE 03 61 62 63 02 2C 3B 00 " // comment
+                       "21 F9 04 01 00 00 02 00 "       // graphic control
+                       "21 FF 0B 4E 45 54 53 43 41 50 45 32 2E 30 03 01 00 00 00 " // application
+                       "21 01 0C 00 00 00 00 08 00 08 00 08 08 01 00 02 68 69 00 " // plain text
+                       "21 42 01 2C 00 00");                                       // unknown label
+  const struct {
+    const char* name;
+    GifParts parts;
+    std::vector<int> indices;
+  } cases[] = {
+      {"code being defined", {Image(2, {4, 0, 1, 6, 8, 5}), 7, 1}, {0, 1, 0, 1, 0, 1, 0}},
+      {"rows never completed", {Image(2, {4, 1, 2, 3, 1, 5}), 3, 3}, {1, 2, 3, 0, 0, 0, 0, 0, 0}},
+      {"only an end code", {Image(2, {4, 5}), 2, 1}, {0, 0}},
+      {"rows beyond the height", {Image(2, {4, 1, 2, 3, 1, 2, 3, 3, 3, 5})}, {1, 2, 3, 1}},
+      {"interlaced, height 3", {Image(2, {4, 0, 1, 2, 5}), 1, 3, 0x40}, {0, 2, 1}},
+      {"interlaced, height 5", {Image(2, {4, 0, 1, 2, 3, 0, 5}), 1, 5, 0x40}, {0, 3, 2, 0, 1}},
+      {"interlaced, height 10",
+       {Image(2, {4, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 5}), 1, 10, 0x40},
+       {0, 1, 3, 2, 2, 3, 0, 0, 1, 1}},
+      {"extensions passed over", {Image(2, {4, 3, 2, 1, 0, 5}), 2, 2, 0, extensions}, {3, 2, 1, 0}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Indices(Load(Build(c.parts))), c.indices) << c.name;
+}
+
+// Entries beyond the table read are black; a local table replaces the whole global one.
+TEST(GifDecoder, Palettes) {
+  GifParts p = {Image(2, {4, 0, 1, 2, 3, 5})};
+  const TSGIFBitmap global = Load(Build(p));
+  EXPECT_EQ(global.Palette()[1], (TRGBQuad{0, 0, 0xFF, 0}));
+  EXPECT_EQ(global.Palette()[4], (TRGBQuad{}));
+  p.localTable = testsupport::Hex("10 20 30 40 50 60"); // 2 entries
+  const TSGIFBitmap local = Load(Build(p));
+  EXPECT_EQ(local.Palette()[1], (TRGBQuad{0x60, 0x50, 0x40, 0}));
+  EXPECT_EQ(local.Palette()[2], (TRGBQuad{}));
+  p.localTable.clear(), p.globalTable.clear();
+  EXPECT_EQ(Load(Build(p)).Palette(), std::vector<TRGBQuad>(256));
+}
+
+TEST(GifDecoder, AFailedLoadKeepsThePictureAndEveryRowReportsProgress) {
+  int rows = 0;
+  SetDecoderProgress([&] { ++rows; });
+  TSGIFBitmap b = Load(Build({Image(2, {4, 1, 2, 3, 1, 5})}));
+  SetDecoderProgress(nullptr);
+  EXPECT_EQ(rows, 2);
+  Bytes bad = Build({Image(2, {4, 0, 7, 5}), 5, 5});
+  TReadOnlyMemoryStream stream(bad);
+  EXPECT_THROW(b.LoadFromStream(stream), EGIFException);
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(Indices(b), (std::vector<int>{1, 2, 3, 1}));
+}
+
+} // namespace

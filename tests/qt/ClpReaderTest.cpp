@@ -1,0 +1,112 @@
+// The clipboard file reader: the BMP file it makes of the CF_DIB entry, and each refusal.
+#include "TestSupport.h"
+#include "formats/SClpDib.h"
+#include "io/ByteReader.h"
+#include "io/Streams.h"
+#include "qt/BitmapQt.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Entry {
+  uint16_t format;
+  Bytes data;
+};
+
+// A clipboard file with the entries in the given order.
+Bytes ClipboardFile(const std::vector<Entry>& entries) {
+  Bytes out(4 + 89 * entries.size());
+  StoreU16LE(&out[0], 50000);
+  StoreU16LE(&out[2], static_cast<uint16_t>(entries.size()));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    uint8_t* entry = &out[4 + 89 * i];
+    StoreU16LE(entry, entries[i].format);
+    StoreU32LE(entry + 2, static_cast<uint32_t>(entries[i].data.size()));
+    StoreU32LE(entry + 6, static_cast<uint32_t>(out.size()));
+    std::memcpy(entry + 10, "Name", 4);
+    out.insert(out.end(), entries[i].data.begin(), entries[i].data.end());
+  }
+  return out;
+}
+
+// A 2 × 1 DIB with a 40-byte header and `extra` bytes after it.
+Bytes Dib(uint16_t bpp, size_t extra = 8, uint32_t compression = 0, uint32_t colorsUsed = 0) {
+  Bytes dib(40 + extra);
+  StoreU32LE(&dib[0], 40), StoreU32LE(&dib[4], 2), StoreU32LE(&dib[8], 1);
+  StoreU16LE(&dib[12], 1), StoreU16LE(&dib[14], bpp);
+  StoreU32LE(&dib[16], compression), StoreU32LE(&dib[32], colorsUsed);
+  return dib;
+}
+
+// The BMP file made of the first CF_DIB entry.
+Bytes BmpOf(const Bytes& clipboardFile) {
+  TSCLIPDIB reader;
+  TReadOnlyMemoryStream stream(clipboardFile);
+  reader.LoadClipboardFile(stream);
+  return {reader.Output().Bytes().begin(), reader.Output().Bytes().end()};
+}
+
+// The CF_DIB entry becomes a BMP file: a file header whose size and pixel offset count the
+// header, the colour table and the masks a 40-byte header is followed by, then the DIB.
+TEST(ClpReader, PixelOffsetCountsTableAndMasks) {
+  const struct {
+    uint16_t bpp;
+    uint32_t compression, colorsUsed, offset;
+    size_t extra = 4096;
+  } cases[] = {{24, 0, 0, 54},      {8, 0, 0, 54 + 1024}, {8, 0, 3, 54 + 12}, {16, 3, 0, 54 + 12},
+               {32, 6, 0, 54 + 16}, {32, 0, 0, 54},       {24, 0, 0, 54, 0}}; // the header alone
+  for (const auto& c : cases) {
+    const Bytes dib = Dib(c.bpp, c.extra, c.compression, c.colorsUsed);
+    const Bytes bmp = BmpOf(ClipboardFile({{8, dib}}));
+    EXPECT_EQ(LoadU32LE(bmp.data() + 10), c.offset) << c.bpp << "/" << c.compression;
+    EXPECT_EQ(LoadU32LE(bmp.data() + 2), 14 + dib.size());
+    EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), dib.begin(), dib.end()));
+  }
+}
+
+// Bad files and their texts are rows of the corpus manifest (tests/data/regressions/clp). A
+// refused file keeps the picture loaded before; a file of no entries loads an empty one.
+TEST(ClpReader, RefusedAndEmptyFiles) {
+  TSClpDIBitmap bitmap;
+  const Bytes good = ClipboardFile({{8, Dib(24)}}), bad = ClipboardFile({{8, {40, 0}}});
+  const Bytes none = ClipboardFile({});
+  TReadOnlyMemoryStream goodStream(good), badStream(bad), noneStream(none);
+  bitmap.LoadFromStream(goodStream);
+  EXPECT_THROW(bitmap.LoadFromStream(badStream), EDIBClpException);
+  EXPECT_EQ(bitmap.Width(), 2);
+  bitmap.LoadFromStream(noneStream);
+  EXPECT_TRUE(bitmap.Empty());
+}
+
+// Real CF_DIB data from the corpora: a 40-byte header with bit fields, and a version-5
+// header that Windows followed by the masks once more.
+TEST(ClpReader, RealClipboardBitmaps) {
+  const std::filesystem::path root = testsupport::CorporaDir();
+  if (root.empty()) GTEST_SKIP() << "corpora are absent";
+  const struct {
+    const char* dib;
+    uint32_t pixelOffset;
+    const char* target; // the picture's pixels, if known
+  } cases[] = {{"pillow/Tests/images/clipboard.dib", 14 + 40 + 12,
+                "pillow/Tests/images/clipboard_target.png"},
+               {"image-rs/tests/assets/bmp/windows_dibv5_dump.bin", 14 + 124 + 12, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dib);
+    const Bytes bmp =
+        BmpOf(ClipboardFile({{2, {0}}, {8, testsupport::ReadFile((root / c.dib).string())}}));
+    EXPECT_EQ(LoadU32LE(bmp.data() + 10), c.pixelOffset);
+    TBitmap bitmap;
+    TReadOnlyMemoryStream stream(bmp);
+    bitmap.LoadFromStream(stream);
+    if (c.target) {
+      EXPECT_EQ(BitmapToQImage(bitmap).convertToFormat(QImage::Format_RGB32),
+                QImage((root / c.target).string().c_str()).convertToFormat(QImage::Format_RGB32));
+    }
+  }
+}
+
+} // namespace

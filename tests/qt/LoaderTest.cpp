@@ -1,0 +1,70 @@
+// TImageLoader and the command line's readers. Which file the loader reads how, by name and
+// by content, and what it refuses, are rows of the corpus manifest (tests/data/regressions/
+// loader); here: a refusal keeps the picture, and a named format uses its class alone.
+#include "TestSupport.h"
+#include "io/Exceptions.h"
+#include "qt/FormatReader.h"
+#include "qt/SLoadImg.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+std::string Kept(const std::string& name) {
+  return std::string(VANTREL_TEST_DATA "/regressions/loader/") + name;
+}
+
+TEST(Loader, NothingReadableRaisesNotKnownFormatAndKeepsThePreviousImage) {
+  TImageLoader loader;
+  loader.tryLoadImageFile(Kept("jpeg-named.xyz"));
+  const TBitmap before = loader;
+  for (const char* name : {"empty.dat", "text.txt", "missing.gif", "empty-named.jpg"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ThrownText<Exception>([&] { loader.tryLoadImageFile(Kept(name)); }),
+              "Not Known Format");
+    ASSERT_EQ(loader.Width(), before.Width());
+    EXPECT_TRUE(std::equal(loader.Bits().begin(), loader.Bits().end(), before.Bits().begin()));
+  }
+  loader.tryLoadImageFile(Kept("icon.ico"));
+  EXPECT_EQ(loader.Width(), 32);
+}
+
+TEST(Loader, FormatOptionUsesOneClassAndItsOwnError) {
+  TUniBitmap target;
+  if (HaveTool("djpeg")) {
+    TempDir dir;
+    ASSERT_EQ(testsupport::Run("djpeg -pnm '" + Kept("jpeg-named.ico") + "' > '" +
+                               dir.File("j.ppm") + "'"),
+              0);
+    LoadByFormat("jpeg", Kept("jpeg-named.ico"), target);
+    EXPECT_EQ(ComparePixels(target, ReadNetpbm(dir.File("j.ppm"))), "");
+  }
+  LoadByFormat("ICO", Kept("icon-named.dat"), target);
+  EXPECT_EQ(target.Width(), 32);
+  const struct {
+    const char* format;
+    const char* file;
+    const char* message;
+  } errors[] = {
+      {"jpeg", "bmp-named.jpg", "Not a JPEG file"},
+      {"ico", "jpeg-named.ico", "not an icon"},
+      {"wmf", "jpeg-named.xyz", "not a Windows metafile"},
+      {"tiff", "jpeg-named.xyz", "Unknown format \"tiff\""},
+  };
+  for (const auto& e : errors) {
+    SCOPED_TRACE(e.format);
+    const std::string text =
+        ThrownText<Exception>([&] { LoadByFormat(e.format, Kept(e.file), target); });
+    EXPECT_NE(text.find(e.message), std::string::npos) << text;
+    EXPECT_EQ(target.Width(), 32);
+  }
+}
+
+TEST(Loader, WindowExtensionIsTheLastDotsUpperCase) {
+  EXPECT_EQ(WindowExtension("/a.b/c.Blz"), ".BLZ");
+  EXPECT_EQ(WindowExtension("/a.b/c"), "");
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+// TMetafile: small WMF and EMF files written here, checked at known pixels; damaged files;
+// Windows' own renderings of the corpus drawings, compared loosely.
+#include "qt/Metafile.h"
+#include "TestSupport.h"
+#include "io/Streams.h"
+#include "qt/Canvas.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// Little-endian words of `bytes` bytes.
+void Put(std::vector<uint8_t>& out, int64_t v, int bytes = 4) {
+  for (int i = 0; i < bytes; ++i)
+    out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// A 2 × 2 24-bit DIB: top row red, white; bottom row blue, green.
+const std::vector<uint8_t> kDib2x2 =
+    Hex("28 00 00 00 02 00 00 00 02 00 00 00 01 00 18 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+        "00 00 00 00 00 00 00 00 00 00 00 00 FF 00 00 00 FF 00 00 00 00 00 FF FF FF FF 00 00");
+
+struct WmfWriter {
+  std::vector<uint8_t> records;
+  WmfWriter& Rec(uint16_t function, std::vector<int> params,
+                 const std::vector<uint8_t>& tail = {}) {
+    Put(records, static_cast<int64_t>(3 + params.size() + (tail.size() + 1) / 2));
+    Put(records, function, 2);
+    for (int p : params)
+      Put(records, p, 2);
+    records.insert(records.end(), tail.begin(), tail.end());
+    if (tail.size() % 2) records.push_back(0);
+    return *this;
+  }
+  std::vector<uint8_t> Build(bool placeable, std::vector<int> box = {0, 0, 200, 100},
+                             int inch = 192) {
+    std::vector<uint8_t> out;
+    if (placeable) {
+      Put(out, 0x9AC6CDD7), Put(out, 0, 2);
+      for (int v : box)
+        Put(out, v, 2);
+      Put(out, inch, 2), Put(out, 0), Put(out, 0, 2);
+    }
+    Put(out, 1, 2), Put(out, 9, 2), Put(out, 0x0300, 2);
+    Put(out, static_cast<int64_t>(9 + records.size() / 2 + 3));
+    Put(out, 8, 2), Put(out, 100), Put(out, 0, 2);
+    out.insert(out.end(), records.begin(), records.end());
+    Put(out, 3), Put(out, 0, 2); // EOF
+    return out;
+  }
+};
+
+// The scene in logical units of 200 × 100, drawn at half size: a red box, a blue ellipse, a
+// yellow triangle, text and a stretched 2 × 2 bitmap in the top right corner.
+std::vector<uint8_t> SceneWmf() {
+  WmfWriter w;
+  w.Rec(0x020B, {0, 0});
+  w.Rec(0x020C, {100, 200});
+  w.Rec(0x02FC, {0, 0x00FF, 0, 0}); // red brush → slot 0
+  w.Rec(0x012D, {0});
+  w.Rec(0x02FA, {5, 0, 0, 0, 0}); // null pen → slot 1
+  w.Rec(0x012D, {1});
+  w.Rec(0x041B, {80, 80, 20, 20});
+  w.Rec(0x02FC, {0, 0, 0x00FF, 0}); // blue → slot 2
+  w.Rec(0x012D, {2});
+  w.Rec(0x0418, {90, 190, 10, 110});
+  w.Rec(0x01F0, {0});               // frees slot 0 ...
+  w.Rec(0x02FC, {0, 0xFFFF, 0, 0}); // ... which the yellow brush takes
+  w.Rec(0x012D, {0});
+  w.Rec(0x0324, {3, 100, 95, 130, 60, 160, 95});
+  w.Rec(0x0102, {1});
+  w.Rec(0x0521, {2}, {'W', 'W', 85, 0, 10, 0});
+  w.Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 20, 40, 0, 160}, kDib2x2);
+  return w.Build(true);
+}
+
+struct EmfWriter {
+  std::vector<uint8_t> records;
+  int count = 0;
+  void Rec(uint32_t type, const std::vector<int64_t>& params,
+           const std::vector<uint8_t>& tail = {}) {
+    Put(records, type);
+    Put(records, static_cast<int64_t>(8 + 4 * params.size() + tail.size()));
+    for (int64_t p : params)
+      Put(records, p);
+    records.insert(records.end(), tail.begin(), tail.end());
+    ++count;
+  }
+  std::vector<uint8_t> Build() {
+    Rec(14, {0, 16, 20});
+    std::vector<uint8_t> out;
+    Put(out, 1), Put(out, 88);
+    for (int v : {0, 0, 99, 49, 0, 0, 2646, 1323})
+      Put(out, v);
+    Put(out, 0x464D4520), Put(out, 0x10000);
+    Put(out, static_cast<int64_t>(88 + records.size())), Put(out, count + 1);
+    Put(out, 8); // handles
+    for (int v : {0, 0, 0, 960, 960, 254, 254})
+      Put(out, v);
+    out.insert(out.end(), records.begin(), records.end());
+    return out;
+  }
+};
+
+std::vector<uint8_t> SceneEmf() {
+  EmfWriter e;
+  e.Rec(39, {1, 0, 0xFF, 0});
+  e.Rec(37, {1});
+  e.Rec(37, {0x80000008}); // stock null pen
+  e.Rec(43, {10, 10, 40, 40});
+  e.Rec(17, {8}); // anisotropic: logical 200 × 100 onto 100 × 50
+  e.Rec(9, {200, 100});
+  e.Rec(11, {100, 50});
+  e.Rec(39, {2, 0, 0xFF0000, 0});
+  e.Rec(37, {2});
+  e.Rec(42, {110, 10, 190, 90});
+  e.Rec(39, {3, 0, 0x00FFFF, 0});
+  e.Rec(37, {3});
+  e.Rec(86, {0, 0, 0, 0, 3, 100 | (95 << 16), 130 | (60 << 16), 160 | (95 << 16)});
+  e.Rec(18, {1});
+  e.Rec(84, {0, 0, 0, 0, 1, 0x3F800000, 0x3F800000, 10, 85, 2, 76, 0, 0, 0, 0, 0, 0},
+        {'W', 0, 'W', 0});
+  e.Rec(81, {0, 0, 0, 0, 160, 0, 0, 0, 2, 2, 80, 40, 120, 16, 0, 0x00CC0020, 40, 20}, kDib2x2);
+  return e.Build();
+}
+
+TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
+  for (const auto& [name, bytes] : {std::pair{"wmf", SceneWmf()}, {"emf", SceneEmf()}}) {
+    SCOPED_TRACE(name);
+    TMetafile metafile;
+    TReadOnlyMemoryStream stream(bytes);
+    metafile.LoadFromStream(stream);
+    ASSERT_EQ(metafile.Width(), 100);
+    ASSERT_EQ(metafile.Height(), 50);
+    TBitmap drawn = RenderGraphic(metafile, 100, 50);
+    const struct {
+      int x, y;
+      TColor color;
+    } expected[] = {
+        {2, 2, clWhite},  {25, 25, clRed},    {11, 11, clRed},   {75, 25, clBlue},
+        {56, 25, clBlue}, {65, 42, clYellow}, {82, 2, clRed},    {97, 2, clWhite},
+        {82, 8, clBlue},  {97, 8, clLime},    {45, 25, clWhite}, {75, 48, clWhite},
+    };
+    for (const auto& p : expected)
+      EXPECT_EQ(drawn.GetPixel(p.x, p.y), p.color) << p.x << "," << p.y;
+    int dark = 0;
+    for (int y = 42; y < 50; ++y)
+      for (int x = 4; x < 30; ++x)
+        dark += GetRValue(drawn.GetPixel(x, y)) < 100;
+    EXPECT_GT(dark, 5) << "no text drawn";
+  }
+}
+
+// The loaded size as "W x H", or the refusal's text (which must leave no size behind).
+std::string Outcome(const std::vector<uint8_t>& bytes) {
+  TMetafile metafile;
+  TReadOnlyMemoryStream stream(bytes);
+  const std::string error = ThrownText<EInvalidGraphic>([&] { metafile.LoadFromStream(stream); });
+  if (!error.empty()) return metafile.Width() == 0 ? error : "size left after an error";
+  return std::to_string(metafile.Width()) + " x " + std::to_string(metafile.Height());
+}
+
+TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
+  WmfWriter extent = WmfWriter().Rec(0x020C, {-30, 60}),
+            noExtent = WmfWriter().Rec(0x041B, {1, 1, 0, 0});
+  std::vector<uint8_t> lying = noExtent.Build(true);
+  lying[22 + 18] = 0xFF; // the rectangle claims 255 words
+  std::vector<uint8_t> emfOdd = SceneEmf();
+  emfOdd[88 + 4] = 13; // first record's size no multiple of 4
+  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
+      {extent.Build(false), "60 x 30"},
+      {extent.Build(true, {-100, -100, 1340, 620}, 1440), "96 x 48"},
+      // Unknown records and escapes are skipped.
+      {WmfWriter().Rec(0x0999, {1, 2, 3}).Rec(0x0626, {0x0F, 0}).Build(true), "100 x 50"},
+      {{}, "too short"},
+      {std::vector<uint8_t>(40, 'a'), "not a Windows metafile"},
+      {noExtent.Build(false), "no window extent"},
+      {noExtent.Build(true, {0, 0, 10, 10}, 0), "units per inch"},
+      {lying, "wrong size"},
+      {WmfWriter().Rec(0x041B, {1, 1}).Build(true), "malformed"},
+      {WmfWriter().Rec(0x0324, {400, 1, 1}).Build(true), "truncated"},
+      {emfOdd, "wrong size"},
+      {noExtent.Build(true, {0, 0, 32000, 32000}, 1), "Metafile"}, // a huge picture
+  };
+  for (const auto& [bytes, outcome] : cases) {
+    const std::string got = Outcome(bytes);
+    EXPECT_NE(got.find(outcome), std::string::npos) << outcome << ": " << got;
+  }
+}
+
+// Windows drew these references with the drawing's own bounds stretched onto the image. For
+// the EMF those are its frame. The WMF's drawing (263..1587 in both axes) lies partly outside
+// its placeable box (0..1369), so it is drawn here into the rectangle that puts the drawing
+// where the reference has it.
+TEST(Metafile, CorpusDrawingsLookLikeWindowsRenderings) {
+  const auto dir = CorporaDir() / "pillow" / "Tests" / "images";
+  if (CorporaDir().empty() || !std::filesystem::exists(dir)) GTEST_SKIP();
+  for (const char* name : {"drawing.wmf", "drawing.emf"}) {
+    SCOPED_TRACE(name);
+    const std::string stem = std::string(name).substr(8);
+    QImage ref(QString::fromStdString((dir / ("drawing_" + stem + "_ref.png")).string()));
+    ASSERT_FALSE(ref.isNull());
+    ref = ref.convertToFormat(QImage::Format_RGB32);
+    TMetafile metafile;
+    metafile.LoadFromFile((dir / name).string());
+    TRect rect{0, 0, ref.width(), ref.height()};
+    if (stem == "wmf") {
+      const double scale = ref.width() / 1324.0;
+      const int from = static_cast<int>(std::lround(-263 * scale));
+      const int to = static_cast<int>(std::lround((1369 - 263) * scale));
+      rect = TRect{from, from, to, to};
+    }
+    TBitmap drawn;
+    drawn.SetSize(ref.width(), ref.height());
+    StretchDraw(drawn, rect, metafile);
+    int64_t same = 0;
+    for (int y = 0; y < ref.height(); ++y)
+      for (int x = 0; x < ref.width(); ++x) {
+        const QRgb want = ref.pixel(x, y);
+        const TColor got = drawn.GetPixel(x, y);
+        same += std::abs(qRed(want) - GetRValue(got)) < 64 &&
+                std::abs(qGreen(want) - GetGValue(got)) < 64 &&
+                std::abs(qBlue(want) - GetBValue(got)) < 64;
+      }
+    EXPECT_GT(same * 100 / (int64_t{ref.width()} * ref.height()), 90);
+  }
+}
+
+} // namespace
