@@ -9,12 +9,12 @@
 #include "app/ShowException.h"
 #include "app/StringTable.h"
 #include "blz/UniBmp.h"
+#include "bmp/Picture.h"
 #include "controls/Fonts.h"
 #include "controls/UniPanel.h"
 #include "formats/Progress.h"
 #include "io/Exceptions.h"
 #include "qt/BitmapQt.h"
-#include "qt/Picture.h"
 #include "qt/Resources.h"
 #include "qt/SLoadImg.h"
 

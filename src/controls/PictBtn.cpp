@@ -3,6 +3,7 @@
 #include "bmp/Bitmap.h"
 #include "controls/SystemColors.h"
 #include "qt/BitmapQt.h"
+#include "qt/PainterTarget.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -18,7 +19,8 @@ QImage DrawAtOwnSize(const TGraphic* graphic) {
   if (image.isNull()) return image;
   image.fill(Qt::white); // a new bitmap starts white
   QPainter painter(&image);
-  graphic->Draw(painter, TRect{0, 0, w, h});
+  TPainterTarget target(painter);
+  graphic->Draw(target, TRect{0, 0, w, h});
   return image;
 }
 

@@ -1,7 +1,5 @@
 #include "qt/BitmapQt.h"
 
-#include <QPainter>
-
 namespace {
 
 // Pixels x0 .. x0 + count - 1 of a palette row of `bpp` bits, looked up in `colors`.
@@ -103,9 +101,4 @@ void QImageToBitmap(const QImage& image, TBitmap& bitmap) {
   }
   result.ClearRowPadding();
   bitmap = std::move(result);
-}
-
-void TBitmap::Draw(QPainter& painter, const TRect& rect) const {
-  if (Empty()) return;
-  painter.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), BitmapToQImage(*this));
 }

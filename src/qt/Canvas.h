@@ -7,5 +7,9 @@
 // target comes back 24-bit (32-bit when it carried alpha).
 void StretchDraw(TBitmap& target, const TRect& rect, const TGraphic& graphic);
 
-// A new white 24-bit width × height bitmap with `graphic` drawn one to one into it.
+// A new white 24-bit width × height bitmap with `graphic` drawn stretched into it; at the
+// graphic's own size that is its RenderOnWhite.
 TBitmap RenderGraphic(const TGraphic& graphic, int width, int height);
+
+// RenderOnWhite for graphics that paint with a painter: drawn into a white bitmap.
+TBitmap PaintOnWhite(const TGraphic& graphic);

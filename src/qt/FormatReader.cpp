@@ -1,6 +1,7 @@
 #include "qt/FormatReader.h"
 
 #include "bmp/Handles.h"
+#include "bmp/Picture.h"
 #include "formats/SClpDib.h"
 #include "formats/SGIFImg.h"
 #include "formats/SLBMImg.h"
@@ -9,7 +10,6 @@
 #include "qt/Icon.h"
 #include "qt/JPEGImage.h"
 #include "qt/Metafile.h"
-#include "qt/Picture.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,6 +4,8 @@
 #include "io/Exceptions.h"
 #include "io/Limits.h"
 #include "io/Streams.h"
+#include "qt/Canvas.h"
+#include "qt/PainterTarget.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -250,8 +252,9 @@ void TIcon::SaveToStream(TStream& stream) const {
   stream.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
 }
 
-void TIcon::Draw(QPainter& painter, const TRect& rect) const {
+void TIcon::Draw(TDrawTarget& drawTarget, const TRect& rect) const {
   if (!pixels_) return;
+  QPainter& painter = PainterOf(drawTarget);
   const QRect target(rect.Left, rect.Top, rect.Width(), rect.Height());
   painter.save();
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -261,4 +264,8 @@ void TIcon::Draw(QPainter& painter, const TRect& rect) const {
     painter.drawImage(target, pixels_->invert);
   }
   painter.restore();
+}
+
+TBitmap TIcon::RenderOnWhite() const {
+  return PaintOnWhite(*this);
 }

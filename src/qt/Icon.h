@@ -33,7 +33,8 @@ public:
   void SaveToStream(TStream& stream) const override;
   // Drawn with its mask (or alpha) over what the painter's device holds; pixels whose mask
   // says "invert" are XORed with it, as the AND/XOR pair of an icon asks.
-  void Draw(QPainter& painter, const TRect& rect) const override;
+  void Draw(TDrawTarget& target, const TRect& rect) const override;
+  TBitmap RenderOnWhite() const override;
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TIcon>(*this); }
 
   HICON Handle() const { return HICON{this}; }

@@ -161,6 +161,6 @@ void TJPEGImage::SaveToStream(TStream& stream) const {
   stream.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
 }
 
-void TJPEGImage::Draw(QPainter& painter, const TRect& rect) const {
-  bitmap_.Draw(painter, rect);
+void TJPEGImage::Draw(TDrawTarget& target, const TRect& rect) const {
+  bitmap_.Draw(target, rect);
 }

@@ -20,7 +20,8 @@ public:
   // Raises EJPEG with libjpeg's own message on bad data; the image is unchanged then.
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
-  void Draw(QPainter& painter, const TRect& rect) const override;
+  void Draw(TDrawTarget& target, const TRect& rect) const override;
+  TBitmap RenderOnWhite() const override { return bitmap_.RenderOnWhite(); }
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TJPEGImage>(*this); }
 
   // The decoded pixels, 24 bits per pixel.

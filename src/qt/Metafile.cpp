@@ -3,6 +3,8 @@
 #include "io/ByteReader.h"
 #include "io/Limits.h"
 #include "io/Streams.h"
+#include "qt/Canvas.h"
+#include "qt/PainterTarget.h"
 
 #include <QImage>
 #include <QPainter>
@@ -124,8 +126,9 @@ void TMetafile::SaveToStream(TStream& stream) const {
   stream.WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
 }
 
-void TMetafile::Draw(QPainter& painter, const TRect& rect) const {
+void TMetafile::Draw(TDrawTarget& drawTarget, const TRect& rect) const {
   if (data_.empty()) return;
+  QPainter& painter = PainterOf(drawTarget);
   const QRectF target(rect.Left, rect.Top, rect.Width(), rect.Height());
   try {
     if (header_.enhanced)
@@ -135,4 +138,8 @@ void TMetafile::Draw(QPainter& painter, const TRect& rect) const {
   } catch (const Exception&) {
     // Checked when loaded; what was drawn before a damaged record stays.
   }
+}
+
+TBitmap TMetafile::RenderOnWhite() const {
+  return PaintOnWhite(*this);
 }

@@ -39,7 +39,8 @@ public:
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
   // Plays the metafile; playback stops quietly at a damaged record.
-  void Draw(QPainter& painter, const TRect& rect) const override;
+  void Draw(TDrawTarget& target, const TRect& rect) const override;
+  TBitmap RenderOnWhite() const override;
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TMetafile>(*this); }
 
 private:

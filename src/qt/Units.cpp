@@ -1,13 +1,15 @@
 #include "qt/Units.h"
 
 #include "blz/UniBmp.h"
+#include "bmp/Picture.h"
 #include "codec/LZRW1KH.h"
 #include "formats/SClpDib.h"
 #include "formats/SGIFImg.h"
 #include "formats/SLBMImg.h"
 #include "formats/SPCXImg.h"
+#include "qt/Icon.h"
 #include "qt/JPEGImage.h"
-#include "qt/Picture.h"
+#include "qt/Metafile.h"
 
 namespace {
 
@@ -19,6 +21,10 @@ template <class T> TGraphicFactory Factory() {
 
 void InitializeUnits() {
   // Order matters: later registrations take precedence in the picture registry.
+  TPicture::RegisterFileFormat("wmf", "Metafiles", Factory<TMetafile>());
+  TPicture::RegisterFileFormat("emf", "Enhanced Metafiles", Factory<TMetafile>());
+  TPicture::RegisterFileFormat("ico", "Icons", Factory<TIcon>());
+  TPicture::RegisterFileFormat("bmp", "Bitmaps", Factory<TBitmap>());
   TPicture::RegisterFileFormat("jpeg", "JPEG Image File", Factory<TJPEGImage>());
   TPicture::RegisterFileFormat("jpg", "JPEG Image File", Factory<TJPEGImage>());
   LZRW1KHStartup();

@@ -1,5 +1,6 @@
 // TBitmap: resizing, format changes, the writer's fixed bytes read back per pixel format, and
-// the conversions to and from QImage against GetPixel, whole images and parts of them.
+// the conversions to and from QImage against GetPixel, whole images and parts of them, and
+// rendering onto white against the painter.
 #include "bmp/Bitmap.h"
 #include "TestSupport.h"
 #include "io/Exceptions.h"
@@ -195,12 +196,38 @@ TEST(BitmapQtConversion, EveryFormatGivesGetPixelsColours) {
             wrong += image.pixel(x, y) != Expected(bitmap, clipped.x() + x, clipped.y() + y);
         EXPECT_EQ(wrong, 0);
       }
-      // The loader's direct conversion of an opaque bitmap gives the same colours.
-      if (!alpha) {
-        EXPECT_EQ(BitmapToQImage(RenderGraphic(bitmap, 37, 11)), BitmapToQImage(bitmap));
-      }
+      // Copying renders onto white without a painter, exactly as the painter does (the
+      // padding cleared, as every reader leaves it).
+      TBitmap read = bitmap;
+      read.ClearRowPadding();
+      EXPECT_EQ(Written(read.RenderOnWhite()), Written(PaintOnWhite(read)));
     }
   }
+}
+
+TEST(BitmapQtConversion, AlphaOverWhiteIsBlendedAsThePainterBlendsIt) {
+  // Every colour value under every alpha; the odd width leaves a row end the painter may
+  // blend apart from the rest.
+  TBitmap bitmap;
+  bitmap.Allocate(259, 256, TPixelFormat::pf32bit);
+  bitmap.SetHasAlpha(true);
+  for (int y = 0; y < 256; ++y) {
+    uint8_t* pixel = bitmap.ScanLine(y);
+    for (int x = 0; x < 259; ++x, pixel += 4) {
+      const auto c = static_cast<uint8_t>(x);
+      pixel[0] = c, pixel[1] = static_cast<uint8_t>(255 - c),
+      pixel[2] = static_cast<uint8_t>(c ^ 0x5A);
+      pixel[3] = static_cast<uint8_t>(y);
+    }
+  }
+  const TBitmap rendered = bitmap.RenderOnWhite();
+  const TBitmap painted = PaintOnWhite(bitmap);
+  ASSERT_EQ(rendered.PixelFormat(), TPixelFormat::pf24bit);
+  ASSERT_EQ(painted.PixelFormat(), TPixelFormat::pf24bit);
+  int wrong = 0;
+  for (int y = 0; y < 256; ++y)
+    wrong += std::memcmp(rendered.ScanLine(y), painted.ScanLine(y), 3 * 259) != 0;
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(BitmapQtConversion, ImagesOfEveryQtFormatBecomeTheirColours) {

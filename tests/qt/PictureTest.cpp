@@ -1,5 +1,5 @@
 // TPicture and its file-format registry.
-#include "qt/Picture.h"
+#include "bmp/Picture.h"
 #include "TestSupport.h"
 #include "bmp/Bitmap.h"
 #include "io/Exceptions.h"

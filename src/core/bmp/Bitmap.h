@@ -92,7 +92,9 @@ public:
   void LoadFromBmpImage(TMemoryStream& image);
   void SaveToStream(TStream& stream) const override;
 
-  void Draw(QPainter& painter, const TRect& rect) const override;
+  void Draw(TDrawTarget& target, const TRect& rect) const override;
+  // Opaque pixels as they are; alpha blended over white as a painter blends it.
+  TBitmap RenderOnWhite() const override;
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TBitmap>(*this); }
   void Assign(const TBitmap& other) { *this = other; }
 

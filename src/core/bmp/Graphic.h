@@ -1,5 +1,5 @@
 // TGraphic: what every picture class offers: a size, loading and saving through streams and
-// files, drawing onto a painter, and a change listener.
+// files, drawing onto a draw target, rendering onto white, and a change listener.
 #pragma once
 
 #include <functional>
@@ -7,7 +7,8 @@
 #include <string>
 
 class TStream;
-class QPainter;
+class TBitmap;
+class TDrawTarget;
 
 struct TRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -31,8 +32,12 @@ public:
   // Writes through a temporary file, so a failure never destroys an existing file.
   virtual void SaveToFile(const std::string& fileName) const;
 
-  // Draws the graphic stretched into `rect` of the painter's device.
-  virtual void Draw(QPainter& painter, const TRect& rect) const = 0;
+  // Draws the graphic stretched into `rect` of the target's device.
+  virtual void Draw(TDrawTarget& target, const TRect& rect) const = 0;
+  // A new white 24-bit bitmap of the graphic's own size with the graphic drawn one to one
+  // onto it: what copying the graphic into a bitmap makes of it. A graphic without a size
+  // gives an empty bitmap.
+  virtual TBitmap RenderOnWhite() const = 0;
   virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
   void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }

@@ -4,15 +4,16 @@
 #pragma once
 
 class TBitmap;
-class TIcon;
+class TGraphic;
 
 struct HBITMAP {
   const TBitmap* bitmap = nullptr;
   explicit operator bool() const { return bitmap != nullptr; }
 };
 
+// Refers to an icon object; only the icon class makes these.
 struct HICON {
-  const TIcon* icon = nullptr;
+  const TGraphic* icon = nullptr;
   explicit operator bool() const { return icon != nullptr; }
 };
 

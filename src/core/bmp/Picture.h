@@ -3,8 +3,8 @@
 //
 // The registry is a list of (extension, description, factory) rows, extensions lower case
 // without the dot, searched from the newest row back so that a later row for the same
-// extension shadows an earlier one. It is created, with the graphics layer's own four rows
-// ("wmf", "emf", "ico", "bmp"), on first use; the format units add theirs at start-up.
+// extension shadows an earlier one. It starts empty: the units add their rows at start-up,
+// the graphics layer's own four ("wmf", "emf", "ico", "bmp") first.
 #pragma once
 
 #include "bmp/Graphic.h"

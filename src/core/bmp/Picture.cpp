@@ -1,26 +1,15 @@
-#include "qt/Picture.h"
+#include "bmp/Picture.h"
 
 #include "bmp/Bitmap.h"
 #include "io/Exceptions.h"
-#include "qt/Icon.h"
-#include "qt/Metafile.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace {
 
-template <class T> TGraphicFactory FactoryOf() {
-  return [] { return std::unique_ptr<TGraphic>(std::make_unique<T>()); };
-}
-
 std::vector<TFileFormat>& Registry() {
-  static std::vector<TFileFormat> rows{
-      {"wmf", "Metafiles", FactoryOf<TMetafile>()},
-      {"emf", "Enhanced Metafiles", FactoryOf<TMetafile>()},
-      {"ico", "Icons", FactoryOf<TIcon>()},
-      {"bmp", "Bitmaps", FactoryOf<TBitmap>()},
-  };
+  static std::vector<TFileFormat> rows;
   return rows;
 }
 

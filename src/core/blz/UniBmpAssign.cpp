@@ -3,17 +3,14 @@
 #include "blz/UniBmp.h"
 
 #include "bmp/Handles.h"
-#include "io/Exceptions.h"
-#include "qt/Canvas.h"
-#include "qt/Picture.h"
+#include "bmp/Picture.h"
 
 void TUniBitmap::AssignPicture(const TPicture& picture) {
   // Drawn onto a fresh white bitmap rather than over the old pixels: transparent parts of an
   // icon or an unpainted metafile background must not show the previous image, and the
   // picture may be a copy of this very bitmap.
   TBitmap result;
-  if (const TGraphic* graphic = picture.Graphic())
-    result = RenderGraphic(*graphic, picture.Width(), picture.Height());
+  if (const TGraphic* graphic = picture.Graphic()) result = graphic->RenderOnWhite();
   static_cast<TBitmap&>(*this) = std::move(result);
   Modified();
 }
