@@ -3,6 +3,7 @@
 #include "app/AppResources.h"
 #include "app/Dialogs.h"
 #include "app/MessDlg.h"
+#include "app/StringTable.h"
 #include "blz/UniBmp.h"
 #include "controls/UniPanel.h"
 #include "io/Streams.h"
@@ -94,8 +95,12 @@ protected:
 
 TEST_F(MainWindow, LaysOutTheDesignWithItsCaptions) {
   TComprImg& w = *window_;
+  EXPECT_EQ(w.size(), QSize(429, 281));
   for (QPushButton* b : {w.btnBrowse, w.btnSave, w.btnControl, w.btnExit})
-    EXPECT_EQ(b->y(), 4);
+    EXPECT_EQ(std::pair(b->y(), b->size()), std::pair(4, QSize(120, 33)));
+  EXPECT_EQ(std::tuple(w.btnExit->font().pixelSize(), w.btnExit->font().bold(),
+                       w.btnExit->iconSize(), w.btnExit->icon().isNull()),
+            std::tuple(13, true, QSize(28, 28), false));
   w.resize(600, 400);
   EXPECT_EQ(w.btnSave->x(), 600 - 120 - 5);
   EXPECT_EQ(w.btnControl->geometry(), w.btnSave->geometry());
@@ -103,13 +108,21 @@ TEST_F(MainWindow, LaysOutTheDesignWithItsCaptions) {
   EXPECT_EQ(w.imgScrollBox->geometry(), QRect(5, 46, 590, 400 - 46 - 5));
   EXPECT_EQ(w.pnlBack->geometry(), w.imgScrollBox->geometry().adjusted(-2, -2, 2, 2));
   w.resize(100, 50);
-  EXPECT_GE(w.width(), 380);
-  EXPECT_GE(w.height(), 73);
+  EXPECT_EQ(w.size(), QSize(380, 73)); // room for the three buttons
 
   EXPECT_EQ(w.windowTitle(), "Vantrel for Win32");
-  EXPECT_EQ(w.btnBrowse->text(), "&Keresés");
-  EXPECT_EQ(w.btnControl->text(), "&Visszaolvasás");
-  EXPECT_EQ(w.btnSave->text(), "&Mentés");
+  const std::pair<QPushButton*, QString> captions[] = {{w.btnBrowse, "&Keresés"},
+                                                       {w.btnExit, "Ki&lépés"},
+                                                       {w.btnSave, "&Mentés"},
+                                                       {w.btnControl, "&Visszaolvasás"}};
+  for (const auto& [button, caption] : captions)
+    EXPECT_EQ(button->text(), caption);
+  // The popup menu's items in order, separators empty, with their check marks.
+  QStringList menu;
+  for (const QAction* action : w.PopupMenu1->actions())
+    menu << action->text() + (action->isChecked() ? "+" : "");
+  EXPECT_EQ(menu,
+            QStringList({"&File-tömörítés", "&Gyorsmentés+", "", "Ki&lépés", "", "&Névjegy"}));
   w.QuickSave1Click();
   EXPECT_EQ(w.btnSave->text(), "Men&tés mint...");
   w.QuickSave1Click();
@@ -200,12 +213,17 @@ TEST_F(MainWindow, DroppedFiles) {
   testsupport::WriteFile(dir_.File("notes.gif"), {'h', 'e', 'l', 'l', 'o'});
   const QString bmp = QString::fromStdString(MakeBmp(dir_, "drop.bmp", 12, 9));
   const QString gif = QString::fromStdString(dir_.File("notes.gif")), none = "Vantrel for Win32";
+  // A picture without an extension goes to the image loader, which knows it by its content.
+  std::filesystem::copy_file(VANTREL_SOURCE_DIR "/src/app/resources/sample.gif",
+                             dir_.File("sample"));
+  const QString bare = QString::fromStdString(dir_.File("sample"));
   // The URL dropped, the width then shown, the window's title, the message shown.
   const std::tuple<QUrl, int, QString, QString> cases[] = {
       {QUrl("https://example.org/drop.bmp"), 0, none, ""},
-      {QUrl::fromLocalFile("/" + QString(260, 'x')), 0, none, ""},
+      {QUrl::fromLocalFile("/" + QString(254, 'x')), 0, none, ""}, // 255 characters: too long
       {QUrl::fromLocalFile(gif), 0, none, "H I B A|A formátum nem ismert"},
-      {QUrl::fromLocalFile(bmp), 12, "Vantrel for Win32: drop.bmp 12 x 9", ""}};
+      {QUrl::fromLocalFile(bmp), 12, "Vantrel for Win32: drop.bmp 12 x 9", ""},
+      {QUrl::fromLocalFile(bare), 480, "Vantrel for Win32: sample 480 x 320", ""}};
   for (const auto& [url, width, title, message] : cases) {
     messages_.clear();
     QMimeData data;
@@ -234,6 +252,30 @@ TEST_F(MainWindow, F1AndTheRightButtonOpenTheirPopups) {
         << "at " << at.x() << "," << at.y();
     window_->PopupMenu1->hide();
   }
+}
+
+// Both caption sets; identifiers between them are empty.
+TEST(StringTable, HoldsBothLanguagesCaptions) {
+  const std::map<int, QString> table = {{1, "&Browse"},
+                                        {2, "E&xit"},
+                                        {3, "&Save"},
+                                        {4, "Save &As..."},
+                                        {5, "&Control"},
+                                        {6, "&About"},
+                                        {21, "&File Compression"},
+                                        {22, "&Quick Save"},
+                                        {23, "E&xit"},
+                                        {11, "&Keresés"},
+                                        {12, "Ki&lépés"},
+                                        {13, "&Mentés"},
+                                        {14, "Men&tés mint..."},
+                                        {15, "&Visszaolvasás"},
+                                        {16, "&Névjegy"},
+                                        {31, "&File-tömörítés"},
+                                        {32, "&Gyorsmentés"},
+                                        {33, "Ki&lépés"}};
+  for (int id = 0; id <= 35; ++id)
+    EXPECT_EQ(LoadString(id), table.contains(id) ? table.at(id) : QString()) << id;
 }
 
 TEST(QuickSaveName, CutsAtTheFirstOccurrenceOfTheExtension) {

@@ -476,6 +476,16 @@ TEST(PictButton, HolesShowTheParentAndPassClicksOn) {
     EXPECT_EQ(parent->Events, hole ? ClickAt(at) : std::vector<TRecordedMouse>{});
     EXPECT_EQ(clicks.count(), hole ? 0 : 1);
   }
+  // Only a left press released over the button clicks; only a left double click counts.
+  QSignalSpy doubles(button, &TPictButton::doubleClicked);
+  QTest::mouseClick(button, Qt::RightButton, {}, {15, 5});
+  QTest::mousePress(button, Qt::LeftButton, {}, {15, 5});
+  QTest::mouseRelease(button, Qt::LeftButton, {}, {25, 5});
+  QTest::mouseDClick(button, Qt::RightButton, {}, {15, 5});
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(doubles.count(), 0);
+  QTest::mouseDClick(button, Qt::LeftButton, {}, {15, 5});
+  EXPECT_EQ(doubles.count(), 1);
   button->SetPicture(nullptr);
   EXPECT_EQ(button->size(), QSize(0, 0));
 }

@@ -38,7 +38,7 @@ TEST(Loader, FormatOptionUsesOneClassAndItsOwnError) {
     ASSERT_EQ(testsupport::Run("djpeg -pnm '" + Kept("jpeg-named.ico") + "' > '" +
                                dir.File("j.ppm") + "'"),
               0);
-    LoadByFormat("jpeg", Kept("jpeg-named.ico"), target);
+    LoadByFormat("JPG", Kept("jpeg-named.ico"), target);
     EXPECT_EQ(ComparePixels(target, ReadNetpbm(dir.File("j.ppm"))), "");
   }
   LoadByFormat("ICO", Kept("icon-named.dat"), target);
@@ -51,7 +51,9 @@ TEST(Loader, FormatOptionUsesOneClassAndItsOwnError) {
       {"jpeg", "bmp-named.jpg", "Not a JPEG file"},
       {"ico", "jpeg-named.ico", "not an icon"},
       {"wmf", "jpeg-named.xyz", "not a Windows metafile"},
-      {"tiff", "jpeg-named.xyz", "Unknown format \"tiff\""},
+      {"tiff", "jpeg-named.xyz",
+       "Unknown format \"tiff\" (expected one of bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, "
+       "jpeg)"},
   };
   for (const auto& e : errors) {
     SCOPED_TRACE(e.format);

@@ -1,0 +1,108 @@
+// The batch runner's threads and failure lines, and the thumbnail's size and pixels.
+#include "cli/Batch.h"
+#include "TestSupport.h"
+#include "blz/UniBmp.h"
+#include "cli/Input.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using testsupport::TempDir;
+
+std::vector<std::string> Names(size_t count) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < count; ++i)
+    names.push_back("in" + std::to_string(i));
+  return names;
+}
+
+// Each job waits until `wanted` jobs run at once (or a second has passed), so that the
+// threads the runner started each take one; returns how many distinct threads ran jobs.
+size_t ThreadsUsed(unsigned jobs, size_t inputs, size_t wanted) {
+  std::mutex lock;
+  std::condition_variable changed;
+  size_t running = 0;
+  std::set<std::thread::id> threads;
+  RunBatch(Names(inputs), jobs, [&](const std::string&) {
+    std::unique_lock hold(lock);
+    threads.insert(std::this_thread::get_id());
+    ++running;
+    changed.notify_all();
+    changed.wait_for(hold, std::chrono::seconds(1), [&] { return running >= wanted; });
+  });
+  return threads.size();
+}
+
+TEST(Batch, RunsAsManyThreadsAsAskedAndZeroMeansEveryCore) {
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  // Jobs asked for, inputs, threads expected.
+  const std::tuple<unsigned, size_t, size_t> cases[] = {
+      {1, 3, 1}, {3, 3, 3}, {4, 2, 2}, {0, cores, cores}};
+  for (const auto& [jobs, inputs, expected] : cases)
+    EXPECT_EQ(ThreadsUsed(jobs, inputs, expected), expected) << jobs << " jobs";
+}
+
+// Every input runs once; each failure is one line with the input's name and its message.
+TEST(Batch, RunsEachInputOnceAndCountsAndReportsFailures) {
+  for (unsigned jobs : {1u, 3u}) {
+    std::mutex lock;
+    std::map<std::string, int> runs;
+    testing::internal::CaptureStderr();
+    const size_t failed = RunBatch(Names(7), jobs, [&](const std::string& input) {
+      {
+        std::lock_guard hold(lock);
+        ++runs[input];
+      }
+      if (input == "in2" || input == "in5") throw std::runtime_error("bad " + input);
+    });
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(failed, 2u) << jobs;
+    EXPECT_EQ(runs.size(), 7u);
+    for (const auto& [input, count] : runs)
+      EXPECT_EQ(count, 1) << input;
+    for (const char* line : {"vantrel-cli: in2: bad in2\n", "vantrel-cli: in5: bad in5\n"})
+      EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    EXPECT_EQ(printed.size(), 2 * std::string("vantrel-cli: in2: bad in2\n").size());
+  }
+  EXPECT_EQ(RunBatch({}, 0, [](const std::string&) { throw std::runtime_error("no input"); }), 0u);
+}
+
+// A picture larger than the size in either direction shrinks to fit, keeping its shape; one
+// that fits keeps its size and its pixels.
+TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
+  TempDir dir;
+  // Width, height, size, the thumbnail's width and height.
+  const std::tuple<int, int, int, int, int> cases[] = {{200, 50, 64, 64, 16},
+                                                       {50, 200, 64, 16, 64},
+                                                       {65, 64, 64, 64, 63},
+                                                       {64, 64, 64, 64, 64},
+                                                       {30, 20, 64, 30, 20}};
+  for (const auto& [w, h, size, tw, th] : cases) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    TUniBitmap bitmap;
+    bitmap.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        bitmap.SetPixel(x, y, RGB(x * 3, y * 5, 200));
+    bitmap.SaveToFile(dir.File("in.bmp"));
+    WriteThumbnail(dir.File("in.bmp"), dir.File("out.png"), size);
+    const QImage thumbnail(QString::fromStdString(dir.File("out.png")));
+    ASSERT_EQ(thumbnail.size(), QSize(tw, th));
+    for (QPoint p : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(w / 2, h - 1)})
+      if (w <= size && h <= size) {
+        EXPECT_EQ(thumbnail.pixel(p), qRgb(p.x() * 3, p.y() * 5, 200)) << p.x() << "," << p.y();
+      }
+  }
+}
+
+} // namespace

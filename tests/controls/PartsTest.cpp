@@ -1,0 +1,142 @@
+// The pieces the controls are built from: docking, the 3-D frame and system colours.
+#include "controls/Docking.h"
+#include "controls/Frame3D.h"
+#include "controls/SystemColors.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A docked control keeps to its edge of the parent's client area when it is docked, when the
+// parent is resized and when it resizes itself.
+TEST(Docking, KeepsTheControlOnItsEdge) {
+  // The control's geometry: docked in 80 x 50, the parent then 100 x 60, the control 30 x 25.
+  const std::tuple<TAlign, QRect, QRect, QRect> cases[] = {
+      {alNone, {10, 10, 20, 15}, {10, 10, 20, 15}, {10, 10, 30, 25}},
+      {alTop, {2, 3, 74, 15}, {2, 3, 94, 15}, {2, 3, 94, 25}},
+      {alBottom, {2, 30, 74, 15}, {2, 40, 94, 15}, {2, 30, 94, 25}},
+      {alLeft, {2, 3, 20, 42}, {2, 3, 20, 52}, {2, 3, 30, 52}},
+      {alRight, {56, 3, 20, 42}, {76, 3, 20, 52}, {66, 3, 30, 52}},
+      {alClient, {2, 3, 74, 42}, {2, 3, 94, 52}, {2, 3, 94, 52}}};
+  for (const auto& [align, docked, parentResized, controlResized] : cases) {
+    SCOPED_TRACE(align);
+    QWidget parent;
+    parent.setContentsMargins(2, 3, 4, 5);
+    parent.resize(80, 50);
+    auto* control = new QWidget(&parent);
+    control->setGeometry(10, 10, 20, 15);
+    auto* docking = new TDocking(control);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    docking->SetAlign(align);
+    EXPECT_EQ(docking->Align(), align);
+    EXPECT_EQ(control->geometry(), docked);
+    parent.resize(100, 60);
+    EXPECT_EQ(control->geometry(), parentResized);
+    control->resize(30, 25);
+    EXPECT_EQ(control->geometry(), controlResized);
+
+    QWidget other;
+    other.resize(40, 30);
+    other.show();
+    control->setParent(&other);
+    control->show();
+    if (align == alClient || align == alBottom) {
+      EXPECT_EQ(control->geometry(), align == alClient ? QRect(0, 0, 40, 30) : QRect(0, 5, 40, 25));
+    }
+  }
+  // Auto-size of a control of 30 x 20 that wants 50 x 10.
+  const std::pair<TAlign, QSize> sizes[] = {{alNone, {50, 10}},   {alTop, {30, 10}},
+                                            {alBottom, {30, 10}}, {alLeft, {50, 20}},
+                                            {alRight, {50, 20}},  {alClient, {30, 20}}};
+  for (const auto& [align, size] : sizes)
+    EXPECT_EQ(AutoSizeFor(align, {30, 20}, {50, 10}), size) << align;
+}
+
+// Rings drawn into a 6 x 5 picture of dots: T top colour, B bottom colour.
+TEST(Frame3D, DrawsRingsInwardsAndShrinksTheRectangle) {
+  const std::tuple<TRect, int, std::vector<std::string>, TRect> cases[] = {
+      {{1, 1, 5, 4}, 1, {"......", ".TTTB.", ".T..B.", ".BBBB.", "......"}, {2, 2, 4, 3}},
+      {{1, 1, 5, 4}, 2, {"......", ".TTTB.", ".TBBB.", ".BBBB.", "......"}, {3, 3, 3, 2}},
+      {{0, 0, 6, 5}, 2, {"TTTTTB", "TTTTBB", "TT..BB", "TBBBBB", "BBBBBB"}, {2, 2, 4, 3}},
+      {{2, 2, 3, 3}, 1, {"......", "......", "..B...", "......", "......"}, {3, 3, 2, 2}},
+      {{1, 1, 2, 4}, 1, {"......", ".B....", ".B....", ".B....", "......"}, {2, 2, 1, 3}},
+      // A ring one pixel high is all bottom colour; one with no height left draws nothing.
+      {{1, 1, 5, 2}, 2, {"......", ".BBBB.", "......", "......", "......"}, {3, 3, 3, 0}},
+      {{1, 1, 5, 4}, 0, {"......", "......", "......", "......", "......"}, {1, 1, 5, 4}}};
+  for (const auto& [start, width, rows, shrunk] : cases) {
+    QImage image(6, 5, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TRect rect = start;
+    {
+      QPainter painter(&image);
+      Frame3D(painter, rect, Qt::red, Qt::blue, width);
+    }
+    std::vector<std::string> drawn;
+    for (int y = 0; y < image.height(); ++y) {
+      std::string row;
+      for (int x = 0; x < image.width(); ++x)
+        row += image.pixel(x, y) == qRgb(255, 0, 0)   ? 'T'
+               : image.pixel(x, y) == qRgb(0, 0, 255) ? 'B'
+                                                      : '.';
+      drawn.push_back(row);
+    }
+    EXPECT_EQ(drawn, rows) << start.Left << "," << start.Top << " width " << width;
+    EXPECT_EQ(std::tuple(rect.Left, rect.Top, rect.Right, rect.Bottom),
+              std::tuple(shrunk.Left, shrunk.Top, shrunk.Right, shrunk.Bottom));
+  }
+}
+
+// System colours follow the palette role that matches them, the others the classic scheme; a
+// palette whose every colour differs shows which role was taken.
+TEST(SystemColors, EachIndexFollowsItsPaletteRoleOrTheClassicScheme) {
+  const QPalette saved = QApplication::palette();
+  QPalette distinct;
+  for (int group = 0; group < QPalette::NColorGroups; ++group)
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+      distinct.setColor(QPalette::ColorGroup(group), QPalette::ColorRole(role),
+                        QColor(role * 9, 40 + group * 60, 255 - role * 9));
+  QApplication::setPalette(distinct);
+  using P = QPalette;
+  const std::tuple<TColor, P::ColorGroup, P::ColorRole> roles[] = {
+      {0x80000001, P::Active, P::Button},      {0x80000004, P::Active, P::Button},
+      {clBtnFace, P::Active, P::Button},       {clWindow, P::Active, P::Base},
+      {0x80000007, P::Active, P::WindowText},  {clWindowText, P::Active, P::WindowText},
+      {0x8000000D, P::Active, P::Highlight},   {0x8000000E, P::Active, P::HighlightedText},
+      {clBtnShadow, P::Active, P::Dark},       {clGrayText, P::Disabled, P::Text},
+      {clBtnText, P::Active, P::ButtonText},   {clBtnHighlight, P::Active, P::Light},
+      {0x80000015, P::Active, P::Shadow},      {0x80000016, P::Active, P::Midlight},
+      {0x80000017, P::Active, P::ToolTipText}, {0x80000018, P::Active, P::ToolTipBase}};
+  for (const auto& [color, group, role] : roles) {
+    EXPECT_EQ(ColorToQColor(color), distinct.color(group, role)) << std::hex << color;
+    EXPECT_EQ(ColorToRGB(color), QColorToColor(distinct.color(group, role)));
+  }
+  QApplication::setPalette(saved);
+  const std::pair<TColor, QColor> fixed[] = {{0x00332211, QColor(0x11, 0x22, 0x33)},
+                                             {0x80000000, QColor(0xD4, 0xD0, 0xC8)},
+                                             {0x80000002, QColor(0x0A, 0x24, 0x6A)},
+                                             {0x80000009, Qt::white},
+                                             {0x80000019, Qt::black},
+                                             {0x800000FF, Qt::black}};
+  for (const auto& [color, shown] : fixed)
+    EXPECT_EQ(ColorToQColor(color), shown) << std::hex << color;
+
+  // The parent colour: the parent's own Color property, else its background, else the face.
+  QWidget plain, withColor;
+  QPalette green = plain.palette();
+  green.setColor(plain.backgroundRole(), QColor(1, 2, 3));
+  plain.setPalette(green);
+  withColor.setProperty("Color", uint{0x00445566});
+  const std::pair<QWidget*, TColor> parents[] = {
+      {nullptr, clBtnFace}, {&plain, RGB(1, 2, 3)}, {&withColor, 0x00445566}};
+  for (const auto& [parent, color] : parents) {
+    QWidget child(parent);
+    EXPECT_EQ(ParentColorOf(&child), color);
+  }
+  EXPECT_EQ(ParentColorOf(nullptr), clBtnFace);
+}
+
+} // namespace
