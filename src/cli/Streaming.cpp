@@ -151,21 +151,21 @@ std::optional<size_t> ExpandRecords(TStream& input, const TBlzInput& blz, TResto
   if (!image.Take(const_cast<uint8_t*>(blz.restoredHead.data()), blz.restoredHead.size()))
     return std::nullopt;
   size_t records = 0;
-  bool leave = false, lastWhole = true;
+  // Set by the takes and by the puts, which may run at the same time on different threads.
+  bool damaged = false, refused = false, lastWhole = true;
   blocks::RunInOrder(
       blocks::ThreadsFor(blz.storedSize / kPiece + 1),
       [&](blocks::TPiece& piece) {
         if ((piece.index + 1) * kPiece > limits::kMaxBitmapBytes + (1 << 20)) {
-          leave = true;
+          damaged = true;
           return false;
         }
         size_t got = static_cast<size_t>(input.Read(piece.inBuffer, blz::kRecordFrameSize));
-        const size_t length = LoadU16LE(piece.inBuffer);
-        if (got == blz::kRecordFrameSize && length <= lzrw1kh::kWorkBufferSize)
-          got += static_cast<size_t>(input.Read(piece.inBuffer + got, length));
+        if (got == blz::kRecordFrameSize && LoadU16LE(piece.inBuffer) <= lzrw1kh::kWorkBufferSize)
+          got += static_cast<size_t>(input.Read(piece.inBuffer + got, LoadU16LE(piece.inBuffer)));
         const std::optional<size_t> whole = blz::WholeRecordFrame(piece.inBuffer, got);
-        leave = !whole;
-        if (leave) return false;
+        damaged = !whole;
+        if (damaged) return false;
         piece.inSize = *whole;
         piece.in = piece.inBuffer + blz::kRecordFrameSize;
         return true;
@@ -176,14 +176,11 @@ std::optional<size_t> ExpandRecords(TStream& input, const TBlzInput& blz, TResto
       [&](blocks::TPiece& piece) {
         records = piece.index + 1;
         lastWhole = piece.outSize == kPiece;
-        if (!image.Take(piece.outBuffer, piece.outSize)) {
-          leave = lastWhole = true;
-          return false;
-        }
-        return lastWhole;
+        refused = !image.Take(piece.outBuffer, piece.outSize);
+        return lastWhole && !refused;
       });
   // A take that found damage after a short piece was never reached by one thread.
-  if ((leave && lastWhole) || !image.Whole()) return std::nullopt;
+  if ((damaged && lastWhole) || refused || !image.Whole()) return std::nullopt;
   return records;
 }
 
