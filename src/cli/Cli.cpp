@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
