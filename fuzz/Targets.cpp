@@ -17,6 +17,13 @@
 #include "qt/Metafile.h"
 #include "qt/SLoadImg.h"
 
+#ifdef VANTREL_FUZZ_BLZ_STREAMING
+#include "cli/Streaming.h"
+#endif
+#ifdef VANTREL_FUZZ_PLUGIN_DECODE
+#include "PluginCore.h"
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -139,6 +146,52 @@ void loader(Bytes bytes) {
   }
   std::remove(fileName.c_str());
 }
+
+#ifdef VANTREL_FUZZ_BLZ_STREAMING
+// The command line's streaming reader over memory: unpack, verify and info. What unpack
+// streams is what the whole-picture path writes, and that path must then read the input too.
+void blz_streaming(Bytes bytes) {
+  TReadOnlyMemoryStream input(bytes);
+  TMemoryStream streamed;
+  const bool wasStreamed = StreamUnpack(input, streamed) == TPath::Streamed;
+  try {
+    StreamVerify(input, "input", true);
+  } catch (const Exception&) {
+  }
+  try {
+    HeaderInfo(input, "input");
+  } catch (const Exception&) {
+  }
+  if (!wasStreamed) return;
+  TUniBitmap bitmap;
+  TMemoryStream whole;
+  try {
+    Load(bitmap, bytes);
+    bitmap.SaveToStream(whole);
+  } catch (const Exception&) {
+    std::abort();
+  }
+  Require(whole.Size() == streamed.Size() &&
+          std::equal(whole.Bytes().begin(), whole.Bytes().end(), streamed.Bytes().begin()));
+}
+#endif
+
+#ifdef VANTREL_FUZZ_PLUGIN_DECODE
+// The plugins' decoding entry and the rows they hand to a host, with and without alpha.
+void plugin_decode(Bytes bytes) {
+  TBitmap bitmap;
+  try {
+    DecodeImage(bytes, bitmap);
+  } catch (const std::exception& failure) {
+    ClassifyFailure(failure);
+    throw;
+  }
+  std::vector<uint8_t> row(4 * static_cast<size_t>(bitmap.Width()));
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (bool alpha : {false, true})
+      RowToRgb(bitmap, y, row.data(), alpha);
+}
+#endif
 
 } // namespace targets
 

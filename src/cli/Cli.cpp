@@ -1,7 +1,9 @@
 #include "cli/Cli.h"
 
+#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "cli/Batch.h"
+#include "cli/InfoLine.h"
 #include "cli/Input.h"
 #include "cli/Streaming.h"
 #include "io/Exceptions.h"
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,7 +99,8 @@ Options Parse(int argc, char** argv) {
 
 void Pack(const Options& o, const std::string& input, const std::string& output) {
   const TBmpLayout layout = o.layout == "stream" ? TBmpLayout::BLZStream : TBmpLayout::PackedBitmap;
-  if (ReadsDirectly(input, o.format) && StreamPack(input, layout, output)) return;
+  if (ReadsDirectly(input, o.format) && StreamPack(input, layout, output) == TPath::Streamed)
+    return;
   TUniBitmap bitmap;
   ReadInput(input, o.format, bitmap);
   if (o.layout == "stream")
@@ -113,56 +115,36 @@ std::string OutputName(const std::string& dir, const std::string& input) {
   return (std::filesystem::path(dir) / name.stem()).string() + ".BLZ";
 }
 
-const char* LayoutName(TBmpLayout layout) {
-  switch (layout) {
-  case TBmpLayout::BLZStream:
-    return "BLZ stream";
-  case TBmpLayout::PackedBitmap:
-    return "packed bitmap";
-  case TBmpLayout::Plain:
-    break;
-  }
-  return "BMP";
-}
-
 std::string Info(const std::string& file) {
   if (std::optional<std::string> line = HeaderInfo(file)) return *line;
   TMemoryStream bytes;
   ReadWholeFile(file, bytes);
-  TBmpLayout layout = RecognizeLayout(bytes.Bytes());
-  char line[PATH_MAX + 512]; // room for any path and the figures
+  TInfoFigures figures;
+  figures.layout = RecognizeLayout(bytes.Bytes());
+  figures.onDisk = bytes.Size();
   const bool bmp = bytes.Size() >= 2 && bytes.Memory()[0] == 'B' && bytes.Memory()[1] == 'M';
-  if (layout == TBmpLayout::Plain && !bmp) {
+  const auto measure = [&figures](const TBitmap& bitmap) {
+    figures.width = bitmap.Width(), figures.height = bitmap.Height();
+    figures.bitsPerPixel = bitmap.BitsPerPixel();
+  };
+  if (figures.layout == TBmpLayout::Plain && !bmp) {
     TUniBitmap bitmap;
     ReadInput(file, "", bitmap);
-    std::snprintf(line, sizeof line, "%s: picture, %d x %d, %d bpp, %lld bytes on disk",
-                  file.c_str(), bitmap.Width(), bitmap.Height(), bitmap.BitsPerPixel(),
-                  static_cast<long long>(bytes.Size()));
-    return line;
+    measure(bitmap);
+    figures.picture = true;
+    return InfoLine(file, figures);
   }
   TMemoryStream image;
   TBlzContents contents = RestoreBmpImage(bytes.Bytes(), image);
-  if (!contents.restored) throw EInvalidGraphic("packed bitmap with a stored size of 0 or less");
+  if (!contents.restored) ThrowBlzError(TBlzError::NoStoredSize);
   image.SetPosition(0);
   TBitmap bitmap;
   bitmap.LoadFromStream(image);
-  if (layout == TBmpLayout::Plain) {
-    std::snprintf(line, sizeof line, "%s: BMP, %d x %d, %d bpp, %lld bytes on disk", file.c_str(),
-                  bitmap.Width(), bitmap.Height(), bitmap.BitsPerPixel(),
-                  static_cast<long long>(bytes.Size()));
-    return line;
-  }
-  double ratio = image.Size()
-                     ? 100.0 * static_cast<double>(bytes.Size()) / static_cast<double>(image.Size())
-                     : 0;
-  std::snprintf(line, sizeof line,
-                "%s: %s, %d x %d, %d bpp, BMP image %lld bytes, stored size %lld, %zu records, "
-                "%lld bytes on disk (%.1f %%)",
-                file.c_str(), LayoutName(layout), bitmap.Width(), bitmap.Height(),
-                bitmap.BitsPerPixel(), static_cast<long long>(image.Size()),
-                static_cast<long long>(contents.storedSize), contents.records,
-                static_cast<long long>(bytes.Size()), ratio);
-  return line;
+  measure(bitmap);
+  figures.imageSize = image.Size();
+  figures.storedSize = contents.storedSize;
+  figures.records = contents.records;
+  return InfoLine(file, figures);
 }
 
 std::string Verify(const std::string& file) {
@@ -173,11 +155,9 @@ std::string Verify(const std::string& file) {
   if (layout != TBmpLayout::Plain) {
     TMemoryStream image;
     TBlzContents contents = RestoreBmpImage(bytes.Bytes(), image);
-    if (!contents.restored) throw EInvalidGraphic("packed bitmap with a stored size of 0 or less");
+    if (!contents.restored) ThrowBlzError(TBlzError::NoStoredSize);
     if (contents.storedSize != image.Size())
-      throw EInvalidGraphic("stored size " + std::to_string(contents.storedSize) +
-                            " differs from the restored image of " + std::to_string(image.Size()) +
-                            " bytes");
+      ThrowBlzError(TBlzError::StoredSizeDiffers, contents.storedSize, image.Size());
     image.SetPosition(0);
     TBitmap bitmap;
     bitmap.LoadFromStream(image);
@@ -198,8 +178,7 @@ std::string Verify(const std::string& file) {
     RestoreBmpImage(blz.Bytes(), restored);
     if (restored.Size() != plain.Size() ||
         !std::equal(plain.Bytes().begin(), plain.Bytes().end(), restored.Bytes().begin()))
-      throw EInvalidGraphic(std::string("round trip through the ") +
-                            (packed ? "packed-bitmap" : "BLZ stream") + " layout differs");
+      ThrowBlzError(packed ? TBlzError::PackedRoundTrip : TBlzError::StreamRoundTrip);
   }
   return file + ": OK (round trip in both layouts)";
 }
@@ -250,7 +229,8 @@ int Run(const Options& o) {
     return ForEach({o.files[0]}, [&](const std::string& input) {
       if (o.command == "pack") {
         Pack(o, input, o.files[1]);
-      } else if (!ReadsDirectly(input, o.format) || !StreamUnpack(input, o.files[1])) {
+      } else if (!ReadsDirectly(input, o.format) ||
+                 StreamUnpack(input, o.files[1]) == TPath::Whole) {
         TUniBitmap bitmap;
         ReadInput(input, o.format, bitmap);
         bitmap.SaveToFile(o.files[1]);

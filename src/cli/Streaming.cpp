@@ -1,7 +1,9 @@
 #include "cli/Streaming.h"
 
 #include "blz/BlockPool.h"
+#include "blz/BlzErrors.h"
 #include "bmp/Bitmap.h"
+#include "cli/InfoLine.h"
 #include "formats/WindowRule.h"
 #include "io/ByteReader.h"
 #include "io/Exceptions.h"
@@ -10,44 +12,30 @@
 #include "io/Streams.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
 #include <cstring>
-#include <functional>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr size_t kPiece = lzrw1kh::kMaxBlockInput;
-constexpr size_t kFileHeaderSize = 14, kPackedHeaderSize = 58;
 // Every BMP header, masks and colour table fit in this; rows that start later are rare
 // enough for the whole-picture path.
 constexpr size_t kHeadRoom = 64 * 1024;
 
-// Raised where the piecewise path leaves a file to the whole-picture path.
-struct TLeaveToWholePath {};
-
-const char* LayoutName(TBmpLayout layout) {
-  return layout == TBmpLayout::BLZStream      ? "BLZ stream"
-         : layout == TBmpLayout::PackedBitmap ? "packed bitmap"
-                                              : "BMP";
-}
-
-// The first bytes of a file, at most kHeadRoom.
-std::vector<uint8_t> ReadHead(TFileStream& file) {
-  std::vector<uint8_t> head(static_cast<size_t>(std::min<int64_t>(file.Size(), kHeadRoom)));
-  file.SetPosition(0);
-  head.resize(static_cast<size_t>(file.Read(head.data(), static_cast<int64_t>(head.size()))));
+// The first bytes of a stream, at most kHeadRoom.
+std::vector<uint8_t> ReadHead(TStream& input) {
+  std::vector<uint8_t> head(static_cast<size_t>(std::min<int64_t>(input.Size(), kHeadRoom)));
+  input.SetPosition(0);
+  head.resize(static_cast<size_t>(input.Read(head.data(), static_cast<int64_t>(head.size()))));
   return head;
 }
 
-// The BMP image the writer makes of a plain BMP file whose rows the reader keeps, fetched in
-// order: its head, then the file's rows with their padding cleared.
+// The BMP image the writer makes of a plain BMP image whose rows the reader keeps, fetched in
+// order: its head, then the input's rows with their padding cleared.
 class TPlainImage {
 public:
-  TPlainImage(TFileStream& file, TPlainBmpRows rows) : file_(file), rows_(std::move(rows)) {
-    file_.SetPosition(rows_.pixelOffset);
+  TPlainImage(TStream& input, TPlainBmpRows rows) : input_(input), rows_(std::move(rows)) {
+    input_.SetPosition(rows_.pixelOffset);
   }
   const std::vector<uint8_t>& Head() const { return rows_.writerHead; }
   uint64_t Size() const {
@@ -60,20 +48,20 @@ public:
         offset < headSize ? static_cast<size_t>(std::min<uint64_t>(count, headSize - offset)) : 0;
     std::memcpy(to, rows_.writerHead.data() + offset, fromHead);
     if (count == fromHead) return;
-    file_.ReadBuffer(to + fromHead, static_cast<int64_t>(count - fromHead));
+    input_.ReadBuffer(to + fromHead, static_cast<int64_t>(count - fromHead));
     rows_.ClearPadding(to + fromHead, offset + fromHead - headSize, count - fromHead);
   }
 
 private:
-  TFileStream& file_;
+  TStream& input_;
   TPlainBmpRows rows_;
 };
 
-// A plain BMP file's rows as the writer would write them; nullopt for any other file.
-std::optional<TPlainBmpRows> PlainRows(TFileStream& file) {
-  const std::vector<uint8_t> head = ReadHead(file);
+// A plain BMP image's rows as the writer would write them; nullopt for any other input.
+std::optional<TPlainBmpRows> PlainRows(TStream& input) {
+  const std::vector<uint8_t> head = ReadHead(input);
   if (RecognizeLayout(head) != TBmpLayout::Plain) return std::nullopt;
-  return PlainBmpRows(head, static_cast<uint64_t>(file.Size()));
+  return PlainBmpRows(head, static_cast<uint64_t>(input.Size()));
 }
 
 // Takes a restored BMP image as its records expand, in order, and hands on the bytes the
@@ -84,22 +72,18 @@ class TRestoredImage {
 public:
   TRestoredImage(uint64_t storedSize, TStream* out) : storedSize_(storedSize), out_(out) {}
 
-  void Take(uint8_t* bytes, size_t count) {
+  // False when the image is one to leave to the whole-picture path.
+  [[nodiscard]] bool Take(uint8_t* bytes, size_t count) {
     uint64_t start = received_;
     received_ += count;
     if (!rows_) {
       const size_t taken = std::min(count, kHeadRoom - head_.size());
       head_.insert(head_.end(), bytes, bytes + taken);
-      if (head_.size() < kFileHeaderSize || head_.size() < LoadU32LE(head_.data() + 10)) {
-        if (head_.size() == kHeadRoom) throw TLeaveToWholePath{};
-        return;
-      }
-      try {
-        rows_ = PlainBmpRows(head_, storedSize_);
-      } catch (const EInvalidGraphic&) {
-        throw TLeaveToWholePath{};
-      }
-      if (!rows_) throw TLeaveToWholePath{};
+      if (head_.size() < kBmpFileHeaderSize ||
+          head_.size() < ReadBmpFileHeader(head_.data()).pixelOffset)
+        return head_.size() != kHeadRoom;
+      rows_ = AcceptedPlainBmpRows(head_, storedSize_);
+      if (!rows_) return false;
       if (out_) out_->WriteBuffer(rows_->writerHead.data(), int64_t(rows_->writerHead.size()));
       // What came before is in head_: hand on its rows from there.
       std::vector<uint8_t> early(head_.begin() + rows_->pixelOffset, head_.end());
@@ -107,12 +91,11 @@ public:
       start += taken, bytes += taken, count -= taken;
     }
     Rows(bytes, start, count);
+    return true;
   }
 
-  // Throws when the image did not end as the stored size says, or did not reach its rows.
-  void Finish() const {
-    if (!rows_ || received_ != storedSize_) throw TLeaveToWholePath{};
-  }
+  // Whether the image ended as the stored size says, having reached its rows.
+  bool Whole() const { return rows_ && received_ == storedSize_; }
 
 private:
   // `count` bytes of the image at `offset`; only those inside the rows are written.
@@ -133,71 +116,78 @@ private:
   uint64_t received_ = 0;
 };
 
-// Expands the records of the BLZ file `file` in order into `image`; returns the record count.
-// A damaged file, a packed bitmap that the readers leave unloaded, or a stored size the
-// image does not end at is left to the whole-picture path.
-size_t ExpandFile(TFileStream& file, TRestoredImage& image, uint64_t storedSize) {
-  size_t records = 0;
-  try {
-    blocks::RunInOrder(
-        blocks::ThreadsFor(storedSize / kPiece + 1),
-        [&](blocks::TPiece& piece) {
-          if ((piece.index + 1) * kPiece > limits::kMaxBitmapBytes + (1 << 20))
-            throw TLeaveToWholePath{};
-          size_t got = static_cast<size_t>(file.Read(piece.inBuffer, 2));
-          if (got == 2 && LoadU16LE(piece.inBuffer) <= lzrw1kh::kWorkBufferSize)
-            got += static_cast<size_t>(file.Read(piece.inBuffer + 2, LoadU16LE(piece.inBuffer)));
-          piece.inSize = blocks::CheckFrame(piece.inBuffer, got);
-          piece.in = piece.inBuffer + 2;
-          return true;
-        },
-        [](blocks::TPiece& piece) {
-          piece.outSize = DecompressBlock(piece.in, piece.outBuffer, piece.inSize, kPiece);
-        },
-        [&](blocks::TPiece& piece) {
-          image.Take(piece.outBuffer, piece.outSize);
-          records = piece.index + 1;
-          return piece.outSize == kPiece;
-        });
-  } catch (const EInvalidGraphic&) {
-    throw TLeaveToWholePath{};
-  }
-  image.Finish();
-  return records;
-}
-
-// Opens a BLZ file: its layout and stored size, the restored image's first bytes handed to
-// `image` (the packed bitmap's headers), the file standing at its first record.
-struct TBlzFile {
+// A BLZ input opened: its layout and stored size, the restored image's first bytes (the
+// packed bitmap's headers), the input standing at its first record.
+struct TBlzInput {
   TBmpLayout layout = TBmpLayout::Plain;
   uint64_t storedSize = 0;
+  std::vector<uint8_t> restoredHead;
 };
 
-TBlzFile OpenBlz(TFileStream& file, std::vector<uint8_t>& restoredHead) {
-  uint8_t header[kPackedHeaderSize] = {};
-  file.SetPosition(0);
-  const size_t got = static_cast<size_t>(file.Read(header, sizeof header));
-  TBlzFile blz{RecognizeLayout({header, got})};
+// nullopt for a BLZ input the whole-picture path must read: cut short in its header, or a
+// packed bitmap that the readers leave unloaded.
+std::optional<TBlzInput> OpenBlz(TStream& input) {
+  uint8_t header[blz::kPackedHeaderSize] = {};
+  input.SetPosition(0);
+  const size_t got = static_cast<size_t>(input.Read(header, sizeof header));
+  TBlzInput blz;
+  blz.layout = RecognizeLayout({header, got});
   if (blz.layout == TBmpLayout::BLZStream) {
-    if (got < 8) throw TLeaveToWholePath{};
-    blz.storedSize = LoadU32LE(header + 4);
-    file.SetPosition(8);
+    if (got < blz::kStreamHeaderSize) return std::nullopt;
+    blz.storedSize = blz::ReadStreamHeader({header, got});
+    input.SetPosition(blz::kStreamHeaderSize);
   } else if (blz.layout == TBmpLayout::PackedBitmap) {
-    const int32_t stored = static_cast<int32_t>(LoadU32LE(header + 6));
-    if (got < kPackedHeaderSize || stored <= 0) throw TLeaveToWholePath{};
-    blz.storedSize = static_cast<uint64_t>(stored);
-    StoreU32LE(header + 6, 0);
-    std::memcpy(header + kFileHeaderSize + 16, header + kFileHeaderSize + 40, 4);
-    restoredHead.assign(header, header + 54);
+    const blz::TPackedHeader packed = blz::ReadPackedHeader({header, got});
+    if (got < blz::kPackedHeaderSize || packed.storedSize <= 0) return std::nullopt;
+    blz.storedSize = static_cast<uint64_t>(packed.storedSize);
+    blz.restoredHead.assign(packed.bmpHeaders.begin(), packed.bmpHeaders.end());
   }
   return blz;
 }
 
-// The round trip of a plain BMP file's writer image through `layout`, piece by piece.
-void CheckRoundTrip(const std::string& fileName, TBmpLayout layout) {
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  TPlainImage image(file, *PlainRows(file));
-  const uint64_t base = layout == TBmpLayout::PackedBitmap ? 54 : 0;
+// Expands the records of `blz` in order into `image`; returns the record count, or nullopt
+// for a damaged input, one beyond the size limit, or a stored size the image does not end at.
+std::optional<size_t> ExpandRecords(TStream& input, const TBlzInput& blz, TRestoredImage& image) {
+  if (!image.Take(const_cast<uint8_t*>(blz.restoredHead.data()), blz.restoredHead.size()))
+    return std::nullopt;
+  size_t records = 0;
+  // Set by the takes and by the puts, which may run at the same time on different threads.
+  bool damaged = false, refused = false, lastWhole = true;
+  blocks::RunInOrder(
+      blocks::ThreadsFor(blz.storedSize / kPiece + 1),
+      [&](blocks::TPiece& piece) {
+        if ((piece.index + 1) * kPiece > limits::kMaxBitmapBytes + (1 << 20)) {
+          damaged = true;
+          return false;
+        }
+        size_t got = static_cast<size_t>(input.Read(piece.inBuffer, blz::kRecordFrameSize));
+        if (got == blz::kRecordFrameSize && LoadU16LE(piece.inBuffer) <= lzrw1kh::kWorkBufferSize)
+          got += static_cast<size_t>(input.Read(piece.inBuffer + got, LoadU16LE(piece.inBuffer)));
+        const std::optional<size_t> whole = blz::WholeRecordFrame(piece.inBuffer, got);
+        damaged = !whole;
+        if (damaged) return false;
+        piece.inSize = *whole;
+        piece.in = piece.inBuffer + blz::kRecordFrameSize;
+        return true;
+      },
+      [](blocks::TPiece& piece) {
+        piece.outSize = DecompressBlock(piece.in, piece.outBuffer, piece.inSize, kPiece);
+      },
+      [&](blocks::TPiece& piece) {
+        records = piece.index + 1;
+        lastWhole = piece.outSize == kPiece;
+        refused = !image.Take(piece.outBuffer, piece.outSize);
+        return lastWhole && !refused;
+      });
+  // A take that found damage after a short piece was never reached by one thread.
+  if ((damaged && lastWhole) || refused || !image.Whole()) return std::nullopt;
+  return records;
+}
+
+// The round trip of a plain BMP image's writer image through `layout`, piece by piece.
+void CheckRoundTrip(TStream& input, TBmpLayout layout) {
+  TPlainImage image(input, *PlainRows(input));
+  const uint64_t base = blz::PayloadStart(layout);
   const uint64_t total = image.Size() - base;
   blocks::RunInOrder(
       blocks::ThreadsFor(total / kPiece + 1),
@@ -219,22 +209,125 @@ void CheckRoundTrip(const std::string& fileName, TBmpLayout layout) {
       },
       [&](blocks::TPiece& piece) {
         if (!piece.outSize)
-          throw EInvalidGraphic(
-              std::string("round trip through the ") +
-              (layout == TBmpLayout::PackedBitmap ? "packed-bitmap" : "BLZ stream") +
-              " layout differs");
+          ThrowBlzError(layout == TBmpLayout::PackedBitmap ? TBlzError::PackedRoundTrip
+                                                           : TBlzError::StreamRoundTrip);
         return true;
       });
 }
 
+// The unpack of an opened input; `rows` are a plain image's.
+TPath Unpack(TStream& input, const TBlzInput& blz, std::optional<TPlainBmpRows>& rows,
+             TStream& out) {
+  if (blz.layout != TBmpLayout::Plain) {
+    TRestoredImage image(blz.storedSize, &out);
+    return ExpandRecords(input, blz, image) ? TPath::Streamed : TPath::Whole;
+  }
+  TPlainImage image(input, std::move(*rows));
+  std::vector<uint8_t> buffer(kPiece);
+  for (uint64_t at = 0; at < image.Size(); at += kPiece) {
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(kPiece, image.Size() - at));
+    image.Fill(buffer.data(), at, count);
+    out.WriteBuffer(buffer.data(), static_cast<int64_t>(count));
+  }
+  return TPath::Streamed;
+}
+
 // Whether the whole record at `at` expands to fewer than 32768 bytes.
-bool BlockIsShort(TFileStream& file, int64_t at) {
+bool BlockIsShort(TStream& input, int64_t at) {
   std::vector<uint8_t> record(blocks::kBufferSize), out(lzrw1kh::kWorkBufferSize);
-  file.SetPosition(at);
-  file.ReadBuffer(record.data(), 2);
+  input.SetPosition(at);
+  input.ReadBuffer(record.data(), blz::kRecordFrameSize);
   const size_t length = LoadU16LE(record.data());
-  file.ReadBuffer(record.data() + 2, static_cast<int64_t>(length));
-  return DecompressBlock(record.data() + 2, out.data(), length, kPiece) < kPiece;
+  input.ReadBuffer(record.data() + blz::kRecordFrameSize, static_cast<int64_t>(length));
+  return DecompressBlock(record.data() + blz::kRecordFrameSize, out.data(), length, kPiece) <
+         kPiece;
+}
+
+std::optional<TInfoFigures> PlainInfo(std::span<const uint8_t> head, int64_t onDisk) {
+  if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return std::nullopt;
+  const std::optional<TPlainBmpRows> rows = PlainBmpRows(head, static_cast<uint64_t>(onDisk));
+  if (!rows) return std::nullopt;
+  TInfoFigures figures;
+  figures.width = rows->width, figures.height = rows->height;
+  figures.bitsPerPixel = rows->bitsPerPixel, figures.onDisk = onDisk;
+  return figures;
+}
+
+// Where a BLZ input's records start, its stored size, and the BMP headers: the packed bitmap
+// keeps them as they are, the BLZ stream layout holds them at the start of its first block,
+// which is the one block expanded.
+struct TBlzStart {
+  int64_t storedSize = 0;
+  int64_t recordsAt = 0;
+  std::vector<uint8_t> bmpHead;
+};
+
+TBlzStart ReadBlzStart(std::span<const uint8_t> head, TBmpLayout layout) {
+  TBlzStart start;
+  start.recordsAt = static_cast<int64_t>(blz::RecordsStart(layout));
+  if (layout == TBmpLayout::PackedBitmap) {
+    if (head.size() < blz::kPackedHeaderSize) ThrowBlzError(TBlzError::Truncated);
+    const blz::TPackedHeader packed = blz::ReadPackedHeader(head);
+    start.storedSize = packed.storedSize;
+    if (start.storedSize <= 0) ThrowBlzError(TBlzError::NoStoredSize);
+    start.bmpHead.assign(packed.bmpHeaders.begin(), packed.bmpHeaders.end());
+    return start;
+  }
+  start.storedSize = blz::ReadStreamHeader(head);
+  const std::span<const uint8_t> records = head.subspan(blz::kStreamHeaderSize);
+  const size_t length = blz::ReadRecordFrame(records.data(), records.size());
+  start.bmpHead.resize(lzrw1kh::kWorkBufferSize);
+  start.bmpHead.resize(DecompressBlock(records.data() + blz::kRecordFrameSize, start.bmpHead.data(),
+                                       length, kPiece));
+  return start;
+}
+
+// The figures of the BMP headers when they are the writer's own; nullopt for anything else,
+// left to the whole-picture path and its errors.
+std::optional<TInfoFigures> WriterHeadInfo(std::span<const uint8_t> bmpHead) {
+  if (bmpHead.size() < kBmpHeadersSize) return std::nullopt;
+  const TBmpFileHeader file = ReadBmpFileHeader(bmpHead.data());
+  const TBmpInfoHeader info = ReadBmpInfoHeader(bmpHead.data() + kBmpFileHeaderSize);
+  if (file.signature != kBmpSignature || info.size != kBmpInfoHeaderSize) return std::nullopt;
+  TInfoFigures figures;
+  figures.width = info.width;
+  figures.height = static_cast<int>(std::abs(int64_t{info.height}));
+  figures.bitsPerPixel = info.bitsPerPixel;
+  figures.imageSize = file.fileSize;
+  return figures;
+}
+
+// The records the stored size promises, each frame's length read, none expanded. An input
+// that ends at a frame before that is whole only if its last block is a short piece: the one
+// case where a block is expanded to tell.
+size_t CountRecords(TStream& input, const TBlzStart& start, TBmpLayout layout, int64_t onDisk) {
+  const int64_t payload = start.storedSize - static_cast<int64_t>(blz::PayloadStart(layout));
+  const int64_t promised = payload < 0 ? 1 : payload / int64_t(kPiece) + 1;
+  int64_t at = start.recordsAt, last = 0;
+  size_t records = 0;
+  for (; records < static_cast<uint64_t>(promised); ++records) {
+    uint8_t frame[blz::kRecordFrameSize];
+    input.SetPosition(at);
+    const int64_t got = input.Read(frame, sizeof frame);
+    if (got == 0 && records > 0 && BlockIsShort(input, last)) break;
+    const size_t available = got < 2 ? static_cast<size_t>(got) : static_cast<size_t>(onDisk - at);
+    const size_t length = blz::ReadRecordFrame(frame, available);
+    last = at;
+    at += static_cast<int64_t>(blz::kRecordFrameSize + length);
+  }
+  return records;
+}
+
+std::optional<TInfoFigures> BlzInfo(TStream& input, std::span<const uint8_t> head,
+                                    TBmpLayout layout, int64_t onDisk) {
+  const TBlzStart start = ReadBlzStart(head, layout);
+  std::optional<TInfoFigures> figures = WriterHeadInfo(start.bmpHead);
+  if (!figures) return std::nullopt;
+  figures->layout = layout;
+  figures->storedSize = start.storedSize;
+  figures->records = CountRecords(input, start, layout, onDisk);
+  figures->onDisk = onDisk;
+  return figures;
 }
 
 } // namespace
@@ -243,140 +336,82 @@ bool ReadsDirectly(const std::string& fileName, const std::string& format) {
   return format.empty() && ReadByBitmapItself(fileName);
 }
 
-bool StreamPack(const std::string& input, TBmpLayout layout, const std::string& output) {
+TPath StreamPack(const std::string& input, TBmpLayout layout, const std::string& output) {
   TFileStream file(input, TFileMode::fmOpenRead);
   std::optional<TPlainBmpRows> rows = PlainRows(file);
-  if (!rows) return false;
+  if (!rows) return TPath::Whole;
   TPlainImage image(file, std::move(*rows));
   SaveFileSafely(output, [&](TStream& out) {
-    const auto header = LayoutHeader(layout, image.Head(), static_cast<uint32_t>(image.Size()));
+    const auto header =
+        blz::LayoutHeader(layout, image.Head(), static_cast<uint32_t>(image.Size()));
     out.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-    const uint64_t base = layout == TBmpLayout::PackedBitmap ? 54 : 0;
+    const uint64_t base = blz::PayloadStart(layout);
     blocks::WriteRecords(
         image.Size() - base,
         [&](uint8_t* to, uint64_t offset, size_t count) { image.Fill(to, base + offset, count); },
         out);
   });
-  return true;
+  return TPath::Streamed;
 }
 
-bool StreamUnpack(const std::string& input, const std::string& output) {
+TPath StreamUnpack(TStream& input, TStream& out) {
+  const std::optional<TBlzInput> blz = OpenBlz(input);
+  if (!blz) return TPath::Whole;
+  std::optional<TPlainBmpRows> rows;
+  if (blz->layout == TBmpLayout::Plain && !(rows = PlainRows(input))) return TPath::Whole;
+  return Unpack(input, *blz, rows, out);
+}
+
+TPath StreamUnpack(const std::string& input, const std::string& output) {
+  TFileStream file(input, TFileMode::fmOpenRead);
+  const std::optional<TBlzInput> blz = OpenBlz(file);
+  if (!blz) return TPath::Whole;
+  std::optional<TPlainBmpRows> rows;
+  if (blz->layout == TBmpLayout::Plain && !(rows = PlainRows(file))) return TPath::Whole;
+  // The output is written as the input is read; only a writer that throws makes the safe
+  // save keep the old file, so a path found half-way leaves by this one exception.
+  struct TAbandon {};
   try {
-    TFileStream file(input, TFileMode::fmOpenRead);
-    std::vector<uint8_t> restoredHead;
-    const TBlzFile blz = OpenBlz(file, restoredHead);
-    if (blz.layout == TBmpLayout::Plain) {
-      std::optional<TPlainBmpRows> rows = PlainRows(file);
-      if (!rows) return false;
-      TPlainImage image(file, std::move(*rows));
-      SaveFileSafely(output, [&](TStream& out) {
-        std::vector<uint8_t> buffer(kPiece);
-        for (uint64_t at = 0; at < image.Size(); at += kPiece) {
-          const size_t count = static_cast<size_t>(std::min<uint64_t>(kPiece, image.Size() - at));
-          image.Fill(buffer.data(), at, count);
-          out.WriteBuffer(buffer.data(), static_cast<int64_t>(count));
-        }
-      });
-      return true;
-    }
     SaveFileSafely(output, [&](TStream& out) {
-      TRestoredImage image(blz.storedSize, &out);
-      image.Take(restoredHead.data(), restoredHead.size());
-      ExpandFile(file, image, blz.storedSize);
+      if (Unpack(file, *blz, rows, out) == TPath::Whole) throw TAbandon{};
     });
-    return true;
-  } catch (const TLeaveToWholePath&) {
-    return false;
+  } catch (const TAbandon&) {
+    return TPath::Whole;
   }
+  return TPath::Streamed;
+}
+
+std::optional<std::string> StreamVerify(TStream& input, const std::string& name, bool plainToo) {
+  const std::optional<TBlzInput> blz = OpenBlz(input);
+  if (!blz) return std::nullopt;
+  if (blz->layout == TBmpLayout::Plain) {
+    if (!plainToo || !PlainRows(input)) return std::nullopt;
+    for (TBmpLayout layout : {TBmpLayout::PackedBitmap, TBmpLayout::BLZStream})
+      CheckRoundTrip(input, layout);
+    return name + ": OK (round trip in both layouts)";
+  }
+  TRestoredImage image(blz->storedSize, nullptr);
+  const std::optional<size_t> records = ExpandRecords(input, *blz, image);
+  if (!records) return std::nullopt;
+  return name + ": OK (" + LayoutName(blz->layout) + ", " + std::to_string(*records) + " records)";
 }
 
 std::optional<std::string> StreamVerify(const std::string& file) {
-  try {
-    TFileStream stream(file, TFileMode::fmOpenRead);
-    std::vector<uint8_t> restoredHead;
-    const TBlzFile blz = OpenBlz(stream, restoredHead);
-    if (blz.layout == TBmpLayout::Plain) {
-      if (!ReadsDirectly(file, "") || !PlainRows(stream)) return std::nullopt;
-      for (TBmpLayout layout : {TBmpLayout::PackedBitmap, TBmpLayout::BLZStream})
-        CheckRoundTrip(file, layout);
-      return file + ": OK (round trip in both layouts)";
-    }
-    TRestoredImage image(blz.storedSize, nullptr);
-    image.Take(restoredHead.data(), restoredHead.size());
-    const size_t records = ExpandFile(stream, image, blz.storedSize);
-    return file + ": OK (" + LayoutName(blz.layout) + ", " + std::to_string(records) + " records)";
-  } catch (const TLeaveToWholePath&) {
-    return std::nullopt;
-  }
+  TFileStream input(file, TFileMode::fmOpenRead);
+  return StreamVerify(input, file, ReadsDirectly(file, ""));
 }
 
-std::optional<std::string> HeaderInfo(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  const int64_t onDisk = file.Size();
-  const std::vector<uint8_t> head = ReadHead(file);
+std::optional<std::string> HeaderInfo(TStream& input, const std::string& name) {
+  const int64_t onDisk = input.Size();
+  const std::vector<uint8_t> head = ReadHead(input);
   const TBmpLayout layout = RecognizeLayout(head);
-  char line[PATH_MAX + 512]; // room for any path and the figures
-  if (layout == TBmpLayout::Plain) {
-    if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return std::nullopt;
-    const std::optional<TPlainBmpRows> rows = PlainBmpRows(head, static_cast<uint64_t>(onDisk));
-    if (!rows) return std::nullopt;
-    std::snprintf(line, sizeof line, "%s: BMP, %d x %d, %d bpp, %lld bytes on disk",
-                  fileName.c_str(), rows->width, rows->height, rows->bitsPerPixel,
-                  static_cast<long long>(onDisk));
-    return line;
-  }
-  const auto truncated = [] {
-    return EInvalidGraphic("BLZ image is not valid: the file is truncated");
-  };
-  // The BMP headers: the packed bitmap keeps them as they are, the BLZ stream layout holds
-  // them at the start of its first block, which is the one block expanded.
-  int64_t storedSize, recordsAt;
-  std::vector<uint8_t> bmp;
-  if (layout == TBmpLayout::PackedBitmap) {
-    if (head.size() < kPackedHeaderSize) throw truncated();
-    storedSize = static_cast<int32_t>(LoadU32LE(head.data() + 6));
-    if (storedSize <= 0) throw EInvalidGraphic("packed bitmap with a stored size of 0 or less");
-    bmp.assign(head.begin(), head.begin() + 54);
-    recordsAt = kPackedHeaderSize;
-  } else {
-    if (head.size() < 8) throw truncated();
-    storedSize = LoadU32LE(head.data() + 4);
-    recordsAt = 8;
-    const size_t length = blocks::CheckFrame(head.data() + 8, head.size() - 8);
-    bmp.resize(lzrw1kh::kWorkBufferSize);
-    bmp.resize(DecompressBlock(head.data() + 10, bmp.data(), length, kPiece));
-  }
-  // Anything but the writer's own headers is left to the whole-picture path and its errors.
-  if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M' || LoadU32LE(bmp.data() + 14) != 40)
-    return std::nullopt;
-  const int width = static_cast<int32_t>(LoadU32LE(bmp.data() + 18));
-  const int height = std::abs(static_cast<int32_t>(LoadU32LE(bmp.data() + 22)));
-  const int bpp = LoadU16LE(bmp.data() + 28);
-  const int64_t imageSize = LoadU32LE(bmp.data() + 2);
+  const std::optional<TInfoFigures> figures =
+      layout == TBmpLayout::Plain ? PlainInfo(head, onDisk) : BlzInfo(input, head, layout, onDisk);
+  if (!figures) return std::nullopt;
+  return InfoLine(name, *figures);
+}
 
-  // The records the stored size promises, each frame's length read, none expanded. A file
-  // that ends at a frame before that is whole only if its last block is a short piece: the
-  // one case where a block is expanded to tell.
-  const int64_t payload = storedSize - (layout == TBmpLayout::PackedBitmap ? 54 : 0);
-  const int64_t promised = payload < 0 ? 1 : payload / int64_t(kPiece) + 1;
-  int64_t at = recordsAt, last = 0;
-  size_t records = 0;
-  for (; records < static_cast<uint64_t>(promised); ++records) {
-    uint8_t frame[2];
-    const ssize_t got = ::pread(file.Handle(), frame, 2, at);
-    if (got == 0 && records > 0 && BlockIsShort(file, last)) break;
-    const size_t available =
-        got < 2 ? static_cast<size_t>(std::max<ssize_t>(got, 0)) : static_cast<size_t>(onDisk - at);
-    const size_t length = blocks::CheckFrame(frame, available);
-    last = at;
-    at += 2 + static_cast<int64_t>(length);
-  }
-  const double ratio = imageSize ? 100.0 * double(onDisk) / double(imageSize) : 0;
-  std::snprintf(line, sizeof line,
-                "%s: %s, %d x %d, %d bpp, BMP image %lld bytes, stored size %lld, %zu records, "
-                "%lld bytes on disk (%.1f %%)",
-                fileName.c_str(), LayoutName(layout), width, height, bpp,
-                static_cast<long long>(imageSize), static_cast<long long>(storedSize), records,
-                static_cast<long long>(onDisk), ratio);
-  return line;
+std::optional<std::string> HeaderInfo(const std::string& file) {
+  TFileStream input(file, TFileMode::fmOpenRead);
+  return HeaderInfo(input, file);
 }

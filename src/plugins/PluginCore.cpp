@@ -1,5 +1,6 @@
 #include "PluginCore.h"
 
+#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "codec/LZRW1KH.h"
 #include "formats/SClpDib.h"
@@ -9,8 +10,12 @@
 #include "io/Streams.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
+
+// Raised for a file of none of the formats.
+VANTREL_DECLARE_EXCEPTION(EUnknownFormat, EInvalidGraphic);
 
 bool TagAt(std::span<const uint8_t> head, size_t offset, const char* tag, size_t length) {
   return head.size() >= offset + length && std::memcmp(head.data() + offset, tag, length) == 0;
@@ -33,7 +38,7 @@ void DecodeImage(std::span<const uint8_t> file, TBitmap& target) {
     TUniBitmap bitmap;
     bitmap.LoadFromStream(stream);
     // A packed header with a stored size of 0 restores nothing and raises nothing.
-    if (bitmap.Empty()) throw EInvalidGraphic("BLZ image is not valid: it holds no image");
+    if (bitmap.Empty()) ThrowBlzError(TBlzError::HoldsNoImage);
     target = std::move(bitmap);
     return;
   }
@@ -52,7 +57,17 @@ void DecodeImage(std::span<const uint8_t> file, TBitmap& target) {
   case TPluginFormat::None:
     break;
   }
-  throw EInvalidGraphic("Not a BLZ, clipboard or LBM file");
+  throw EUnknownFormat("Not a BLZ, clipboard or LBM file");
+}
+
+TDecodeFailure ClassifyFailure(const std::exception& failure) {
+  if (dynamic_cast<const EUnknownFormat*>(&failure)) return TDecodeFailure::NotThisFormat;
+  if (dynamic_cast<const std::bad_alloc*>(&failure) ||
+      dynamic_cast<const EOutOfResources*>(&failure))
+    return TDecodeFailure::OutOfMemory;
+  const auto* blz = dynamic_cast<const EBlzError*>(&failure);
+  if (blz && blz->Kind() == TBlzError::TooLarge) return TDecodeFailure::OutOfMemory;
+  return TDecodeFailure::Corrupt;
 }
 
 std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout) {

@@ -5,6 +5,7 @@
 #include "blz/UniBmp.h"
 
 #include <cstdint>
+#include <exception>
 #include <span>
 #include <vector>
 
@@ -16,6 +17,12 @@ inline constexpr size_t kSniffBytes = 34;
 
 // Decodes a whole file of one of the formats. Throws Exception with the decoder's message.
 void DecodeImage(std::span<const uint8_t> file, TBitmap& target);
+
+// What a failure of DecodeImage (or of the plugin's own allocations) is to a host: a file of
+// none of the formats, a damaged file, or a picture too large for memory. The size limits
+// refuse a picture with a damaged file's error, so they count as damage.
+enum class TDecodeFailure { NotThisFormat, Corrupt, OutOfMemory };
+TDecodeFailure ClassifyFailure(const std::exception& failure);
 
 // The BLZ file of `bitmap`: the packed-bitmap layout, or the stream layout.
 std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout);

@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 #include "blz/BlockPool.h"
+#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "io/Exceptions.h"
 #include "io/Streams.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using testsupport::Hex;
@@ -215,11 +217,62 @@ TEST(BlzDamage, EveryTruncationAndBadRecordIsRefusedCleanly) {
     size_t lengthAt = packed ? 58 : 8;
     longRecord[lengthAt] = 0xFF;
     longRecord[lengthAt + 1] = 0xFF;
-    EXPECT_THROW(Loaded(longRecord), EInvalidGraphic);
+    try {
+      Loaded(longRecord);
+      ADD_FAILURE() << "a record longer than the work buffer loaded";
+    } catch (const EBlzError& error) {
+      EXPECT_EQ(error.Kind(), TBlzError::RecordTooLong);
+    }
   }
   // A frame that is its length alone, at the very end: an empty block, the last record.
   TMemoryStream image;
   EXPECT_EQ(RestoreBmpImage(Hex("4C 5A 52 57 05 00 00 00 00 00"), image).records, 1u);
+}
+
+// Each header reads back what was written, and each damage has its kind and its text.
+TEST(BlzContainer, HeadersReadBackAndDamageHasItsKind) {
+  const std::span<const uint8_t> bmpHead(kWhite2x2.data(), kBmpHeadersSize);
+  const Bytes packed = blz::LayoutHeader(TBmpLayout::PackedBitmap, bmpHead, 70);
+  EXPECT_EQ(packed, Bytes(kWhite2x2Packed.begin(), kWhite2x2Packed.begin() + 58));
+  const blz::TPackedHeader header = blz::ReadPackedHeader(packed);
+  EXPECT_TRUE(header.hasMagic);
+  EXPECT_EQ(header.storedSize, 70);
+  EXPECT_EQ(Bytes(header.bmpHeaders.begin(), header.bmpHeaders.end()),
+            Bytes(bmpHead.begin(), bmpHead.end()));
+  EXPECT_EQ(blz::ReadStreamHeader(blz::LayoutHeader(TBmpLayout::BLZStream, {}, 70)), 70u);
+
+  const uint8_t frame[] = {0x03, 0x00, 1, 2, 3};
+  EXPECT_EQ(blz::ReadRecordFrame(frame, 5), 3u);
+  EXPECT_EQ(blz::WholeRecordFrame(frame, 5), 3u);
+  const uint8_t tooLong[] = {0xFF, 0xFF};
+  const struct {
+    std::function<void()> read;
+    TBlzError kind;
+    const char* text;
+  } damages[] = {
+      {[] { blz::ReadStreamHeader(Hex("4C 5A 52 57 05 00 00")); }, TBlzError::Truncated,
+       "BLZ image is not valid: the file is truncated"},
+      {[&] { blz::ReadRecordFrame(frame, 1); }, TBlzError::Truncated,
+       "BLZ image is not valid: the file is truncated"},
+      {[&] { blz::ReadRecordFrame(frame, 4); }, TBlzError::Truncated,
+       "BLZ image is not valid: the file is truncated"},
+      {[&] { blz::ReadRecordFrame(tooLong, 2); }, TBlzError::RecordTooLong,
+       "BLZ image is not valid: a block record is too long"},
+      {[] { ThrowBlzError(TBlzError::StoredSizeDiffers, 5, 7); }, TBlzError::StoredSizeDiffers,
+       "stored size 5 differs from the restored image of 7 bytes"},
+  };
+  for (const auto& damage : damages) {
+    SCOPED_TRACE(damage.text);
+    try {
+      damage.read();
+      ADD_FAILURE() << "no error";
+    } catch (const EBlzError& error) {
+      EXPECT_EQ(error.Kind(), damage.kind);
+      EXPECT_STREQ(error.what(), damage.text);
+    }
+  }
+  EXPECT_FALSE(blz::WholeRecordFrame(frame, 4));
+  EXPECT_FALSE(blz::WholeRecordFrame(tooLong, 2));
 }
 
 TEST(BlzFiles, SaveThenLoadGivesTheWriterBytes) {

@@ -1,5 +1,6 @@
 // TUniBitmap's standard bitmap resources (RT_BITMAP).
 #include "blz/UniBmp.h"
+#include "bmp/BmpHeaders.h"
 #include "io/ByteReader.h"
 #include "io/Exceptions.h"
 #include "io/Resources.h"
@@ -23,20 +24,20 @@ void ReadBitmapResource(TResourceStream& resource, TBitmap& target) {
   if (headerSize == 12) {
     const uint16_t bpp = LoadU16LE(bytes.data() + 10);
     table = bpp <= 8 ? 3 * (size_t{1} << bpp) : 0;
-  } else if (headerSize >= 40 && bytes.size() >= 40) {
-    const uint16_t bpp = LoadU16LE(bytes.data() + 14);
-    const uint32_t compression = LoadU32LE(bytes.data() + 16);
-    const uint32_t used = LoadU32LE(bytes.data() + 32);
+  } else if (headerSize >= kBmpInfoHeaderSize && bytes.size() >= kBmpInfoHeaderSize) {
+    const TBmpInfoHeader info = ReadBmpInfoHeader(bytes.data());
+    const uint32_t used = info.colorsUsed, bpp = info.bitsPerPixel;
     table = 4 * (used ? std::min<uint32_t>(used, 256) : bpp <= 8 ? 1u << bpp : 0);
-    if (compression == 3 && headerSize == 40) table += 12;
+    if (info.compression == 3 && headerSize == kBmpInfoHeaderSize) table += 12;
   } else {
     throw EInvalidGraphic("Bitmap resource has an unknown header");
   }
-  std::vector<uint8_t> file(14);
-  file[0] = 'B', file[1] = 'M';
-  StoreU32LE(file.data() + 2, static_cast<uint32_t>(14 + bytes.size()));
-  StoreU32LE(file.data() + 10,
-             static_cast<uint32_t>(14 + std::min<size_t>(headerSize + table, bytes.size())));
+  TBmpFileHeader header;
+  header.fileSize = static_cast<uint32_t>(kBmpFileHeaderSize + bytes.size());
+  header.pixelOffset = static_cast<uint32_t>(kBmpFileHeaderSize +
+                                             std::min<size_t>(headerSize + table, bytes.size()));
+  std::vector<uint8_t> file(kBmpFileHeaderSize);
+  WriteBmpFileHeader(header, file.data());
   file.insert(file.end(), bytes.begin(), bytes.end());
   ReadBmp(file, target);
 }

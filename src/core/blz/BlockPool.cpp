@@ -1,5 +1,8 @@
 #include "blz/BlockPool.h"
 
+#include "blz/BlzContainer.h"
+#include "blz/BlzErrors.h"
+
 #include "io/ByteReader.h"
 #include "io/Exceptions.h"
 #include "io/Limits.h"
@@ -115,11 +118,11 @@ struct TJob {
 
 // One record: the block's length, then the block.
 void Compress(TPiece& piece) {
-  const uint16_t length =
-      CompressBlock(piece.in, piece.outBuffer + 2, static_cast<uint16_t>(piece.inSize));
-  StoreU16LE(piece.outBuffer, length);
+  const uint16_t length = CompressBlock(piece.in, piece.outBuffer + blz::kRecordFrameSize,
+                                        static_cast<uint16_t>(piece.inSize));
+  blz::WriteRecordFrame(piece.outBuffer, length);
   piece.out = piece.outBuffer;
-  piece.outSize = length + 2u;
+  piece.outSize = length + blz::kRecordFrameSize;
 }
 
 } // namespace
@@ -211,16 +214,6 @@ void WriteRecords(uint64_t total, const TFill& fill, TStream& out) {
       out);
 }
 
-size_t CheckFrame(const uint8_t* frame, size_t available) {
-  if (available < 2) throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-  const size_t length = LoadU16LE(frame);
-  if (length > lzrw1kh::kWorkBufferSize)
-    throw EInvalidGraphic("BLZ image is not valid: a block record is too long");
-  if (available - 2 < length)
-    throw EInvalidGraphic("BLZ image is not valid: the file is truncated");
-  return length;
-}
-
 size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
   // The frames are found first, so that every piece can expand straight into its place in
   // the image. The walk goes on past the last record, whose place is only known once its
@@ -234,12 +227,12 @@ size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
   const int64_t base = image.Size();
   for (size_t at = 0;;) {
     try {
-      const size_t length = CheckFrame(records.data() + at, records.size() - at);
+      const size_t length = blz::ReadRecordFrame(records.data() + at, records.size() - at);
       if (base + static_cast<int64_t>((frames.size() + 1) * kPiece) >
           limits::kMaxBitmapBytes + (1 << 20))
-        throw EInvalidGraphic("BLZ image is not valid: the image is larger than 1 GiB");
-      frames.push_back({at + 2, length});
-      at += 2 + length;
+        ThrowBlzError(TBlzError::TooLarge);
+      frames.push_back({at + blz::kRecordFrameSize, length});
+      at += blz::kRecordFrameSize + length;
     } catch (const EInvalidGraphic&) {
       walkError = std::current_exception();
       break;

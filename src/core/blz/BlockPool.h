@@ -69,8 +69,4 @@ void WriteRecords(uint64_t total, const TFill& fill, TStream& out);
 // beyond the size limit; `image` then holds what the records before it expanded to.
 size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image);
 
-// The checks ReadRecords makes of one record's frame: `available` bytes remain at its start.
-// Returns the block length, or throws the error ReadRecords raises.
-size_t CheckFrame(const uint8_t* frame, size_t available);
-
 } // namespace blocks

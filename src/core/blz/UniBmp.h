@@ -1,15 +1,10 @@
 // TUniBitmap: the program's bitmap. A TBitmap that recognises, from the bytes at offset 0 of a
 // stream, a plain BMP image or either BLZ layout, and saves in either BLZ layout.
 //
-// BLZ stream layout:  "LZRW", u32 S = length of the BMP image, records of the whole image.
-// Packed bitmap:      the BMP file header with S in its reserved 32 bits, the info header
-//                     with "LZRW" in its compression field and the real compression value
-//                     appended (44 bytes), then records of the image from its offset 54.
-// Record:             u16 L, then an L-byte LZRW1/KH block of one 32768-byte piece. The
-//                     last record is the first that expands to fewer than 32768 bytes.
-// All integers are little-endian; "WRZL" is read as the magic too.
+// The layouts are described in BlzContainer.h.
 #pragma once
 
+#include "blz/BlzContainer.h"
 #include "bmp/Bitmap.h"
 #include "io/Resources.h"
 
@@ -19,14 +14,6 @@
 class TPicture;
 struct HBITMAP;
 struct HICON;
-
-inline constexpr uint32_t kLzrwMagic = 0x57525A4C;         // bytes "LZRW"
-inline constexpr uint32_t kLzrwMagicReversed = 0x4C5A5257; // bytes "WRZL"
-
-enum class TBmpLayout { Plain, BLZStream, PackedBitmap };
-
-// Tells the layout from the first bytes of a whole file or stream; missing bytes count as 0.
-TBmpLayout RecognizeLayout(std::span<const uint8_t> head);
 
 class TMemoryStream;
 
@@ -41,11 +28,6 @@ struct TBlzContents {
 // Restores the BMP image held in `file` (any layout; a plain image is copied) into `image`,
 // exactly as the loaders do. Throws EInvalidGraphic on damaged records.
 TBlzContents RestoreBmpImage(std::span<const uint8_t> file, TMemoryStream& image);
-
-// What a layout puts before its records, for a BMP image of `imageSize` bytes whose first bytes
-// (54 at least for the packed-bitmap layout) are `bmpHead`.
-std::vector<uint8_t> LayoutHeader(TBmpLayout layout, std::span<const uint8_t> bmpHead,
-                                  uint32_t imageSize);
 
 class TUniBitmap : public TBitmap {
 public:

@@ -149,3 +149,7 @@ struct TPlainBmpRows {
 // ReadBmp does and throws its errors; returns nullopt for an image that ReadBmp would convert
 // or check pixel by pixel, or whose rows start beyond `head`.
 std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_t imageBytes);
+// The same for a caller that reads the whole image when the answer is no: nullopt also for a
+// header that ReadBmp refuses, whose error that reading then gives in its own order.
+std::optional<TPlainBmpRows> AcceptedPlainBmpRows(std::span<const uint8_t> head,
+                                                  uint64_t imageBytes);

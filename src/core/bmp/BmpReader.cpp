@@ -28,6 +28,7 @@
 #include "bmp/Bitmap.h"
 #include "bmp/BmpBitFields.h"
 #include "bmp/BmpErrors.h"
+#include "bmp/BmpHeaders.h"
 #include "bmp/BmpRle.h"
 #include "io/ByteReader.h"
 #include "io/Limits.h"
@@ -76,16 +77,14 @@ bool IsWindowsHeaderSize(uint32_t size) {
   return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-int32_t LoadI32LE(const uint8_t* p) {
-  return static_cast<int32_t>(LoadU32LE(p));
-}
-
 TBmpHeader ReadHeaders(ByteReader<EInvalidGraphic>& in) {
   TBmpHeader h;
-  if (in.U16LE() != 0x4D42) ThrowInvalidBmp("the \"BM\" signature is missing");
-  h.fileSize = in.U32LE();
-  in.Skip(4);
-  h.pixelOffset = in.U32LE();
+  const size_t start = in.Position();
+  if (in.U16LE() != kBmpSignature) ThrowInvalidBmp("the \"BM\" signature is missing");
+  in.Seek(start);
+  const TBmpFileHeader file = ReadBmpFileHeader(in.Bytes(kBmpFileHeaderSize).data());
+  h.fileSize = file.fileSize;
+  h.pixelOffset = file.pixelOffset;
   h.headerSize = in.U32LE();
   if (h.headerSize == 12) {
     h.core = true;
@@ -95,27 +94,30 @@ TBmpHeader ReadHeaders(ByteReader<EInvalidGraphic>& in) {
     h.bitsPerPixel = in.U16LE();
   } else if (IsWindowsHeaderSize(h.headerSize) || (h.headerSize >= 16 && h.headerSize <= 64)) {
     h.os2 = !IsWindowsHeaderSize(h.headerSize);
-    uint8_t f[124] = {}; // the fields after the size, zero where the header ends early
+    // The header as far as it reaches, zero where it ends early; the masks follow the
+    // 40 bytes of the common fields.
+    uint8_t header[128] = {};
+    StoreU32LE(header, h.headerSize);
     auto fields = in.Bytes(h.headerSize - 4);
-    std::memcpy(f, fields.data(), fields.size());
-    const int32_t width = LoadI32LE(f);
-    const int32_t height = LoadI32LE(f + 4);
-    if (width < 0) ThrowInvalidBmp("the width " + std::to_string(width) + " is negative");
-    h.width = width;
-    h.topDown = height < 0;
-    h.rows = h.topDown ? -int64_t{height} : height;
-    h.planes = LoadU16LE(f + 8);
-    h.bitsPerPixel = LoadU16LE(f + 10);
-    h.compression = LoadU32LE(f + 12);
-    h.imageSize = LoadU32LE(f + 16);
-    h.xResolution = LoadI32LE(f + 20);
-    h.yResolution = LoadI32LE(f + 24);
-    h.colorsUsed = LoadU32LE(f + 28);
+    std::memcpy(header + 4, fields.data(), fields.size());
+    const TBmpInfoHeader info = ReadBmpInfoHeader(header);
+    if (info.width < 0) ThrowInvalidBmp("the width " + std::to_string(info.width) + " is negative");
+    h.width = info.width;
+    h.topDown = info.height < 0;
+    h.rows = h.topDown ? -int64_t{info.height} : info.height;
+    h.planes = info.planes;
+    h.bitsPerPixel = info.bitsPerPixel;
+    h.compression = info.compression;
+    h.imageSize = info.imageSize;
+    h.xResolution = info.xResolution;
+    h.yResolution = info.yResolution;
+    h.colorsUsed = info.colorsUsed;
+    const uint8_t* f = header + kBmpInfoHeaderSize;
     if (!h.os2) {
       uint32_t* masks[] = {&h.masks.red, &h.masks.green, &h.masks.blue, &h.masks.alpha};
       const int inHeader = std::min<int>((static_cast<int>(h.headerSize) - 40) / 4, 4);
       for (int i = 0; i < inHeader; ++i)
-        *masks[i] = LoadU32LE(f + 36 + 4 * i);
+        *masks[i] = LoadU32LE(f + 4 * i);
       const int needed = h.compression == kAlphaBitFields ? 4 : h.compression == kBitFields ? 3 : 0;
       for (int i = inHeader; i < needed; ++i)
         *masks[i] = in.U32LE();
@@ -398,6 +400,15 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette);
   rows.palette = std::move(palette);
   return rows;
+}
+
+std::optional<TPlainBmpRows> AcceptedPlainBmpRows(std::span<const uint8_t> head,
+                                                  uint64_t imageBytes) {
+  try {
+    return PlainBmpRows(head, imageBytes);
+  } catch (const EInvalidGraphic&) {
+    return std::nullopt;
+  }
 }
 
 void TPlainBmpRows::ClearPadding(uint8_t* bytes, uint64_t offset, size_t count) const {

@@ -12,6 +12,7 @@
 //   ..     4·2^bpp  the full colour table for 1, 4 and 8 bits (missing entries black)
 //   ..           pixel rows, bottom-up, each padded to 4 bytes
 #include "bmp/Bitmap.h"
+#include "bmp/BmpHeaders.h"
 #include "io/ByteReader.h"
 #include "io/Limits.h"
 #include "io/Streams.h"
@@ -27,30 +28,30 @@ std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
   const int bpp = ::BitsPerPixel(format);
   const bool bitFields = format == TPixelFormat::pf16bit;
   const uint32_t paletteEntries = bpp <= 8 ? 1u << bpp : 0;
-  const uint32_t pixelOffset = 14 + 40 + (bitFields ? 12 : 0) + 4 * paletteEntries;
+  const uint32_t pixelOffset = kBmpHeadersSize + (bitFields ? 12 : 0) + 4 * paletteEntries;
   const uint64_t imageSize =
       static_cast<uint64_t>(limits::RowStride(width, bpp)) * static_cast<uint64_t>(height);
 
   std::vector<uint8_t> head(pixelOffset, 0);
-  uint8_t* h = head.data();
-  h[0] = 'B';
-  h[1] = 'M';
-  StoreU32LE(h + 2, static_cast<uint32_t>(pixelOffset + imageSize));
-  StoreU32LE(h + 10, pixelOffset);
-  StoreU32LE(h + 14, 40);
-  StoreU32LE(h + 18, static_cast<uint32_t>(width));
-  StoreU32LE(h + 22, static_cast<uint32_t>(height));
-  StoreU16LE(h + 26, 1);
-  StoreU16LE(h + 28, static_cast<uint16_t>(bpp));
-  StoreU32LE(h + 30, bitFields ? 3 : 0);
-  StoreU32LE(h + 34, static_cast<uint32_t>(imageSize));
+  TBmpFileHeader file;
+  file.fileSize = static_cast<uint32_t>(pixelOffset + imageSize);
+  file.pixelOffset = pixelOffset;
+  WriteBmpFileHeader(file, head.data());
+  TBmpInfoHeader info;
+  info.width = width;
+  info.height = height;
+  info.bitsPerPixel = static_cast<uint16_t>(bpp);
+  info.compression = bitFields ? 3 : 0;
+  info.imageSize = static_cast<uint32_t>(imageSize);
+  WriteBmpInfoHeader(info, head.data() + kBmpFileHeaderSize);
+  uint8_t* const h = head.data() + kBmpHeadersSize; // the masks or the colour table
   if (bitFields) {
-    StoreU32LE(h + 54, 0xF800);
-    StoreU32LE(h + 58, 0x07E0);
-    StoreU32LE(h + 62, 0x001F);
+    StoreU32LE(h, 0xF800);
+    StoreU32LE(h + 4, 0x07E0);
+    StoreU32LE(h + 8, 0x001F);
   }
   for (uint32_t i = 0; i < paletteEntries && i < palette.size(); ++i) {
-    uint8_t* q = h + 54 + 4 * i;
+    uint8_t* q = h + 4 * i;
     q[0] = palette[i].rgbBlue;
     q[1] = palette[i].rgbGreen;
     q[2] = palette[i].rgbRed;

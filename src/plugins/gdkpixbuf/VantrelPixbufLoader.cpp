@@ -22,8 +22,25 @@ struct LoadContext {
   std::vector<uint8_t> file;
 };
 
-void SetError(GError** error, const char* message) {
-  g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_CORRUPT_IMAGE, message);
+GdkPixbufError ErrorCode(TDecodeFailure failure) {
+  switch (failure) {
+  case TDecodeFailure::NotThisFormat:
+    return GDK_PIXBUF_ERROR_UNKNOWN_TYPE;
+  case TDecodeFailure::OutOfMemory:
+    return GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY;
+  case TDecodeFailure::Corrupt:
+    break;
+  }
+  return GDK_PIXBUF_ERROR_CORRUPT_IMAGE;
+}
+
+void SetError(GError** error, const std::exception& failure) {
+  g_set_error_literal(error, GDK_PIXBUF_ERROR, ErrorCode(ClassifyFailure(failure)), failure.what());
+}
+
+void SetOutOfMemory(GError** error) {
+  g_set_error_literal(error, GDK_PIXBUF_ERROR, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY,
+                      "Not enough memory to load the image");
 }
 
 GdkPixbuf* ToPixbuf(const TBitmap& bitmap) {
@@ -42,7 +59,7 @@ gpointer BeginLoad(GdkPixbufModuleSizeFunc sizeFunc, GdkPixbufModulePreparedFunc
   try {
     return new LoadContext{sizeFunc, preparedFunc, updatedFunc, userData, {}};
   } catch (const std::exception&) {
-    SetError(error, "Not enough memory to load the image");
+    SetOutOfMemory(error);
     return nullptr;
   }
 }
@@ -53,7 +70,7 @@ gboolean LoadIncrement(gpointer data, const guchar* buffer, guint size, GError**
     context->file.insert(context->file.end(), buffer, buffer + size);
     return TRUE;
   } catch (const std::exception&) {
-    SetError(error, "Not enough memory to load the image");
+    SetOutOfMemory(error);
     return FALSE;
   }
 }
@@ -77,7 +94,7 @@ gboolean StopLoad(gpointer data, GError** error) {
     g_object_unref(pixbuf);
     return TRUE;
   } catch (const std::exception& failure) {
-    SetError(error, failure.what());
+    SetError(error, failure);
     return FALSE;
   }
 }

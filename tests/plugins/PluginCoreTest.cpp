@@ -1,0 +1,110 @@
+// The plugins' Qt-free part: the rows handed to a host, and what a failure means to it.
+#include "PluginCore.h"
+#include "blz/BlzErrors.h"
+#include "io/ByteReader.h"
+#include "io/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// Every pixel of every format, at widths that leave part of a byte or a word over, with
+// bytes after the row that must stay untouched.
+TEST(PluginCoreTest, RowToRgbGivesEveryPixelAndNothingMore) {
+  const TPixelFormat formats[] = {
+      TPixelFormat::pf1bit,  TPixelFormat::pf4bit,  TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+      TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit};
+  std::mt19937 random(7);
+  for (TPixelFormat format : formats)
+    for (int width : {1, 3, 5, 7})
+      for (bool hasAlpha : {false, true})
+        for (bool alpha : {false, true}) {
+          SCOPED_TRACE(testing::Message() << "bpp " << BitsPerPixel(format) << " width " << width
+                                          << " hasAlpha " << hasAlpha << " alpha " << alpha);
+          TBitmap bitmap;
+          bitmap.Allocate(width, 3, format);
+          for (uint8_t& byte : bitmap.Bits())
+            byte = static_cast<uint8_t>(random());
+          bitmap.ClearRowPadding();
+          if (BitsPerPixel(format) <= 8) {
+            std::vector<TRGBQuad> palette(size_t{1} << BitsPerPixel(format));
+            for (TRGBQuad& quad : palette)
+              quad = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+            bitmap.SetPalette(palette);
+          }
+          bitmap.SetHasAlpha(hasAlpha && format == TPixelFormat::pf32bit);
+          const size_t channels = alpha ? 4 : 3;
+          for (int y = 0; y < bitmap.Height(); ++y) {
+            std::vector<uint8_t> out(channels * width + 8, 0xA5);
+            RowToRgb(bitmap, y, out.data(), alpha);
+            for (int x = 0; x < width; ++x) {
+              const TColor colour = bitmap.GetPixel(x, y);
+              const uint8_t* p = &out[channels * x];
+              EXPECT_EQ(p[0], GetRValue(colour)) << x << "," << y;
+              EXPECT_EQ(p[1], GetGValue(colour)) << x << "," << y;
+              EXPECT_EQ(p[2], GetBValue(colour)) << x << "," << y;
+              if (alpha) {
+                const bool kept = format == TPixelFormat::pf32bit && bitmap.HasAlpha();
+                EXPECT_EQ(p[3], kept ? bitmap.ScanLine(y)[4 * x + 3] : 255) << x << "," << y;
+              }
+            }
+            for (size_t i = channels * width; i < out.size(); ++i)
+              EXPECT_EQ(out[i], 0xA5) << "past the row at " << i;
+          }
+        }
+}
+
+std::vector<uint8_t> StreamPicture(int width, int height) {
+  TUniBitmap bitmap;
+  bitmap.Allocate(width, height, TPixelFormat::pf24bit, true);
+  TMemoryStream out;
+  bitmap.SaveToBLZStream(out);
+  return {out.Bytes().begin(), out.Bytes().end()};
+}
+
+TDecodeFailure FailureOf(const std::vector<uint8_t>& file) {
+  TBitmap bitmap;
+  try {
+    DecodeImage(file, bitmap);
+  } catch (const std::exception& failure) {
+    return ClassifyFailure(failure);
+  }
+  ADD_FAILURE() << "decoded";
+  return TDecodeFailure::Corrupt;
+}
+
+TDecodeFailure FailureOf(void (*raise)()) {
+  try {
+    raise();
+  } catch (const std::exception& failure) {
+    return ClassifyFailure(failure);
+  }
+  return TDecodeFailure::Corrupt;
+}
+
+TEST(PluginCoreTest, FailuresAreToldApartForTheHost) {
+  std::vector<uint8_t> truncated = StreamPicture(5, 5), unknown = {'h', 'e', 'l', 'l', 'o'};
+  truncated.resize(truncated.size() - 3);
+  std::vector<uint8_t> noImage(58, 0);
+  noImage[0] = 'B', noImage[1] = 'M';
+  StoreU32LE(&noImage[30], kLzrwMagic); // a stored size of 0
+  const struct {
+    const char* name;
+    std::vector<uint8_t> file;
+    TDecodeFailure expected;
+  } files[] = {{"unknown", unknown, TDecodeFailure::NotThisFormat},
+               {"truncated", truncated, TDecodeFailure::Corrupt},
+               {"no image", noImage, TDecodeFailure::Corrupt}};
+  for (const auto& [name, file, expected] : files) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FailureOf(file), expected);
+  }
+  EXPECT_EQ(FailureOf([] { throw std::bad_alloc(); }), TDecodeFailure::OutOfMemory);
+  EXPECT_EQ(FailureOf([] { throw EOutOfResources("no room"); }), TDecodeFailure::OutOfMemory);
+  EXPECT_EQ(FailureOf([] { ThrowBlzError(TBlzError::TooLarge); }), TDecodeFailure::OutOfMemory);
+  EXPECT_EQ(FailureOf([] { ThrowBlzError(TBlzError::RecordTooLong); }), TDecodeFailure::Corrupt);
+}
+
+} // namespace
