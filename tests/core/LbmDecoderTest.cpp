@@ -6,6 +6,7 @@
 #include "io/Streams.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -188,6 +189,62 @@ TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
   EXPECT_EQ(bmp[46], 16);      // colours used
   EXPECT_EQ(bmp[54 + 64 + 4], indices[17] << 4) << "the odd last pixel, its partner zero";
   EXPECT_EQ(bmp[54 + 64 + 8], indices[0] << 4 | indices[1]) << "the top row comes last";
+}
+
+// Each check raises its own kind, and the values just inside each limit load. A picture
+// beyond the bitmap limits raises the limits' error, its text led by the kind's.
+TEST(LbmDecoder, ChecksRaiseTheirKinds) {
+  using enum TLBMError;
+  auto file = [](std::string type, uint16_t width, uint16_t height, uint8_t planes,
+                 uint8_t compression, std::vector<std::pair<std::string, Bytes>> chunks) {
+    return LbmFile{std::move(type), width, height, planes, 0, compression, std::move(chunks)};
+  };
+  const Bytes body(4, 0);
+  const struct {
+    const char* name;
+    LbmFile file;
+    std::optional<TLBMError> kind; // none: the picture loads
+    size_t length = 0;             // the file cut to this many bytes, unless 0
+  } cases[] = {
+      {"39 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 39},
+      {"40 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 40},
+      {"another form type", file("ACBM", 4, 1, 1, 1, {{"BODY", body}}), NotLbm},
+      {"PBM with any fourth character", file("PBMx", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
+      {"no body", file("ILBM", 4, 1, 1, 1, {{"CMAP", Bytes(6, 0)}}), Corrupted},
+      {"width 0", file("ILBM", 0, 1, 1, 1, {{"BODY", body}}), NoSize},
+      {"height 0", file("ILBM", 4, 0, 1, 1, {{"BODY", body}}), NoSize},
+      {"8 planes", file("ILBM", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
+      {"9 planes", file("ILBM", 4, 1, 9, 1, {{"BODY", body}}), TooManyPlanes},
+      {"24 planes", file("ILBM", 4, 1, 24, 1, {{"BODY", body}}), std::nullopt},
+      {"25 planes", file("ILBM", 4, 1, 25, 1, {{"BODY", body}}), TooManyPlanes},
+      {"32 planes", file("ILBM", 4, 1, 32, 1, {{"BODY", body}}), std::nullopt},
+      {"33 planes", file("ILBM", 4, 1, 33, 1, {{"BODY", body}}), TooManyPlanes},
+      {"plain, 0 planes", file("ILBM", 4, 1, 0, 0, {{"BODY", body}}), Corrupted},
+      {"plain, rows of 0 bytes", file("ILBM", 4, 5, 1, 0, {{"BODY", body}}), Corrupted},
+      {"plain, rows of 1 byte", file("ILBM", 4, 4, 1, 0, {{"BODY", body}}), std::nullopt},
+      {"PCHG", file("ILBM", 4, 1, 1, 1, {{"PCHG", body}, {"BODY", body}}), LinePalettes},
+      {"CTBL", file("ILBM", 4, 1, 1, 1, {{"CTBL", body}, {"BODY", body}}), LinePalettes},
+      {"8000 pixels wide", file("ILBM", 8000, 1, 1, 1, {{"BODY", body}}), std::nullopt},
+      {"8001 pixels wide", file("ILBM", 8001, 1, 1, 1, {{"BODY", body}}), TooWide},
+      {"PBM rows of 8001 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8001, 0)}}),
+       std::nullopt},
+      {"PBM rows of 8002 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8002, 0)}}), TooWide},
+      {"beyond the pixel limit", file("ILBM", 8000, 65535, 8, 1, {{"BODY", body}}), TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = c.file.Build();
+    if (c.length) bytes.resize(c.length);
+    try {
+      Decode(bytes);
+      EXPECT_FALSE(c.kind.has_value()) << "loaded";
+    } catch (const Exception& e) {
+      ASSERT_TRUE(c.kind.has_value()) << e.what();
+      const std::string text = LBMErrorText(*c.kind);
+      EXPECT_EQ(std::string(e.what()).substr(0, text.size()), text);
+      EXPECT_EQ(dynamic_cast<const ELBMException*>(&e) != nullptr, *c.kind != TooLarge);
+    }
+  }
 }
 
 // Bad files and their texts are rows of the corpus manifest (tests/data/regressions/lbm).

@@ -7,6 +7,7 @@
 #include "io/Streams.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -96,6 +97,51 @@ TEST(PcxDecoder, PaletteRules) {
     ASSERT_GE(b.Palette().size(), 2u) << c.name;
     EXPECT_EQ(b.Palette()[0], c.first) << c.name;
     EXPECT_EQ(b.Palette()[1], c.second) << c.name;
+  }
+}
+
+// Each header check raises its own kind, and the values just inside each limit load.
+TEST(PcxDecoder, HeaderChecksRaiseTheirKinds) {
+  using enum TPCXError;
+  const struct {
+    const char* name;
+    PcxHeader header;
+    std::optional<TPCXError> kind; // none: the picture loads
+    size_t patchAt = 0;            // a header byte set to `patchTo`, unless 0
+    uint8_t patchTo = 0;
+    size_t length = 0; // the file cut to this many bytes, unless 0
+  } cases[] = {
+      {"127 bytes", {}, NotPcx, 0, 0, 127},
+      {"not made by the right maker", {}, NotPcx, 0, 11},
+      {"not run-length encoded", {}, NotPcx, 2, 2},
+      {"one plane of 3 bits", {.bitsPerPixel = 3}, UnsupportedDepth},
+      {"one plane of 16 bits", {.bitsPerPixel = 16}, UnsupportedDepth},
+      {"two planes of 8 bits", {.bitsPerPixel = 8, .planes = 2}, UnsupportedPlanes},
+      {"five planes of 1 bit", {.bitsPerPixel = 1, .planes = 5}, UnsupportedPlanes},
+      {"four planes of 1 bit", {.bitsPerPixel = 1, .planes = 4}, std::nullopt},
+      {"four planes of 8 bits", {.bitsPerPixel = 8, .planes = 4}, std::nullopt},
+      {"width 0", {.width = 0}, BadSize},
+      {"height 0", {.height = 0}, BadSize},
+      {"width 1, xmin negative", {.xmin = -5, .width = 1}, std::nullopt},
+      {"scanlines of 8001 bytes", {.width = 8001, .height = 1, .bytesPerLine = 8001}, std::nullopt},
+      {"scanlines of 8002 bytes", {.width = 4, .height = 1, .bytesPerLine = 8002}, TooLarge},
+      {"rows of 8002 bytes", {.width = 8002, .height = 1, .bytesPerLine = 4}, TooLarge},
+      {"24-bit rows of 8001 bytes", {.planes = 3, .width = 2667, .height = 1}, std::nullopt},
+      {"24-bit rows of 8004 bytes", {.planes = 3, .width = 2668, .height = 1}, TooLarge},
+      {"beyond the pixel limit", {.ymin = -32768, .width = 8000, .height = 65535}, TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = Build(c.header, Bytes(4, 0));
+    if (c.patchAt || c.patchTo) bytes[c.patchAt] = c.patchTo;
+    if (c.length) bytes.resize(c.length);
+    try {
+      Load(bytes);
+      EXPECT_FALSE(c.kind.has_value()) << "loaded";
+    } catch (const EPCXException& e) {
+      ASSERT_TRUE(c.kind.has_value()) << e.what();
+      EXPECT_STREQ(e.what(), PCXErrorText(*c.kind));
+    }
   }
 }
 

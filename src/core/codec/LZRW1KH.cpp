@@ -15,11 +15,11 @@
 
 namespace {
 
-constexpr unsigned kWindow = 4096;
-constexpr unsigned kMinMatch = 3;
-constexpr unsigned kMaxMatch = 18;
-constexpr unsigned kMinRun = 16;
-constexpr unsigned kMaxRun = 4095;
+using lzrw1kh::kMaxMatch;
+using lzrw1kh::kMaxRun;
+using lzrw1kh::kMinMatch;
+using lzrw1kh::kMinRun;
+using lzrw1kh::kWindow;
 // Hashes are computed ahead for this many positions at a time while literals dominate.
 constexpr unsigned kHashChunk = 128;
 
@@ -230,34 +230,61 @@ struct TBlockWriter {
   }
 };
 
-} // namespace
+// The coder's hot steps are inlined into CompressBlock, so that its state stays in registers.
+#if defined(__GNUC__)
+#define LZRW1KH_HOT [[gnu::always_inline]] inline
+#else
+#define LZRW1KH_HOT inline
+#endif
 
-void LZRW1KHStartup() {
-  std::memset(workArea.table, kEmptyByte, sizeof workArea.table);
+// The match search of the literal loop: probes the positions from i up to `stop` and stops
+// at the first that may start a run (two equal neighbours) or has a copy in reach (found).
+// The entry of i is made from the next word, which the run test loads anyway; a found copy
+// leaves before its entry is stored. Not inlined: on its own the loop keeps every value it
+// needs in registers, which pays for the call on noisy data.
+struct TScan {
+  size_t end;
+  bool found;
+};
+[[gnu::noinline, gnu::hot]] TScan ScanLiterals(const uint8_t* source, const uint16_t* hashes,
+                                               uint32_t* table, size_t i, size_t stop) {
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 4
+#endif
+  do {
+    const uint64_t next = Load64(source + i + 1);
+    if (Load64(source + i) == next) break;
+    const unsigned slot = hashes[i];
+    const uint32_t entry = static_cast<uint32_t>(next) << 16 | static_cast<uint32_t>(i);
+    if (entry - table[slot] < kWindow) return {i, true};
+    table[slot] = entry;
+    ++i;
+  } while (i < stop);
+  return {i, false};
 }
-void LZRW1KHShutdown() {}
 
-uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize) {
-  const unsigned n = sourceSize;
-  TWorkArea& work = workArea;
-  uint32_t* const table = work.table;
-  const uint16_t* const hashes = work.hashes;
-  std::memset(table, kEmptyByte, sizeof work.table);
-  dest[0] = lzrw1kh::kCompressedMarker;
-  TBlockWriter out{dest};
+// The state of one block being coded: the input, the output, and the position `x` of the
+// next item.
+struct TBlockCoder {
+  const uint8_t* const source;
+  const unsigned n;
+  uint32_t* const table;
+  uint16_t* const hashes; // hashes[x] holds the hash of x for x just below hashedEnd
+  TBlockWriter out;
   unsigned x = 0;
-
   // Away from the end: every position below `safeEnd` has 18 bytes of input ahead.
   const unsigned safeEnd = n >= kMaxMatch ? n - kMaxMatch + 1 : 0;
   // Hash chunks read kHashChunk + 1 bytes ahead, at most 2 past the input.
   const unsigned chunkEnd = n >= kHashChunk ? n - kHashChunk + 1 : 0;
-  unsigned hashedEnd = 0; // hashes[x] holds the hash of x for x just below hashedEnd
+  unsigned hashedEnd = 0;
 
-  // A copy item of `length` bytes from `distance` back, for the item at x whose hash is h.
-  // Flat areas of 24-bit images repeat every 3 bytes: there the copies settle into 18 bytes
-  // from 18 back, and as long as the next 18 bytes repeat the last ones the next item is
-  // known to be the same copy (no run, the same hash, whose slot holds the last item).
-  auto copy = [&](unsigned h, unsigned distance, unsigned length) {
+  bool InSafeArea() const { return x < safeEnd && out.y <= n; }
+
+  // Emits a copy item of `length` bytes from `distance` back, for the item at x whose hash
+  // is h. Flat areas of 24-bit images repeat every 3 bytes: there the copies settle into 18
+  // bytes from 18 back, and as long as the next 18 bytes repeat the last ones the next item
+  // is known to be the same copy (no run, the same hash, whose slot holds the last item).
+  LZRW1KH_HOT void EmitCopy(unsigned h, unsigned distance, unsigned length) {
     out.Copy(distance, length);
     x += length;
     if (distance != kMaxMatch || length != kMaxMatch) return;
@@ -269,7 +296,7 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
           RepeatsBack(source + x, kMaxMatch, kGroup)) {
         out.StartItem();
         for (unsigned k = 0; k < 16; ++k)
-          StoreBE16(dest + out.y + 2 * k, kMaxMatch << 4 | (kMaxMatch - kMinMatch));
+          StoreBE16(out.dest + out.y + 2 * k, kMaxMatch << 4 | (kMaxMatch - kMinMatch));
         out.y += 32;
         out.command = 0x1FFFF;
         last = x + kGroup - kMaxMatch;
@@ -282,11 +309,11 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       x += kMaxMatch;
     }
     table[h] = EntryAt(source, last);
-  };
+  }
 
-  bool afterLiteral = false;
-  while (x < safeEnd && out.y <= n) {
-    // One item with every test; a second literal in a row enters the literal loop below.
+  // Codes one item at x with every test: a run, else a copy found by one hash probe, else a
+  // literal. True when it was the second literal in a row, which calls for the literal loop.
+  LZRW1KH_HOT bool CodeItem(bool& afterLiteral) {
     out.StartItem();
     const uint8_t* p = source + x;
     const uint64_t head = Load64(p);
@@ -295,58 +322,61 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
       out.Run(size, p[0]);
       x += size;
       afterLiteral = false;
-      continue;
+      return false;
     }
     const unsigned h = HashWord(head);
     const uint32_t itemEntry = KeyOf(head) | x;
     const uint32_t distance = itemEntry - table[h];
     table[h] = itemEntry;
     if (distance < kWindow) {
-      copy(h, distance, MatchLength18(p - distance, p));
+      EmitCopy(h, distance, MatchLength18(p - distance, p));
       afterLiteral = false;
-      continue;
+      return false;
     }
     out.Literal(static_cast<uint8_t>(head));
     ++x;
     // A single literal between copies and runs is not worth starting the literal loop for.
-    if (!afterLiteral) {
-      afterLiteral = true;
-      continue;
-    }
-    afterLiteral = false;
+    afterLiteral = !afterLiteral;
+    return !afterLiteral;
+  }
 
-    // Literal loop: on noisy data nearly every item is a literal. It only probes the table
-    // and leaves for the full path before a possible run (two equal neighbours), at a copy,
-    // and where the hash chunks or the safe area end; the literals are written afterwards,
-    // with their control words. It may probe a little past the point where the output
-    // reaches its limit: the block is then stored, whatever the table holds.
+  // Emits the literals x .. end-1, up to 16 per control word, each while the output is in
+  // bounds.
+  LZRW1KH_HOT void EmitLiterals(size_t end) {
+    while (x < end) {
+      if (out.y > n) break;
+      out.StartItem();
+      const unsigned items = 17 - static_cast<unsigned>(std::bit_width(out.command));
+      const int room = static_cast<int>(n + 1) - static_cast<int>(out.y);
+      const unsigned count = std::min(
+          {static_cast<unsigned>(end - x), items, static_cast<unsigned>(std::max(room, 1))});
+      // Literals sit below safeEnd, so 16 bytes are input; the output has room for 16 bytes
+      // while y + 16 <= n + 6.
+      if (out.y + 10 <= n)
+        std::memcpy(out.dest + out.y, source + x, 16);
+      else
+        std::memcpy(out.dest + out.y, source + x, count);
+      out.y += count;
+      out.command <<= count;
+      x += count;
+    }
+  }
+
+  // Literal loop: on noisy data nearly every item is a literal. It only probes the table and
+  // leaves for the full path before a possible run, at a copy, and where the hash chunks or
+  // the safe area end; the literals are written afterwards, with their control words. It may
+  // probe a little past the point where the output reaches its limit: the block is then
+  // stored, whatever the table holds.
+  LZRW1KH_HOT void CodeLiterals() {
     for (;;) {
       if (x >= hashedEnd) {
         if (x >= chunkEnd) break;
-        HashChunk(source + x, work.hashes + x);
+        HashChunk(source + x, hashes + x);
         hashedEnd = x + kHashChunk;
       }
       const size_t stop = std::min({safeEnd, hashedEnd, x + n + 1 - std::min(out.y, n + 1)});
       if (x >= stop) break;
-      size_t i = x;
-      bool found = false;
-      // The entry of i is made from the next word, which the run test loads anyway; a found
-      // copy leaves the loop before its entry is stored, and the entry is redone below.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 4
-#endif
-      do {
-        const uint64_t next = Load64(source + i + 1);
-        if (Load64(source + i) == next) break;
-        const unsigned slot = hashes[i];
-        const uint32_t entry = static_cast<uint32_t>(next) << 16 | static_cast<uint32_t>(i);
-        if (entry - table[slot] < kWindow) {
-          found = true;
-          break;
-        }
-        table[slot] = entry;
-        ++i;
-      } while (i < stop);
+      const auto [i, found] = ScanLiterals(source, hashes, table, x, stop);
       unsigned foundSlot = 0, foundDistance = 0;
       if (found) {
         foundSlot = hashes[i];
@@ -354,164 +384,70 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize
         foundDistance = entry - table[foundSlot];
         table[foundSlot] = entry;
       }
-      // The literals x .. i-1, up to 16 per control word, each while the output is in bounds.
-      while (x < i) {
-        if (out.y > n) break;
-        out.StartItem();
-        const unsigned items = 17 - static_cast<unsigned>(std::bit_width(out.command));
-        const int room = static_cast<int>(n + 1) - static_cast<int>(out.y);
-        const unsigned count = std::min(
-            {static_cast<unsigned>(i - x), items, static_cast<unsigned>(std::max(room, 1))});
-        // Literals sit below safeEnd, so 16 bytes are input; the output has room for 16 bytes
-        // while y + 16 <= n + 6.
-        if (out.y + 10 <= n)
-          std::memcpy(dest + out.y, source + x, 16);
-        else
-          std::memcpy(dest + out.y, source + x, count);
-        out.y += count;
-        out.command <<= count;
-        x += count;
-      }
+      EmitLiterals(i);
       if (x < i || out.y > n) break;
       if (!found) {
         if (i < stop) break; // a possible run
         continue;
       }
       out.StartItem();
-      copy(foundSlot, foundDistance, MatchLength18(source + x - foundDistance, source + x));
+      EmitCopy(foundSlot, foundDistance, MatchLength18(source + x - foundDistance, source + x));
     }
   }
 
   // The last 17 bytes: the same steps bytewise. Near the end the hash reads up to 2 bytes
   // past the input; those bytes only pick a table slot, and a slot's candidate is verified
   // against the input itself.
-  while (x < n && out.y <= n) {
-    out.StartItem();
-    const unsigned remain = n - x;
-    const uint8_t* const p = source + x;
-    if (remain >= kMinRun && StartsRun(p)) {
-      const unsigned size = RunLength(p, std::min(remain, kMaxRun));
-      out.Run(size, p[0]);
-      x += size;
-      continue;
-    }
-    const unsigned h = Hash(p);
-    const unsigned candidate = table[h] & kPositionMask;
-    table[h] = EntryAt(source, x);
-    const unsigned length =
-        x - candidate < kWindow ? MatchLengthTail(source + candidate, p, remain) : 0;
-    if (length >= kMinMatch) {
-      out.Copy(x - candidate, length);
-      x += length;
-    } else {
-      out.Literal(p[0]);
-      ++x;
+  LZRW1KH_HOT void CodeTail() {
+    while (x < n && out.y <= n) {
+      out.StartItem();
+      const unsigned remain = n - x;
+      const uint8_t* const p = source + x;
+      if (remain >= kMinRun && StartsRun(p)) {
+        const unsigned size = RunLength(p, std::min(remain, kMaxRun));
+        out.Run(size, p[0]);
+        x += size;
+        continue;
+      }
+      const unsigned h = Hash(p);
+      const unsigned candidate = table[h] & kPositionMask;
+      table[h] = EntryAt(source, x);
+      const unsigned length =
+          x - candidate < kWindow ? MatchLengthTail(source + candidate, p, remain) : 0;
+      if (length >= kMinMatch) {
+        out.Copy(x - candidate, length);
+        x += length;
+      } else {
+        out.Literal(p[0]);
+        ++x;
+      }
     }
   }
-  out.Finish();
-  unsigned y = out.y;
+};
+
+} // namespace
+
+void LZRW1KHStartup() {
+  std::memset(workArea.table, kEmptyByte, sizeof workArea.table);
+}
+void LZRW1KHShutdown() {}
+
+uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint16_t sourceSize) {
+  const unsigned n = sourceSize;
+  TWorkArea& work = workArea;
+  std::memset(work.table, kEmptyByte, sizeof work.table);
+  dest[0] = lzrw1kh::kCompressedMarker;
+  TBlockCoder coder{source, n, work.table, work.hashes, TBlockWriter{dest}};
+  bool afterLiteral = false;
+  while (coder.InSafeArea())
+    if (coder.CodeItem(afterLiteral)) coder.CodeLiterals();
+  coder.CodeTail();
+  coder.out.Finish();
+  unsigned y = coder.out.y;
   if (y > n) {
     std::memcpy(dest + 1, source, n);
     dest[0] = lzrw1kh::kStoredMarker;
     y = n + 1;
   }
   return static_cast<uint16_t>(y);
-}
-
-namespace {
-
-// Copies a match of `count` (3..18) bytes from `offset` bytes back, as the byte-by-byte
-// definition does (an overlapping source repeats its bytes), writing up to 24 bytes at `out`.
-inline void CopyMatchWide(uint8_t* out, size_t offset, size_t count) {
-  const uint8_t* from = out - offset;
-  if (offset < 8) {
-    // Spread the first 8 bytes so that afterwards `from` lies at least 8 bytes back.
-    static constexpr unsigned kStep[8] = {0, 1, 2, 1, 0, 4, 4, 4};
-    static constexpr int kBack[8] = {0, 0, 0, -1, -4, 1, 2, 3};
-    out[0] = from[0];
-    out[1] = from[1];
-    out[2] = from[2];
-    out[3] = from[3];
-    from += kStep[offset];
-    std::memcpy(out + 4, from, 4);
-    from -= kBack[offset];
-  } else {
-    std::memcpy(out, from, 8);
-    from += 8;
-  }
-  for (size_t done = 8; done < count; done += 8)
-    std::memcpy(out + done, from + done - 8, 8);
-}
-
-} // namespace
-
-size_t DecompressBlock(const uint8_t* source, uint8_t* dest, size_t sourceSize,
-                       size_t destCapacity) {
-  if (sourceSize == 0) return 0;
-  if (source[0] == lzrw1kh::kStoredMarker) {
-    size_t count = std::min(sourceSize - 1, destCapacity);
-    if (count != 0) std::memcpy(dest, source + 1, count);
-    return count;
-  }
-  if (sourceSize <= 3) return 0;
-  const uint8_t* in = source + 3;
-  const uint8_t* const inEnd = source + sourceSize;
-  uint8_t* out = dest;
-  uint8_t* const outEnd = dest + destCapacity;
-  unsigned command = unsigned{source[1]} << 8 | source[2];
-  unsigned bits = 16;
-  while (in < inEnd) {
-    if (bits == 0) {
-      if (inEnd - in < 2) break;
-      command = unsigned{in[0]} << 8 | in[1];
-      bits = 16;
-      in += 2;
-      if (in >= inEnd) break;
-    }
-    if ((command & 0x8000) == 0) {
-      // A stretch of literals: all the leading zero bits of the control word at once.
-      size_t count = std::min<unsigned>(std::countl_zero(static_cast<uint16_t>(command)), bits);
-      const size_t room = std::min<size_t>(inEnd - in, outEnd - out);
-      if (count > room) {
-        if (room != 0) std::memcpy(out, in, room);
-        out += room;
-        break;
-      }
-      if (room >= 16)
-        std::memcpy(out, in, 16);
-      else
-        std::memcpy(out, in, count);
-      in += count;
-      out += count;
-      command = (command << count) & 0xFFFF;
-      bits -= static_cast<unsigned>(count);
-      continue;
-    }
-    if (inEnd - in < 2) break;
-    const size_t offset = size_t{in[0]} << 4 | in[1] >> 4;
-    if (offset == 0) {
-      if (inEnd - in < 4) break;
-      const size_t count = (size_t{in[1]} << 8 | in[2]) + kMinRun;
-      if (count > static_cast<size_t>(outEnd - out)) break;
-      std::memset(out, in[3], count);
-      in += 4;
-      out += count;
-    } else {
-      const size_t count = (in[1] & 0x0F) + kMinMatch;
-      if (offset > static_cast<size_t>(out - dest) || count > static_cast<size_t>(outEnd - out))
-        break;
-      if (outEnd - out >= 24) {
-        CopyMatchWide(out, offset, count);
-      } else {
-        const uint8_t* from = out - offset;
-        for (size_t k = 0; k < count; ++k)
-          out[k] = from[k];
-      }
-      in += 2;
-      out += count;
-    }
-    command = (command << 1) & 0xFFFF;
-    --bits;
-  }
-  return static_cast<size_t>(out - dest);
 }

@@ -24,6 +24,9 @@ inline constexpr size_t kMaxBlockInput = 32768;
 inline constexpr size_t kWorkBufferSize = kMaxBlockInput + 16;
 inline constexpr uint8_t kCompressedMarker = 0x40;
 inline constexpr uint8_t kStoredMarker = 0x80;
+inline constexpr unsigned kWindow = 4096; // copies reach 1..4095 bytes back
+inline constexpr unsigned kMinMatch = 3, kMaxMatch = 18;
+inline constexpr unsigned kMinRun = 16, kMaxRun = 4095;
 } // namespace lzrw1kh
 
 // Compresses `sourceSize` (0..32768) bytes into `dest`, which must hold sourceSize + 6 bytes;

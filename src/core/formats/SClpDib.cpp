@@ -7,12 +7,6 @@
 
 namespace {
 
-constexpr char kNotClipboardFile[] = "There was not a clipboard file-format source";
-constexpr char kNoDib[] = "The source doesn't contain DIB image";
-constexpr char kBeyondEnd[] = "The DIB image of the clipboard file lies beyond the end of the file";
-constexpr char kBadInfoHeader[] =
-    "The DIB image of the clipboard file has no valid BITMAPINFOHEADER";
-
 constexpr uint16_t kFileIdentifier = 50000;
 constexpr uint16_t kFormatDib = 8;
 constexpr size_t kEntrySize = 89;
@@ -39,15 +33,15 @@ bool IsInfoHeaderSize(uint32_t size) {
 // Where the pixel rows start within the packed bitmap `dib`: after the info header, the
 // bit-field masks a 40-byte header is followed by, and the colour table.
 size_t PixelOffset(std::span<const uint8_t> dib) {
-  ByteReader<EDIBClpException> in(dib, kBadInfoHeader);
+  ByteReader<EDIBClpException> in(dib, ClpErrorText(TClpError::BadInfoHeader));
   uint32_t headerSize = in.U32LE();
   if (!IsInfoHeaderSize(headerSize) || headerSize > dib.size())
-    throw EDIBClpException(kBadInfoHeader);
+    RaiseClpError(TClpError::BadInfoHeader);
   if (headerSize == kCoreHeaderSize) {
     in.Seek(10);
     uint16_t bitCount = in.U16LE();
     size_t offset = headerSize + (bitCount <= 8 ? size_t{3} << bitCount : 0);
-    if (offset > dib.size()) throw EDIBClpException(kBadInfoHeader);
+    if (offset > dib.size()) RaiseClpError(TClpError::BadInfoHeader);
     return offset;
   }
   int32_t width = in.I32LE();
@@ -58,7 +52,7 @@ size_t PixelOffset(std::span<const uint8_t> dib) {
   in.Skip(12);
   uint32_t colorsUsed = in.U32LE();
   if (bitCount == 0 || bitCount > 32 || width <= 0 || height == 0 || height == INT32_MIN)
-    throw EDIBClpException(kBadInfoHeader);
+    RaiseClpError(TClpError::BadInfoHeader);
   uint64_t colors = colorsUsed != 0 ? colorsUsed : bitCount <= 8 ? uint64_t{1} << bitCount : 0;
   uint64_t masks = compression == kBitFields ? 12 : compression == kAlphaBitFields ? 16 : 0;
   uint64_t offset = uint64_t{headerSize} + 4 * colors;
@@ -71,7 +65,7 @@ size_t PixelOffset(std::span<const uint8_t> dib) {
     uint64_t pixelBytes = static_cast<uint64_t>(limits::RowStride(width, bitCount)) * rows;
     if (offset + masks + pixelBytes == dib.size()) offset += masks;
   }
-  if (offset > dib.size()) throw EDIBClpException(kBadInfoHeader);
+  if (offset > dib.size()) RaiseClpError(TClpError::BadInfoHeader);
   return static_cast<size_t>(offset);
 }
 
@@ -81,8 +75,8 @@ void TSCLIPDIB::LoadClipboardFile(TStream& source) {
   TMemoryStream holder;
   std::span<const uint8_t> file = WholeStream(source, holder);
   output_.Clear();
-  ByteReader<EDIBClpException> in(file, kNotClipboardFile);
-  if (in.U16LE() != kFileIdentifier) throw EDIBClpException(kNotClipboardFile);
+  ByteReader<EDIBClpException> in(file, ClpErrorText(TClpError::NotClipboardFile));
+  if (in.U16LE() != kFileIdentifier) RaiseClpError(TClpError::NotClipboardFile);
   uint16_t count = in.U16LE();
   if (count == 0) return;
 
@@ -94,11 +88,11 @@ void TSCLIPDIB::LoadClipboardFile(TStream& source) {
     if (LoadU16LE(entry.data()) != kFormatDib) continue;
     uint32_t length = LoadU32LE(entry.data() + 2);
     uint32_t offset = LoadU32LE(entry.data() + 6);
-    if (offset > file.size() || length > file.size() - offset) throw EDIBClpException(kBeyondEnd);
+    if (offset > file.size() || length > file.size() - offset) RaiseClpError(TClpError::BeyondEnd);
     dib = file.subspan(offset, length);
     found = true;
   }
-  if (!found) throw EDIBClpException(kNoDib);
+  if (!found) RaiseClpError(TClpError::NoDib);
 
   size_t pixelOffset = kFileHeaderSize + PixelOffset(dib);
   std::array<uint8_t, kFileHeaderSize> header{};

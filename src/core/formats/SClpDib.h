@@ -16,10 +16,8 @@
 #pragma once
 
 #include "blz/UniBmp.h"
-#include "io/Exceptions.h"
+#include "formats/ClpErrors.h"
 #include "io/Streams.h"
-
-VANTREL_DECLARE_EXCEPTION(EDIBClpException, Exception);
 
 // Finds the CF_DIB entry of a clipboard file and turns it into a BMP image; one instance
 // serves one load.

@@ -142,29 +142,6 @@ private:
 
 } // namespace
 
-const char* TSGIF::ErrorText(int code) {
-  switch (code) {
-  case grOk:
-    return "Ok";
-  case grBadFile:
-    return "Bad File";
-  case grBadRead:
-    return "Bad Read";
-  case grUnexpectedEnd:
-    return "Unexpected End";
-  case grBadLZWCode:
-    return "Bad LZW Code";
-  case grBadFirstCode:
-    return "Bad First Code";
-  case grFileNotFound:
-    return "File Not Found";
-  case grBadSymbolSize:
-    return "Bad Symbol Size";
-  default:
-    return "Unknown";
-  }
-}
-
 void TSGIF::LoadGIF(TStream& source) {
   TMemoryStream holder;
   LoadGIF(WholeStream(source, holder));
@@ -172,7 +149,7 @@ void TSGIF::LoadGIF(TStream& source) {
 
 void TSGIF::LoadGIF(std::span<const uint8_t> bytes) {
   int result = ReadFile(bytes);
-  if (result != grOk) throw EGIFException(ErrorText(result));
+  if (result != grOk) RaiseGIFError(result);
 }
 
 void TSGIF::WriteBitmapFile(TStream& target) const {

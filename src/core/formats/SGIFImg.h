@@ -20,27 +20,15 @@
 #pragma once
 
 #include "blz/UniBmp.h"
-#include "io/Exceptions.h"
+#include "formats/GifErrors.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
 
-VANTREL_DECLARE_EXCEPTION(EGIFException, Exception);
-
 // The decoder: one object per load.
 class TSGIF {
 public:
-  enum TResult : int {
-    grOk = 0,
-    grBadFile = 1,
-    grBadRead = 2,
-    grUnexpectedEnd = 3,
-    grBadLZWCode = 4,
-    grBadFirstCode = 5,
-    grFileNotFound = 6,
-    grBadSymbolSize = 7,
-  };
   // The widest row the decoder accepts.
   static constexpr int kMaxWidth = 8001;
 
@@ -50,7 +38,6 @@ public:
   void LoadGIF(std::span<const uint8_t> bytes);
   // Writes the decoded image as a BMP image and sets the stream's position back to 0.
   void WriteBitmapFile(TStream& target) const;
-  static const char* ErrorText(int code);
 
   // The decoded image; valid after a successful LoadGIF.
   TBitmap& Image() { return image_; }

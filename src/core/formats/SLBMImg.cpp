@@ -1,5 +1,6 @@
 #include "formats/SLBMImg.h"
 
+#include "bmp/Bitmap.h"
 #include "formats/Progress.h"
 #include "io/ByteReader.h"
 #include "io/Limits.h"
@@ -12,13 +13,7 @@
 
 namespace {
 
-constexpr char kNotLbm[] = "No DeLux Paint LBM file.";
-constexpr char kCorrupted[] = "The file may be corrupted.";
-constexpr char kTooManyPlanes[] = "The LBM picture has more than 8 bit planes.";
-constexpr char kNoSize[] = "The LBM picture has a width or height of 0.";
-constexpr char kTooWide[] = "The LBM picture's rows are wider than 8000 pixels.";
-constexpr char kLinePalettes[] =
-    "The LBM picture changes its colours line by line (PCHG or CTBL), which is not supported.";
+constexpr const char* kCorrupted = LBMErrorText(TLBMError::Corrupted);
 
 constexpr size_t kMinFileSize = 40;
 constexpr size_t kBlockSize = 8192;
@@ -56,9 +51,9 @@ BitmapHeader ReadBitmapHeader(std::span<const uint8_t> bmhd, bool pbm) {
   header.planes = pbm ? 1 : planes;
   header.maskPlane = !pbm && masking == 1;
   header.compressed = compression != 0;
-  if (header.width == 0 || header.height == 0) throw ELBMException(kNoSize);
+  if (header.width == 0 || header.height == 0) RaiseLBMError(TLBMError::NoSize);
   if (header.planes > 8 && header.planes != 24 && header.planes != 32)
-    throw ELBMException(kTooManyPlanes);
+    RaiseLBMError(TLBMError::TooManyPlanes);
   return header;
 }
 
@@ -66,7 +61,7 @@ BitmapHeader ReadBitmapHeader(std::span<const uint8_t> bmhd, bool pbm) {
 // after the last chunk is tolerated: it carries no data.
 uint32_t ReadChunkSize(ByteReader<ELBMException>& in) {
   uint32_t size = in.U32BE();
-  if (size < 1 || size > in.Remaining()) throw ELBMException(kCorrupted);
+  if (size < 1 || size > in.Remaining()) RaiseLBMError(TLBMError::Corrupted);
   return size;
 }
 
@@ -141,35 +136,30 @@ private:
   size_t unpacked_ = 0;
 };
 
-void WriteBmpHeaders(TMemoryStream& output, uint32_t width, uint32_t height, int bitCount,
-                     const std::vector<Rgb>& colors) {
-  uint32_t colorCount = static_cast<uint32_t>(colors.size());
-  uint32_t pixelOffset = kBmpHeadersSize + 4 * colorCount;
-  int64_t imageSize = limits::RowStride(width, bitCount) * height;
-  std::array<uint8_t, kBmpHeadersSize> head{};
-  head[0] = 'B';
-  head[1] = 'M';
-  StoreU32LE(&head[2], static_cast<uint32_t>(pixelOffset + imageSize));
+// The BMP writer's headers as this reader has always written them: a colour table of the
+// picture's colours only (counted in the header), no image size, 143 pixels per metre.
+std::vector<uint8_t> BmpHeaders(uint32_t width, uint32_t height, int bitCount,
+                                const std::vector<Rgb>& colors) {
+  std::vector<TRGBQuad> palette(colors.size());
+  for (size_t i = 0; i < colors.size(); ++i)
+    palette[i] = {colors[i][2], colors[i][1], colors[i][0], 0};
+  const TPixelFormat format = bitCount == 24  ? TPixelFormat::pf24bit
+                              : bitCount == 8 ? TPixelFormat::pf8bit
+                                              : TPixelFormat::pf4bit;
+  std::vector<uint8_t> head =
+      BmpHeadBytes(static_cast<int>(width), static_cast<int>(height), format, palette);
+  const auto colorCount = static_cast<uint32_t>(colors.size());
+  const uint32_t pixelOffset = kBmpHeadersSize + 4 * colorCount;
+  const int64_t imageSize = limits::RowStride(width, bitCount) * height;
+  head.resize(pixelOffset);
+  StoreU32LE(&head[2], static_cast<uint32_t>(pixelOffset + imageSize)); // file size
   StoreU32LE(&head[10], pixelOffset);
-  uint8_t* info = &head[14];
-  StoreU32LE(info, 40);
-  StoreU32LE(info + 4, width);
-  StoreU32LE(info + 8, height);
-  StoreU16LE(info + 12, 1);
-  StoreU16LE(info + 14, static_cast<uint16_t>(bitCount));
-  StoreU32LE(info + 24, kPixelsPerMetre);
-  StoreU32LE(info + 28, kPixelsPerMetre);
-  StoreU32LE(info + 32, colorCount);
-  output.WriteBuffer(head.data(), head.size());
-  for (const auto& rgb : colors) {
-    uint8_t quad[4] = {rgb[2], rgb[1], rgb[0], 0};
-    output.WriteBuffer(quad, 4);
-  }
+  StoreU32LE(&head[34], 0); // image size
+  StoreU32LE(&head[38], kPixelsPerMetre);
+  StoreU32LE(&head[42], kPixelsPerMetre);
+  StoreU32LE(&head[46], colorCount); // colours used
+  return head;
 }
-
-} // namespace
-
-namespace {
 
 // The chunks before the body that decide how it is drawn.
 struct Chunks {
@@ -186,10 +176,10 @@ Rgb FromRgb4(uint16_t v) {
 }
 
 Chunks ReadChunks(std::span<const uint8_t> file) {
-  if (file.size() < kMinFileSize) throw ELBMException(kCorrupted);
+  if (file.size() < kMinFileSize) RaiseLBMError(TLBMError::Corrupted);
   const bool ilbm = HasTag(file, 8, "ILBM");
   if (!HasTag(file, 0, "FORM") || !(ilbm || HasTag(file, 8, "PBM", 3)))
-    throw ELBMException(kNotLbm);
+    RaiseLBMError(TLBMError::NotLbm);
   ByteReader<ELBMException> in(file, kCorrupted);
   in.Seek(12);
   Chunks chunks;
@@ -197,7 +187,7 @@ Chunks ReadChunks(std::span<const uint8_t> file) {
     auto id = in.Bytes(4);
     uint32_t size = ReadChunkSize(in);
     if (HasTag(id, 0, "BODY")) {
-      if (!chunks.header) throw ELBMException(kNotLbm);
+      if (!chunks.header) RaiseLBMError(TLBMError::NotLbm);
       chunks.bodyAt = in.Position();
       chunks.bodySize = size;
       return chunks;
@@ -219,7 +209,7 @@ Chunks ReadChunks(std::span<const uint8_t> file) {
         for (Rgb& c : line)
           c = FromRgb4(chunk.U16BE());
     } else if (HasTag(id, 0, "PCHG") || HasTag(id, 0, "CTBL")) {
-      throw ELBMException(kLinePalettes);
+      RaiseLBMError(TLBMError::LinePalettes);
     }
     if (size % 2 != 0 && in.Remaining() > 0) in.Skip(1);
   }
@@ -235,132 +225,181 @@ std::vector<Rgb> GreyRamp(size_t count) {
   return colors;
 }
 
-} // namespace
+// How the body's rows become rows of the BMP image, decided before any pixel is read.
+struct RowPlan {
+  uint32_t width = 0, height = 0;
+  size_t planes = 0;
+  size_t planesInBody = 0; // with the mask plane
+  size_t rowBytes = 0;     // of one plane (ILBM) or of the row (PBM) in the body
+  size_t indexBits = 0;    // of a colour-map index
+  bool pbm = false, deep = false, ham = false, ehb = false, lace = false;
+  bool direct = false; // 24-bit BMP rows: HAM or deep
+  int bitCount = 0;
+  size_t stride = 0;
+};
 
-void TSLBM::LoadLBM(TStream& source) {
-  TMemoryStream holder;
-  std::span<const uint8_t> file = WholeStream(source, holder);
-  Chunks chunks = ReadChunks(file);
-  const BitmapHeader& header = *chunks.header;
-  std::vector<Rgb>& colors = chunks.colors;
-
-  const size_t planes = header.planes;
-  const bool deep = planes > 8;
-  const bool ham = !header.pbm && (chunks.camg & kCamgHam) && planes >= 3 && !deep;
-  const bool ehb = !header.pbm && !ham && (chunks.camg & kCamgEhb) && planes == 6;
-  const size_t planesInBody = planes + (header.maskPlane ? 1 : 0);
-  size_t rowBytes;
+size_t BodyRowBytes(const BitmapHeader& header, size_t planesInBody, uint32_t bodySize) {
   if (header.pbm) {
-    rowBytes = header.width + header.width % 2;
+    const size_t rowBytes = header.width + header.width % 2;
     // Some writers pad plain rows further; a body of whole longer rows says so.
-    if (!header.compressed && chunks.bodySize % header.height == 0)
-      rowBytes = std::max<size_t>(rowBytes, chunks.bodySize / header.height);
-  } else if (header.compressed) {
-    rowBytes = 2 * ((header.width + 15) / 16);
-  } else {
-    if (planes == 0) throw ELBMException(kCorrupted);
-    rowBytes = chunks.bodySize / header.height / planesInBody;
-    if (rowBytes == 0) throw ELBMException(kCorrupted);
+    if (!header.compressed && bodySize % header.height == 0)
+      return std::max<size_t>(rowBytes, bodySize / header.height);
+    return rowBytes;
   }
-  size_t rowPixels = header.pbm ? rowBytes : 8 * rowBytes;
-  if (rowPixels > kLineBufferSize || header.width >= kLineBufferSize) throw ELBMException(kTooWide);
+  if (header.compressed) return 2 * ((header.width + 15) / 16);
+  if (header.planes == 0) RaiseLBMError(TLBMError::Corrupted);
+  const size_t rowBytes = bodySize / header.height / planesInBody;
+  if (rowBytes == 0) RaiseLBMError(TLBMError::Corrupted);
+  return rowBytes;
+}
+
+// Plans the rows and completes the colour map to cover every value a pixel can have.
+RowPlan PlanRows(Chunks& chunks) {
+  const BitmapHeader& header = *chunks.header;
+  RowPlan plan;
+  plan.width = header.width;
+  plan.height = header.height;
+  plan.pbm = header.pbm;
+  plan.planes = header.planes;
+  plan.deep = plan.planes > 8;
+  plan.ham = !plan.pbm && (chunks.camg & kCamgHam) && plan.planes >= 3 && !plan.deep;
+  plan.ehb = !plan.pbm && !plan.ham && (chunks.camg & kCamgEhb) && plan.planes == 6;
+  plan.lace = chunks.camg & kCamgLace;
+  plan.planesInBody = plan.planes + (header.maskPlane ? 1 : 0);
+  plan.rowBytes = BodyRowBytes(header, plan.planesInBody, chunks.bodySize);
+  const size_t rowPixels = plan.pbm ? plan.rowBytes : 8 * plan.rowBytes;
+  if (rowPixels > kLineBufferSize || header.width >= kLineBufferSize)
+    RaiseLBMError(TLBMError::TooWide);
 
   // HAM pixels index only the colours below their control bits.
-  const size_t indexBits = ham ? planes - 2 : header.pbm ? 8 : planes;
-  if (colors.empty() && !deep) colors = GreyRamp(size_t{1} << indexBits);
-  if (ehb) {
+  plan.indexBits = plan.ham ? plan.planes - 2 : plan.pbm ? 8 : plan.planes;
+  std::vector<Rgb>& colors = chunks.colors;
+  if (colors.empty() && !plan.deep) colors = GreyRamp(size_t{1} << plan.indexBits);
+  if (plan.ehb) {
     // The hardware halves the first 32 colours; an upper half stored in the map is not shown.
     colors.resize(64, {0, 0, 0});
     for (size_t i = 0; i < 32; ++i)
       for (size_t c = 0; c < 3; ++c)
         colors[32 + i][c] = colors[i][c] >> 1;
   }
-  const bool direct = ham || deep;
+  plan.direct = plan.ham || plan.deep;
   // Four bits only when every pixel value fits: more than 16 colours, or ILBM planes whose
   // values reach beyond 15, need a byte per pixel.
-  int bitCount = direct ? 24 : colors.size() > 16 || (!header.pbm && planes > 4) ? 8 : 4;
+  plan.bitCount = plan.direct ? 24 : colors.size() > 16 || (!plan.pbm && plan.planes > 4) ? 8 : 4;
   // Values without a colour of their own show black; the colour table covers them all, as
-  // the BMP image must.
-  size_t reach = size_t{1} << (direct ? indexBits : header.pbm ? bitCount : planes);
-  if (colors.size() < reach) colors.resize(reach, {0, 0, 0});
-  limits::CheckBitmapLimits(header.width, header.height, bitCount, "The LBM picture is too large");
+  // the BMP image must. Deep pixels are colours themselves, and 2^32 entries would only cost.
+  const size_t reach = size_t{1} << (plan.direct ? plan.indexBits
+                                     : plan.pbm  ? plan.bitCount
+                                                 : plan.planes);
+  if (!plan.deep && colors.size() < reach) colors.resize(reach, {0, 0, 0});
+  limits::CheckBitmapLimits(header.width, header.height, plan.bitCount,
+                            LBMErrorText(TLBMError::TooLarge));
+  plan.stride = static_cast<size_t>(limits::RowStride(header.width, plan.bitCount));
+  return plan;
+}
+
+// Reads the next row of the body into `line`, one value per pixel: a PBM row's bytes, or the
+// bits of each ILBM plane in turn.
+void DecodeRow(BodyReader& body, const RowPlan& plan, std::vector<uint8_t>& plane,
+               std::vector<uint32_t>& line) {
+  if (plan.pbm) {
+    body.Read(plane.data(), plan.rowBytes);
+    std::copy(plane.begin(), plane.end(), line.begin());
+    return;
+  }
+  std::fill(line.begin(), line.end(), 0);
+  for (size_t p = 0; p < plan.planesInBody; ++p) {
+    body.Read(plane.data(), plan.rowBytes);
+    if (p == plan.planes) break; // the mask plane: read past, not drawn
+    for (size_t i = 0; i < plan.rowBytes; ++i) {
+      uint8_t bits = plane[i];
+      if (bits == 0) continue;
+      uint32_t* pixel = &line[8 * i];
+      for (int b = 0; b < 8; ++b)
+        pixel[b] |= uint32_t((bits >> (7 - b)) & 1) << p;
+    }
+  }
+}
+
+// Stores the HAM row `y`: each pixel sets a colour of the map or changes one component of
+// the pixel to its left.
+void StoreHamRow(const RowPlan& plan, const Chunks& chunks, uint32_t y, const uint32_t* line,
+                 uint8_t* row) {
+  const std::vector<Rgb>& colors = chunks.colors;
+  const Rgb* base = colors.data();
+  if (!chunks.lineColors.empty()) {
+    size_t at = plan.lace && chunks.lineColors.size() < plan.height ? y / 2 : y;
+    base = chunks.lineColors[std::min(at, chunks.lineColors.size() - 1)].data();
+  }
+  const size_t dataBits = plan.planes - 2, dataMask = (size_t{1} << dataBits) - 1;
+  Rgb pixel = {0, 0, 0}; // as other readers start each row; most pictures' colour 0 is black
+  for (size_t x = 0; x < plan.width; ++x) {
+    const size_t data = line[x] & dataMask, control = line[x] >> dataBits;
+    // The changed component takes the data as its top bits and keeps its own low bits.
+    auto modify = [&](uint8_t old) {
+      return dataBits >= 8 ? uint8_t(data)
+                           : uint8_t(data << (8 - dataBits) | (old & ((1u << (8 - dataBits)) - 1)));
+    };
+    if (control == 0)
+      pixel = chunks.lineColors.empty() || data >= 16 ? colors[data] : base[data];
+    else if (control == 1)
+      pixel[2] = modify(pixel[2]);
+    else if (control == 2)
+      pixel[0] = modify(pixel[0]);
+    else
+      pixel[1] = modify(pixel[1]);
+    row[3 * x] = pixel[2], row[3 * x + 1] = pixel[1], row[3 * x + 2] = pixel[0];
+  }
+}
+
+// Stores the decoded row `y` as a BMP row, its padding cleared.
+void StoreRow(const RowPlan& plan, const Chunks& chunks, uint32_t y, const uint32_t* line,
+              uint8_t* row) {
+  size_t used = plan.width;
+  if (plan.deep) {
+    for (size_t x = 0; x < used; ++x) {
+      const uint32_t v = line[x];
+      row[3 * x] = uint8_t(v >> 16), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v);
+    }
+    used *= 3;
+  } else if (plan.ham) {
+    StoreHamRow(plan, chunks, y, line, row);
+    used *= 3;
+  } else if (plan.bitCount == 4) {
+    used = (plan.width + 1) / 2;
+    for (size_t i = 0; i < used; ++i)
+      row[i] = static_cast<uint8_t>(line[2 * i] << 4 | (line[2 * i + 1] & 0x0F));
+    if (plan.width % 2 != 0) row[used - 1] &= 0xF0;
+  } else {
+    for (size_t x = 0; x < used; ++x)
+      row[x] = uint8_t(line[x]);
+  }
+  std::memset(row + used, 0, plan.stride - used);
+}
+
+} // namespace
+
+void TSLBM::LoadLBM(TStream& source) {
+  TMemoryStream holder;
+  std::span<const uint8_t> file = WholeStream(source, holder);
+  Chunks chunks = ReadChunks(file);
+  const RowPlan plan = PlanRows(chunks);
 
   output_.Clear();
-  WriteBmpHeaders(output_, header.width, header.height, bitCount,
-                  direct ? std::vector<Rgb>{} : colors);
-  const size_t stride = static_cast<size_t>(limits::RowStride(header.width, bitCount));
-  const size_t pixelsAt = static_cast<size_t>(output_.Position());
-  output_.SetSize(static_cast<int64_t>(pixelsAt + stride * header.height));
+  const std::vector<uint8_t> head = BmpHeaders(plan.width, plan.height, plan.bitCount,
+                                               plan.direct ? std::vector<Rgb>{} : chunks.colors);
+  output_.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
+  const size_t pixelsAt = head.size();
+  output_.SetSize(static_cast<int64_t>(pixelsAt + plan.stride * plan.height));
 
   std::vector<uint32_t> line(kLineBufferSize);
-  std::vector<uint8_t> plane(rowBytes);
-  BodyReader body(file, chunks.bodyAt, header.compressed);
-  const bool lace = chunks.camg & kCamgLace;
-  for (uint32_t y = 0; y < header.height; ++y) {
-    if (header.pbm) {
-      body.Read(plane.data(), rowBytes);
-      std::copy(plane.begin(), plane.end(), line.begin());
-    } else {
-      std::fill(line.begin(), line.end(), 0);
-      for (size_t p = 0; p < planesInBody; ++p) {
-        body.Read(plane.data(), rowBytes);
-        if (p == planes) break; // the mask plane: read past, not drawn
-        for (size_t i = 0; i < rowBytes; ++i) {
-          uint8_t bits = plane[i];
-          if (bits == 0) continue;
-          uint32_t* pixel = &line[8 * i];
-          for (int b = 0; b < 8; ++b)
-            pixel[b] |= uint32_t((bits >> (7 - b)) & 1) << p;
-        }
-      }
-    }
+  std::vector<uint8_t> plane(plan.rowBytes);
+  BodyReader body(file, chunks.bodyAt, chunks.header->compressed);
+  for (uint32_t y = 0; y < plan.height; ++y) {
+    DecodeRow(body, plan, plane, line);
     // The first row of the body is the top row: the last one of the bottom-up BMP image.
-    uint8_t* row = output_.Memory() + pixelsAt + stride * (header.height - 1 - y);
-    size_t used = header.width;
-    if (deep) {
-      for (size_t x = 0; x < used; ++x) {
-        const uint32_t v = line[x];
-        row[3 * x] = uint8_t(v >> 16), row[3 * x + 1] = uint8_t(v >> 8),
-                row[3 * x + 2] = uint8_t(v);
-      }
-      used *= 3;
-    } else if (ham) {
-      const Rgb* base = colors.data();
-      if (!chunks.lineColors.empty()) {
-        size_t at = lace && chunks.lineColors.size() < header.height ? y / 2 : y;
-        base = chunks.lineColors[std::min(at, chunks.lineColors.size() - 1)].data();
-      }
-      const size_t dataBits = planes - 2, dataMask = (size_t{1} << dataBits) - 1;
-      Rgb pixel = {0, 0, 0}; // as other readers start each row; most pictures' colour 0 is black
-      for (size_t x = 0; x < used; ++x) {
-        const size_t data = line[x] & dataMask, control = line[x] >> dataBits;
-        // The changed component takes the data as its top bits and keeps its own low bits.
-        auto modify = [&](uint8_t old) {
-          return dataBits >= 8
-                     ? uint8_t(data)
-                     : uint8_t(data << (8 - dataBits) | (old & ((1u << (8 - dataBits)) - 1)));
-        };
-        if (control == 0)
-          pixel = chunks.lineColors.empty() || data >= 16 ? colors[data] : base[data];
-        else if (control == 1)
-          pixel[2] = modify(pixel[2]);
-        else if (control == 2)
-          pixel[0] = modify(pixel[0]);
-        else
-          pixel[1] = modify(pixel[1]);
-        row[3 * x] = pixel[2], row[3 * x + 1] = pixel[1], row[3 * x + 2] = pixel[0];
-      }
-      used *= 3;
-    } else if (bitCount == 4) {
-      used = (header.width + 1) / 2;
-      for (size_t i = 0; i < used; ++i)
-        row[i] = static_cast<uint8_t>(line[2 * i] << 4 | (line[2 * i + 1] & 0x0F));
-      if (header.width % 2 != 0) row[used - 1] &= 0xF0;
-    } else {
-      for (size_t x = 0; x < used; ++x)
-        row[x] = uint8_t(line[x]);
-    }
-    std::memset(row + used, 0, stride - used);
+    StoreRow(plan, chunks, y, line.data(),
+             output_.Memory() + pixelsAt + plan.stride * (plan.height - 1 - y));
   }
   output_.SetPosition(0);
 }

@@ -28,10 +28,8 @@
 #pragma once
 
 #include "blz/UniBmp.h"
-#include "io/Exceptions.h"
+#include "formats/LbmErrors.h"
 #include "io/Streams.h"
-
-VANTREL_DECLARE_EXCEPTION(ELBMException, Exception);
 
 // Decodes one LBM picture into a BMP image; one instance serves one load.
 class TSLBM {

@@ -82,23 +82,6 @@ int16_t I16At(std::span<const uint8_t> bytes, size_t offset) {
 
 } // namespace
 
-void TSPCX256::RaisePCXError(int number) {
-  switch (number) {
-  case 1:
-    throw EPCXException("This is not a valid PCX image file.");
-  case 2:
-    throw EPCXException("This is not a 16, 256 or 24bit color PCX image file.");
-  case 3:
-    throw EPCXException(
-        "PCX file is in wrong format - It must be an EGA, VGA, MCGA or 24bit image.");
-  case 4:
-    throw EPCXException("This PCX image is too large to read.");
-  default:
-    throw EPCXException("This PCX image file has an invalid header: its width or height is 0 "
-                        "or negative.");
-  }
-}
-
 void TSPCX256::LoadPCX(TStream& source) {
   TMemoryStream holder;
   LoadPCX(WholeStream(source, holder));
@@ -154,7 +137,8 @@ std::vector<TRGBQuad> IndexedPalette(std::span<const uint8_t> bytes, int bits) {
 } // namespace
 
 void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
-  if (bytes.size() < kHeaderSize || bytes[0] != 10 || bytes[2] != 1) RaisePCXError(1);
+  if (bytes.size() < kHeaderSize || bytes[0] != 10 || bytes[2] != 1)
+    RaisePCXError(TPCXError::NotPcx);
   const int depth = bytes[3];
   const int planes = bytes[65];
   if (depth == 8 && (planes == 3 || planes == 4))
@@ -165,17 +149,17 @@ void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
            (depth == 1 && planes >= 2 && planes <= 4))
     colorMode_ = TColorMode::cm16Colors;
   else if (planes == 1)
-    RaisePCXError(2);
+    RaisePCXError(TPCXError::UnsupportedDepth);
   else
-    RaisePCXError(3);
+    RaisePCXError(TPCXError::UnsupportedPlanes);
 
   const int width = I16At(bytes, 8) - I16At(bytes, 4) + 1;
   const int height = I16At(bytes, 10) - I16At(bytes, 6) + 1;
-  if (width <= 0 || height <= 0) RaisePCXError(5);
+  if (width <= 0 || height <= 0) RaisePCXError(TPCXError::BadSize);
   const size_t planeBytes = LoadU16LE(bytes.data() + 66);
   const size_t lineLength = size_t(planes) * planeBytes;
   const size_t pixelBytes = colorMode_ == TColorMode::cm24Bit ? 3 * size_t(width) : size_t(width);
-  if (lineLength > kMaxLineBytes || pixelBytes > kMaxLineBytes) RaisePCXError(4);
+  if (lineLength > kMaxLineBytes || pixelBytes > kMaxLineBytes) RaisePCXError(TPCXError::TooLarge);
 
   TBitmap image;
   try {
@@ -184,7 +168,7 @@ void TSPCX256::LoadPCX(std::span<const uint8_t> bytes) {
                    : colorMode_ == TColorMode::cm16Colors ? TPixelFormat::pf4bit
                                                           : TPixelFormat::pf8bit);
   } catch (const EInvalidGraphic&) {
-    RaisePCXError(4);
+    RaisePCXError(TPCXError::TooLarge);
   }
   if (colorMode_ != TColorMode::cm24Bit) image.SetPalette(IndexedPalette(bytes, planes * depth));
 

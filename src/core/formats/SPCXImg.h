@@ -22,12 +22,10 @@
 #pragma once
 
 #include "blz/UniBmp.h"
-#include "io/Exceptions.h"
+#include "formats/PcxErrors.h"
 
 #include <cstdint>
 #include <span>
-
-VANTREL_DECLARE_EXCEPTION(EPCXException, Exception);
 
 // The decoder: one object per load.
 class TSPCX256 {
@@ -42,9 +40,6 @@ public:
   void LoadPCX(std::span<const uint8_t> bytes);
   // Loads `target` with the decoded image as a BMP image.
   void CopyBitmapFile(TMemoryStream& target) const;
-  // Numbers 1 to 3 are the format checks (2: one plane of a depth other than 1, 2, 4 or 8;
-  // 3: another combination of planes and depth); 4: the image is too large; 5: a bad size.
-  [[noreturn]] static void RaisePCXError(int number);
 
   TColorMode ColorMode() const { return colorMode_; }
   // The decoded image; valid after a successful LoadPCX.
