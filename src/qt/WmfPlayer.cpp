@@ -316,7 +316,7 @@ void PlayWmf(std::span<const uint8_t> bytes, QPainter& painter, const QRectF& ta
   }
   Reader r(wmf, "Invalid metafile: record is truncated");
   const size_t headerBytes = size_t{(r.Seek(2), r.U16LE())} * 2;
-  r.Seek(12);
+  r.Seek(10); // the object count; the largest record's size follows it
   const uint16_t objectCount = r.U16LE();
   r.Seek(headerBytes);
 
