@@ -63,11 +63,7 @@ TFound Find(const QImage& image, TColor color) {
   return f;
 }
 
-struct TRecordedMouse {
-  QEvent::Type Type;
-  QPoint Position;
-  friend bool operator==(const TRecordedMouse&, const TRecordedMouse&) = default;
-};
+using TRecordedMouse = std::pair<QEvent::Type, QPoint>;
 
 // What a recorder holds after one left click at `p`.
 std::vector<TRecordedMouse> ClickAt(QPoint p) {
@@ -89,6 +85,12 @@ private:
     e->accept();
   }
 };
+
+bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
+}
 
 std::unique_ptr<TUniPanel> MakePanel(int w, int h, const QString& caption = "",
                                      TAlignment alignment = taCenter) {
@@ -321,9 +323,7 @@ TEST(UniPanel, AcceleratorsAndClicksReachTheirTargets) {
     panel->SetFocusClickEmulation(flags & FocusClick);
     panel->SetSelfClickEmulation(flags & SelfClick);
     panel->SetFocusClickCascade(flags & Cascade);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(ShowActive(window));
     (input == OOnTarget ? static_cast<QWidget*>(target) : edit)->setFocus();
     QSignalSpy clicks(panel, &TUniPanel::clicked);
     if (input == O || input == OOnTarget) QTest::keyClick(QApplication::focusWidget(), Qt::Key_O);
@@ -418,9 +418,7 @@ TEST(ShadowedLabel, LeftClickAndAcceleratorFocus) {
   label->SetCaption("&Go");
   auto* edit = new QLineEdit(&window);
   auto* target = new QLineEdit(&window);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(ShowActive(window));
   QSignalSpy clicks(label, &TShadowedLabel::clicked);
   QTest::mouseClick(label, Qt::RightButton, {}, {2, 2});
   QTest::mouseClick(label, Qt::LeftButton, {}, {2, 2});
