@@ -173,15 +173,22 @@ TEST(BlzRecognition, ContentDecidesNeverTheName) {
     bitmap.LoadFromFile(dir.File(name));
     EXPECT_EQ(PlainOf(bitmap), kWhite2x2) << name;
   }
-}
-
-TEST(BlzRecognition, ReadsFromOffsetZeroWhateverThePosition) {
+  // Whatever the stream's position, the file is read from its start.
   TMemoryStream s;
   s.WriteBuffer(kWhite2x2Packed.data(), static_cast<int64_t>(kWhite2x2Packed.size()));
   s.SetPosition(30);
   TUniBitmap bitmap;
   bitmap.LoadFromStream(s);
   EXPECT_EQ(PlainOf(bitmap), kWhite2x2);
+  // Each layout saved to a file loads back through the BLZ file reader.
+  const TUniBitmap noisy = Noise(77, 33, TPixelFormat::pf4bit, 4);
+  noisy.SaveToBLZFile(dir.File("a.blz"));
+  noisy.SaveToPackedBmpFile(dir.File("b.bmp"));
+  for (const char* name : {"a.blz", "b.bmp"}) {
+    TUniBitmap loaded;
+    loaded.LoadFromBLZFile(dir.File(name));
+    EXPECT_EQ(PlainOf(loaded), PlainOf(noisy)) << name;
+  }
 }
 
 TEST(BlzRecognition, PackedBitmapWithoutStoredSizeLeavesTheImageAlone) {
@@ -245,17 +252,15 @@ TEST(BlzContainer, HeadersReadBackAndDamageHasItsKind) {
   EXPECT_EQ(blz::ReadRecordFrame(frame, 5), 3u);
   EXPECT_EQ(blz::WholeRecordFrame(frame, 5), 3u);
   const uint8_t tooLong[] = {0xFF, 0xFF};
+  const char* const truncated = "BLZ image is not valid: the file is truncated";
   const struct {
     std::function<void()> read;
     TBlzError kind;
     const char* text;
   } damages[] = {
-      {[] { blz::ReadStreamHeader(Hex("4C 5A 52 57 05 00 00")); }, TBlzError::Truncated,
-       "BLZ image is not valid: the file is truncated"},
-      {[&] { blz::ReadRecordFrame(frame, 1); }, TBlzError::Truncated,
-       "BLZ image is not valid: the file is truncated"},
-      {[&] { blz::ReadRecordFrame(frame, 4); }, TBlzError::Truncated,
-       "BLZ image is not valid: the file is truncated"},
+      {[] { blz::ReadStreamHeader(Hex("4C 5A 52 57 05 00 00")); }, TBlzError::Truncated, truncated},
+      {[&] { blz::ReadRecordFrame(frame, 1); }, TBlzError::Truncated, truncated},
+      {[&] { blz::ReadRecordFrame(frame, 4); }, TBlzError::Truncated, truncated},
       {[&] { blz::ReadRecordFrame(tooLong, 2); }, TBlzError::RecordTooLong,
        "BLZ image is not valid: a block record is too long"},
       {[] { ThrowBlzError(TBlzError::StoredSizeDiffers, 5, 7); }, TBlzError::StoredSizeDiffers,
@@ -275,37 +280,14 @@ TEST(BlzContainer, HeadersReadBackAndDamageHasItsKind) {
   EXPECT_FALSE(blz::WholeRecordFrame(tooLong, 2));
 }
 
-TEST(BlzFiles, SaveThenLoadGivesTheWriterBytes) {
-  testsupport::TempDir dir;
-  TUniBitmap bitmap = Noise(77, 33, TPixelFormat::pf4bit, 4);
-  bitmap.SaveToBLZFile(dir.File("a.blz"));
-  bitmap.SaveToPackedBmpFile(dir.File("b.bmp"));
-  for (const char* name : {"a.blz", "b.bmp"}) {
-    TUniBitmap loaded;
-    loaded.LoadFromBLZFile(dir.File(name));
-    EXPECT_EQ(PlainOf(loaded), PlainOf(bitmap)) << name;
-  }
-}
-
+// Bitmap resources hold a DIB without the file header: its pixels start after the header, the
+// colour table (3-byte entries after a core header) and the masks of a 40-byte header.
 TEST(BlzResources, ResourceReadersFindByNameAndNumber) {
   testsupport::TempDir dir;
   std::filesystem::create_directories(dir.Path() / "RCDATA");
+  std::filesystem::create_directories(dir.Path() / "BITMAP");
   testsupport::WriteFile(dir.File("RCDATA/LOGO"), kWhite2x2Packed);
   testsupport::WriteFile(dir.File("RCDATA/#7"), kWhite2x2Stream);
-  HINSTANCE module{dir.Path().string() + "/"};
-  TUniBitmap bitmap;
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromPackedBmpResName(module, "LOGO")), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromBLZResID(module, 7)), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromResName(module, "LOGO")), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromResID(module, 7)), kWhite2x2);
-  EXPECT_THROW(bitmap.LoadFromResName(module, "MISSING"), EResNotFound);
-}
-
-// Bitmap resources hold a DIB without the file header: its pixels start after the header, the
-// colour table (3-byte entries after a core header) and the masks of a 40-byte header.
-TEST(BlzResources, BitmapResourcesFindTheirPixels) {
-  testsupport::TempDir dir;
-  std::filesystem::create_directories(dir.Path() / "BITMAP");
   Bytes core = Hex("0C 00 00 00 01 00 01 00 01 00 08 00");
   for (int i = 0; i < 256; ++i)
     core.insert(core.end(), {uint8_t(i), 2, 3});
@@ -322,6 +304,11 @@ TEST(BlzResources, BitmapResourcesFindTheirPixels) {
   testsupport::WriteFile(dir.File("BITMAP/WHOLE"), kWhite2x2); // a whole BMP file is taken as it is
   HINSTANCE module{dir.Path().string() + "/"};
   TUniBitmap bitmap;
+  EXPECT_EQ(PlainOf(bitmap.BitmapFromPackedBmpResName(module, "LOGO")), kWhite2x2);
+  EXPECT_EQ(PlainOf(bitmap.BitmapFromBLZResID(module, 7)), kWhite2x2);
+  EXPECT_EQ(PlainOf(bitmap.BitmapFromResName(module, "LOGO")), kWhite2x2);
+  EXPECT_EQ(PlainOf(bitmap.BitmapFromResID(module, 7)), kWhite2x2);
+  EXPECT_THROW(bitmap.LoadFromResName(module, "MISSING"), EResNotFound);
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "CORE").GetPixel(0, 0), RGB(3, 2, 1));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "FIELDS").GetPixel(0, 0), RGB(0, 255, 0));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "PLAIN").GetPixel(0, 0), RGB(3, 2, 1));

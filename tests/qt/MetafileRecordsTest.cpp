@@ -1,6 +1,7 @@
 // The record loops of the metafile players: where a file's records end, and which sizes are
 // refused. Each file fills its picture red with its last record, so a test sees whether that
 // record was played.
+#include "MetafileWriters.h"
 #include "qt/Metafile.h"
 
 #include <QImage>
@@ -13,55 +14,32 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put(Bytes& out, uint32_t v, int bytes = 4) {
-  for (int i = 0; i < bytes; ++i)
-    out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-Bytes EmfRecord(uint32_t type, const std::vector<uint32_t>& params) {
-  Bytes out;
-  Put(out, type), Put(out, static_cast<uint32_t>(8 + 4 * params.size()));
-  for (uint32_t p : params)
-    Put(out, p);
-  return out;
-}
-
 // An 88-byte header of a 100 × 50 pixel frame, then a red brush, the null pen and a
 // rectangle over the whole frame; no EOF record.
 Bytes RedEmf() {
-  Bytes out;
+  EmfWriter e;
+  Bytes& out = e.records;
   Put(out, 1), Put(out, 88);
   for (uint32_t v : {0, 0, 99, 49, 0, 0, 2646, 1323})
     Put(out, v);
   Put(out, 0x464D4520), Put(out, 0x10000), Put(out, 0), Put(out, 0), Put(out, 2);
   for (uint32_t v : {0, 0, 0, 960, 960, 254, 254})
     Put(out, v);
-  for (const Bytes& r : {EmfRecord(39, {1, 0, 0xFF, 0}), EmfRecord(37, {1}),
-                         EmfRecord(37, {0x80000008}), EmfRecord(43, {0, 0, 100, 50})})
-    out.insert(out.end(), r.begin(), r.end());
+  e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008}).Rec(43, {0, 0, 100, 50});
   return out;
 }
 constexpr size_t kEmfLastRecordAt = 136;
 
-Bytes WmfRecord(uint16_t function, const std::vector<uint16_t>& params) {
-  Bytes out;
-  Put(out, static_cast<uint32_t>(3 + params.size())), Put(out, function, 2);
-  for (uint16_t p : params)
-    Put(out, p, 2);
-  return out;
-}
-
 // An 18-byte header, a window of 100 × 50, a red brush, a null pen and a rectangle over the
 // whole window; no end record.
 Bytes RedWmf() {
-  Bytes out;
+  WmfWriter w;
+  Bytes& out = w.records;
   // The player takes the object count from offset 12.
   Put(out, 1, 2), Put(out, 9, 2), Put(out, 0x0300, 2), Put(out, 0), Put(out, 2, 2), Put(out, 2),
       Put(out, 0, 2);
-  for (const Bytes& r : {WmfRecord(0x020C, {50, 100}), WmfRecord(0x02FC, {0, 0xFF, 0, 0}),
-                         WmfRecord(0x012D, {0}), WmfRecord(0x02FA, {5, 0, 0, 0, 0}),
-                         WmfRecord(0x012D, {1}), WmfRecord(0x041B, {50, 100, 0, 0})})
-    out.insert(out.end(), r.begin(), r.end());
+  w.Rec(0x020C, {50, 100}).Rec(0x02FC, {0, 0xFF, 0, 0}).Rec(0x012D, {0});
+  w.Rec(0x02FA, {5, 0, 0, 0, 0}).Rec(0x012D, {1}).Rec(0x041B, {50, 100, 0, 0});
   return out;
 }
 constexpr size_t kWmfLastRecordAt = 74;
@@ -106,6 +84,10 @@ struct LoopCase {
   const char* error; // the text's end, or null for none
 };
 
+std::string WrongSizeAt(size_t offset) {
+  return "record at offset " + std::to_string(offset) + " has a wrong size";
+}
+
 void Check(const std::vector<LoopCase>& cases, bool emf) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -123,13 +105,12 @@ void Check(const std::vector<LoopCase>& cases, bool emf) {
 TEST(MetafileRecords, EmfRecordsEndAtTheFileOrAtEof) {
   const Bytes red = RedEmf();
   const size_t end = red.size();
-  const std::string atEnd = "record at offset " + std::to_string(end) + " has a wrong size";
-  const std::string atLast =
-      "record at offset " + std::to_string(kEmfLastRecordAt) + " has a wrong size";
+  const std::string atEnd = WrongSizeAt(end), atLast = WrongSizeAt(kEmfLastRecordAt);
   Check(
       {
           {"the last record reaches the end", red, true, nullptr},
-          {"an EOF record stops", With(red, EmfRecord(14, {0, 16, 20}), 88), false, nullptr},
+          {"an EOF record stops", With(red, EmfWriter().Rec(14, {0, 16, 20}).records, 88), false,
+           nullptr},
           {"7 stray bytes are no record", With(red, Bytes(7, 0xFF)), true, nullptr},
           {"8 stray bytes are a record", With(red, {1, 0, 0, 0, 4, 0, 0, 0}), true, atEnd.c_str()},
           {"a record of size 0", With(red, {1, 0, 0, 0, 0, 0, 0, 0}), true, atEnd.c_str()},
@@ -149,9 +130,7 @@ TEST(MetafileRecords, EmfRecordsEndAtTheFileOrAtEof) {
 TEST(MetafileRecords, WmfRecordsEndAtTheFileOrAtTheEndRecord) {
   const Bytes red = RedWmf();
   const size_t end = red.size();
-  const std::string atEnd = "record at offset " + std::to_string(end) + " has a wrong size";
-  const std::string atLast =
-      "record at offset " + std::to_string(kWmfLastRecordAt) + " has a wrong size";
+  const std::string atEnd = WrongSizeAt(end), atLast = WrongSizeAt(kWmfLastRecordAt);
   Check(
       {
           {"the last record reaches the end", red, true, nullptr},

@@ -1,6 +1,7 @@
 // TMetafile: small WMF and EMF files written here, checked at known pixels; damaged files;
 // Windows' own renderings of the corpus drawings, compared loosely.
 #include "qt/Metafile.h"
+#include "MetafileWriters.h"
 #include "TestSupport.h"
 #include "io/Streams.h"
 #include "qt/Canvas.h"
@@ -12,113 +13,36 @@ using namespace testsupport;
 
 namespace {
 
-// Little-endian words of `bytes` bytes.
-void Put(std::vector<uint8_t>& out, int64_t v, int bytes = 4) {
-  for (int i = 0; i < bytes; ++i)
-    out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 // A 2 × 2 24-bit DIB: top row red, white; bottom row blue, green.
 const std::vector<uint8_t> kDib2x2 =
     Hex("28 00 00 00 02 00 00 00 02 00 00 00 01 00 18 00 00 00 00 00 00 00 00 00 00 00 00 00 "
         "00 00 00 00 00 00 00 00 00 00 00 00 FF 00 00 00 FF 00 00 00 00 00 FF FF FF FF 00 00");
 
-struct WmfWriter {
-  std::vector<uint8_t> records;
-  WmfWriter& Rec(uint16_t function, std::vector<int> params,
-                 const std::vector<uint8_t>& tail = {}) {
-    Put(records, static_cast<int64_t>(3 + params.size() + (tail.size() + 1) / 2));
-    Put(records, function, 2);
-    for (int p : params)
-      Put(records, p, 2);
-    records.insert(records.end(), tail.begin(), tail.end());
-    if (tail.size() % 2) records.push_back(0);
-    return *this;
-  }
-  std::vector<uint8_t> Build(bool placeable, std::vector<int> box = {0, 0, 200, 100},
-                             int inch = 192) {
-    std::vector<uint8_t> out;
-    if (placeable) {
-      Put(out, 0x9AC6CDD7), Put(out, 0, 2);
-      for (int v : box)
-        Put(out, v, 2);
-      Put(out, inch, 2), Put(out, 0), Put(out, 0, 2);
-    }
-    Put(out, 1, 2), Put(out, 9, 2), Put(out, 0x0300, 2);
-    Put(out, static_cast<int64_t>(9 + records.size() / 2 + 3));
-    Put(out, 8, 2), Put(out, 100), Put(out, 0, 2);
-    out.insert(out.end(), records.begin(), records.end());
-    Put(out, 3), Put(out, 0, 2); // EOF
-    return out;
-  }
-};
-
 // The scene in logical units of 200 × 100, drawn at half size: a red box, a blue ellipse, a
 // yellow triangle, text and a stretched 2 × 2 bitmap in the top right corner.
 std::vector<uint8_t> SceneWmf() {
   WmfWriter w;
-  w.Rec(0x020B, {0, 0});
-  w.Rec(0x020C, {100, 200});
-  w.Rec(0x02FC, {0, 0x00FF, 0, 0}); // red brush → slot 0
-  w.Rec(0x012D, {0});
-  w.Rec(0x02FA, {5, 0, 0, 0, 0}); // null pen → slot 1
-  w.Rec(0x012D, {1});
+  w.Rec(0x020B, {0, 0}).Rec(0x020C, {100, 200});
+  w.Rec(0x02FC, {0, 0x00FF, 0, 0}).Rec(0x012D, {0}); // red brush → slot 0
+  w.Rec(0x02FA, {5, 0, 0, 0, 0}).Rec(0x012D, {1});   // null pen → slot 1
   w.Rec(0x041B, {80, 80, 20, 20});
-  w.Rec(0x02FC, {0, 0, 0x00FF, 0}); // blue → slot 2
-  w.Rec(0x012D, {2});
+  w.Rec(0x02FC, {0, 0, 0x00FF, 0}).Rec(0x012D, {2}); // blue → slot 2
   w.Rec(0x0418, {90, 190, 10, 110});
-  w.Rec(0x01F0, {0});               // frees slot 0 ...
-  w.Rec(0x02FC, {0, 0xFFFF, 0, 0}); // ... which the yellow brush takes
-  w.Rec(0x012D, {0});
-  w.Rec(0x0324, {3, 100, 95, 130, 60, 160, 95});
-  w.Rec(0x0102, {1});
+  // Freeing slot 0 gives it to the yellow brush.
+  w.Rec(0x01F0, {0}).Rec(0x02FC, {0, 0xFFFF, 0, 0}).Rec(0x012D, {0});
+  w.Rec(0x0324, {3, 100, 95, 130, 60, 160, 95}).Rec(0x0102, {1});
   w.Rec(0x0521, {2}, {'W', 'W', 85, 0, 10, 0});
   w.Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 20, 40, 0, 160}, kDib2x2);
   return w.Build(true);
 }
 
-struct EmfWriter {
-  std::vector<uint8_t> records;
-  int count = 0;
-  void Rec(uint32_t type, const std::vector<int64_t>& params,
-           const std::vector<uint8_t>& tail = {}) {
-    Put(records, type);
-    Put(records, static_cast<int64_t>(8 + 4 * params.size() + tail.size()));
-    for (int64_t p : params)
-      Put(records, p);
-    records.insert(records.end(), tail.begin(), tail.end());
-    ++count;
-  }
-  std::vector<uint8_t> Build() {
-    Rec(14, {0, 16, 20});
-    std::vector<uint8_t> out;
-    Put(out, 1), Put(out, 88);
-    for (int v : {0, 0, 99, 49, 0, 0, 2646, 1323})
-      Put(out, v);
-    Put(out, 0x464D4520), Put(out, 0x10000);
-    Put(out, static_cast<int64_t>(88 + records.size())), Put(out, count + 1);
-    Put(out, 8); // handles
-    for (int v : {0, 0, 0, 960, 960, 254, 254})
-      Put(out, v);
-    out.insert(out.end(), records.begin(), records.end());
-    return out;
-  }
-};
-
 std::vector<uint8_t> SceneEmf() {
   EmfWriter e;
-  e.Rec(39, {1, 0, 0xFF, 0});
-  e.Rec(37, {1});
-  e.Rec(37, {0x80000008}); // stock null pen
+  e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008}); // stock null pen
   e.Rec(43, {10, 10, 40, 40});
-  e.Rec(17, {8}); // anisotropic: logical 200 × 100 onto 100 × 50
-  e.Rec(9, {200, 100});
-  e.Rec(11, {100, 50});
-  e.Rec(39, {2, 0, 0xFF0000, 0});
-  e.Rec(37, {2});
-  e.Rec(42, {110, 10, 190, 90});
-  e.Rec(39, {3, 0, 0x00FFFF, 0});
-  e.Rec(37, {3});
+  e.Rec(17, {8}).Rec(9, {200, 100}).Rec(11, {100, 50}); // logical 200 × 100 onto 100 × 50
+  e.Rec(39, {2, 0, 0xFF0000, 0}).Rec(37, {2}).Rec(42, {110, 10, 190, 90});
+  e.Rec(39, {3, 0, 0x00FFFF, 0}).Rec(37, {3});
   e.Rec(86, {0, 0, 0, 0, 3, 100 | (95 << 16), 130 | (60 << 16), 160 | (95 << 16)});
   e.Rec(18, {1});
   e.Rec(84, {0, 0, 0, 0, 1, 0x3F800000, 0x3F800000, 10, 85, 2, 76, 0, 0, 0, 0, 0, 0},
