@@ -35,9 +35,10 @@ constexpr size_t kEmfLastRecordAt = 136;
 Bytes RedWmf() {
   WmfWriter w;
   Bytes& out = w.records;
-  // The player takes the object count from offset 12.
-  Put(out, 1, 2), Put(out, 9, 2), Put(out, 0x0300, 2), Put(out, 0), Put(out, 2, 2), Put(out, 2),
-      Put(out, 0, 2);
+  // Two objects; the largest record's size (65536 words) has a low half of 0, which must not
+  // be taken for the object count.
+  Put(out, 1, 2), Put(out, 9, 2), Put(out, 0x0300, 2), Put(out, 0), Put(out, 2, 2),
+      Put(out, 0x10000), Put(out, 0, 2);
   w.Rec(0x020C, {50, 100}).Rec(0x02FC, {0, 0xFF, 0, 0}).Rec(0x012D, {0});
   w.Rec(0x02FA, {5, 0, 0, 0, 0}).Rec(0x012D, {1}).Rec(0x041B, {50, 100, 0, 0});
   return out;
