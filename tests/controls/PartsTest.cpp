@@ -1,5 +1,6 @@
 // The pieces the controls are built from: docking, the 3-D frame and system colours.
 #include "controls/Docking.h"
+#include "controls/Fonts.h"
 #include "controls/Frame3D.h"
 #include "controls/SystemColors.h"
 
@@ -136,6 +137,24 @@ TEST(SystemColors, EachIndexFollowsItsPaletteRoleOrTheClassicScheme) {
     EXPECT_EQ(ParentColorOf(&child), color);
   }
   EXPECT_EQ(ParentColorOf(nullptr), clBtnFace);
+}
+
+// The controls' face names map onto fonts this system has; a height's sign is dropped.
+TEST(Fonts, FacesMapOntoInstalledFamilies) {
+  const struct {
+    const char* face;
+    int height;
+    QString family;
+  } cases[] = {{"Arial", -13, "Liberation Sans"},
+               {"arial", 20, "Liberation Sans"},
+               {"SYSTEM", -9, QApplication::font().family()},
+               {"Courier", 11, "Sans Serif"}};
+  for (const auto& c : cases) {
+    const QFont font = ControlFont(c.face, c.height, c.height > 0);
+    EXPECT_EQ(font.family(), c.family) << c.face;
+    EXPECT_EQ(font.pixelSize(), std::abs(c.height)) << c.face;
+    EXPECT_EQ(font.bold(), c.height > 0) << c.face;
+  }
 }
 
 } // namespace

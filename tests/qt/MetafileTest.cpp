@@ -93,7 +93,10 @@ TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
   std::vector<uint8_t> lying = noExtent.Build(true);
   lying[22 + 18] = 0xFF; // the rectangle claims 255 words
   std::vector<uint8_t> emfOdd = SceneEmf();
-  emfOdd[88 + 4] = 13; // first record's size no multiple of 4
+  emfOdd[88 + 4] = 13;                       // first record's size no multiple of 4
+  std::vector<uint8_t> emfWide = SceneEmf(); // a frame of 264.74 mm: 1000.59 pixels
+  for (size_t at : {32, 36})
+    emfWide[at] = 0x6A, emfWide[at + 1] = 0x67, emfWide[at + 2] = emfWide[at + 3] = 0;
   const std::pair<std::vector<uint8_t>, const char*> cases[] = {
       {extent.Build(false), "60 x 30"},
       {extent.Build(true, {-100, -100, 1340, 620}, 1440), "96 x 48"},
@@ -107,6 +110,7 @@ TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
       {WmfWriter().Rec(0x041B, {1, 1}).Build(true), "malformed"},
       {WmfWriter().Rec(0x0324, {400, 1, 1}).Build(true), "truncated"},
       {emfOdd, "wrong size"},
+      {emfWide, "1001 x 1001"},
       {noExtent.Build(true, {0, 0, 32000, 32000}, 1), "Metafile"}, // a huge picture
   };
   for (const auto& [bytes, outcome] : cases) {
