@@ -232,7 +232,9 @@ TEST(Controls, AutoSizeMeasuresTheCaption) {
     if (row.Label.isValid()) {
       const QSize before = label->size();
       label->setFont(larger);
-      if (row.Align == alNone) EXPECT_GT(label->height(), before.height());
+      if (row.Align == alNone) {
+        EXPECT_GT(label->height(), before.height());
+      }
     }
   }
 }
