@@ -102,9 +102,10 @@ TEST(ClpReader, RealClipboardBitmaps) {
     TBitmap bitmap;
     TReadOnlyMemoryStream stream(bmp);
     bitmap.LoadFromStream(stream);
-    if (c.target)
+    if (c.target) {
       EXPECT_EQ(BitmapToQImage(bitmap).convertToFormat(QImage::Format_RGB32),
                 QImage((root / c.target).string().c_str()).convertToFormat(QImage::Format_RGB32));
+    }
   }
 }
 

@@ -138,7 +138,9 @@ int CheckManifestRows(const std::string& manifestName, bool made) {
       ADD_FAILURE() << error;
       continue;
     }
-    if (!format.empty()) EXPECT_EQ(PixelFormatName(bitmap->PixelFormat()), format);
+    if (!format.empty()) {
+      EXPECT_EQ(PixelFormatName(bitmap->PixelFormat()), format);
+    }
     if (outcome == "ok") continue;
     std::vector<std::string> references;
     if (outcome == "= source") {
