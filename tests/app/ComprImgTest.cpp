@@ -3,7 +3,6 @@
 #include "app/AppResources.h"
 #include "app/Dialogs.h"
 #include "app/MessDlg.h"
-#include "app/StringTable.h"
 #include "blz/UniBmp.h"
 #include "controls/UniPanel.h"
 #include "io/Streams.h"
@@ -249,21 +248,6 @@ TEST_F(MainWindow, F1AndTheRightButtonOpenTheirPopups) {
         << "at " << at.x() << "," << at.y();
     window_->PopupMenu1->hide();
   }
-}
-
-// Both caption sets at 1, 11 (buttons and about) and 21, 31 (menu); other identifiers are empty.
-TEST(StringTable, HoldsBothLanguagesCaptions) {
-  std::map<int, QString> table;
-  auto add = [&](int first, const QStringList& captions) {
-    for (int i = 0; i < captions.size(); ++i)
-      table[first + i] = captions[i];
-  };
-  add(1, {"&Browse", "E&xit", "&Save", "Save &As...", "&Control", "&About"});
-  add(21, {"&File Compression", "&Quick Save", "E&xit"});
-  add(11, {"&Keresés", "Ki&lépés", "&Mentés", "Men&tés mint...", "&Visszaolvasás", "&Névjegy"});
-  add(31, {"&File-tömörítés", "&Gyorsmentés", "Ki&lépés"});
-  for (int id = 0; id <= 35; ++id)
-    EXPECT_EQ(LoadString(id), table.contains(id) ? table.at(id) : QString()) << id;
 }
 
 TEST(QuickSaveName, CutsAtTheFirstOccurrenceOfTheExtension) {
