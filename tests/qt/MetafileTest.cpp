@@ -78,12 +78,12 @@ TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
   }
 }
 
-// The colour at a point of a metafile drawn at its own size of 100 × 50.
-TColor Drawn(const std::vector<uint8_t>& bytes, int x = 50, int y = 25) {
+// A metafile drawn at 100 × 50, its own size, or at another size.
+TBitmap Drawn(const std::vector<uint8_t>& bytes, int width = 100, int height = 50) {
   TMetafile metafile;
   TReadOnlyMemoryStream stream(bytes);
   metafile.LoadFromStream(stream);
-  return RenderGraphic(metafile, 100, 50).GetPixel(x, y);
+  return RenderGraphic(metafile, width, height);
 }
 
 // A 1 × 1 DIB stretched over the whole picture: where its pixels start depends on the header
@@ -116,7 +116,8 @@ TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
             .Rec(0x020C, {100, 200})
             .Rec(0x0B41, {0x0020, 0x00CC, 1, 1, 0, 0, 100, 200, 0, 0}, bits)
             .Build(true);
-    EXPECT_EQ(Drawn(file), colour) << bits.size() << " bytes";
+    EXPECT_EQ(Drawn(file).GetPixel(50, 25), colour) << bits.size() << " bytes";
+    EXPECT_EQ(Drawn(file, 30, 20).GetPixel(0, 0), colour); // stretched, up to the corner
   }
 }
 
@@ -148,7 +149,7 @@ TEST(Metafile, ClipRegionModesJoinTheRegions) {
     const std::vector<uint8_t> file = e.Build();
     std::string got;
     for (int x : {20, 50, 80})
-      got += Drawn(file, x) == clRed ? 'R' : '-';
+      got += Drawn(file).GetPixel(x, 25) == clRed ? 'R' : '-';
     EXPECT_EQ(got, shown) << records.front().first << " " << records.front().second[1];
   }
 }
