@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace testsupport;
 
@@ -118,6 +119,28 @@ TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
             .Build(true);
     EXPECT_EQ(Drawn(file).GetPixel(50, 25), colour) << bits.size() << " bytes";
     EXPECT_EQ(Drawn(file, 30, 20).GetPixel(0, 0), colour); // stretched, up to the corner
+  }
+}
+
+// A rectangle (20..80 × 10..40) drawn ten times enlarged with each stock brush and pen: the
+// colour inside, on its left edge and 3 pixels within that edge, where only a pen one logical
+// unit wide would reach (the stock pens are one device pixel wide).
+TEST(Metafile, StockBrushesAndPens) {
+  const std::tuple<int, int, const char*> cases[] = {
+      {0, 7, "ffffff 0 ffffff"}, {1, 6, "c0c0c0 ffffff c0c0c0"}, {2, 8, "808080 808080 808080"},
+      {3, 7, "404040 0 404040"}, {4, 6, "0 ffffff 0"},           {5, 7, "ffffff 0 ffffff"},
+  };
+  for (const auto& [brush, pen, shown] : cases) {
+    EmfWriter e;
+    e.Rec(37, {0x80000000 | brush}).Rec(37, {0x80000000 | pen}).Rec(43, {20, 10, 80, 40});
+    const TBitmap drawn = Drawn(e.Build(), 1000, 500);
+    std::ostringstream got;
+    got << std::hex;
+    for (int x : {500, 200, 203}) {
+      const TColor c = drawn.GetPixel(x, 250);
+      got << (x == 500 ? "" : " ") << (GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+    }
+    EXPECT_EQ(got.str(), shown) << brush << " " << pen;
   }
 }
 
