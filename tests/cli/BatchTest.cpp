@@ -17,8 +17,6 @@
 
 namespace {
 
-using testsupport::TempDir;
-
 std::vector<std::string> Names(size_t count) {
   std::vector<std::string> names;
   for (size_t i = 0; i < count; ++i)
@@ -80,7 +78,6 @@ TEST(Batch, RunsEachInputOnceAndCountsAndReportsFailures) {
 // A picture larger than the size in either direction shrinks to fit, keeping its shape; one
 // that fits keeps its size and its pixels.
 TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
-  TempDir dir;
   // Width, height, size, the thumbnail's width and height.
   const std::tuple<int, int, int, int, int> cases[] = {{200, 50, 64, 64, 16},
                                                        {50, 200, 64, 16, 64},
@@ -94,9 +91,8 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         bitmap.SetPixel(x, y, RGB(x * 3, y * 5, 200));
-    bitmap.SaveToFile(dir.File("in.bmp"));
-    WriteThumbnail(dir.File("in.bmp"), dir.File("out.png"), size);
-    const QImage thumbnail(QString::fromStdString(dir.File("out.png")));
+    const std::vector<uint8_t> png = ThumbnailPng(bitmap, size);
+    const QImage thumbnail = QImage::fromData(png.data(), int(png.size()), "PNG");
     ASSERT_EQ(thumbnail.size(), QSize(tw, th));
     for (QPoint p : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(w / 2, h - 1)})
       if (w <= size && h <= size) {
