@@ -65,8 +65,8 @@ void Write(png_structp png, png_infop info, const TBitmap& bitmap, TPixelKind ki
   png_write_info(png, info);
   // Stored 24- and 32-bit rows go as they are: B, G, R reordered, an unused fourth byte
   // dropped.
-  if (kind == TPixelKind::Rgb || kind == TPixelKind::Rgba) png_set_bgr(png);
-  if (kind == TPixelKind::Rgb && bitmap.PixelFormat() == TPixelFormat::pf32bit)
+  if (row.empty() && kind != TPixelKind::Palette) png_set_bgr(png);
+  if (row.empty() && kind == TPixelKind::Rgb && bitmap.BitsPerPixel() == 32)
     png_set_filler(png, 0, PNG_FILLER_AFTER);
   for (int y = 0; y < height; ++y) {
     if (row.empty()) {

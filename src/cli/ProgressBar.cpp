@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr auto kQuietStart = std::chrono::seconds(1);
 constexpr auto kRedraw = std::chrono::milliseconds(100);
 
 int TerminalWidth(std::FILE* to) {
@@ -38,8 +37,9 @@ std::string ByteCount(int64_t bytes) {
   return text;
 }
 
-TProgressBar::TProgressBar(size_t files, int64_t bytes, bool shown, std::FILE* to)
-    : files_(files), bytes_(bytes), shown_(shown), to_(to) {}
+TProgressBar::TProgressBar(size_t files, int64_t bytes, bool shown,
+                           std::chrono::milliseconds quietStart, std::FILE* to)
+    : files_(files), bytes_(bytes), shown_(shown), quietStart_(quietStart), to_(to) {}
 
 std::string TProgressBar::Line(size_t filesDone, size_t files, int64_t bytesDone, int64_t bytes,
                                double seconds, int width) {
@@ -64,7 +64,7 @@ void TProgressBar::Step(int64_t bytes) {
   bytesDone_ += bytes;
   if (!shown_) return;
   const TClock::time_point now = TClock::now();
-  if (now - start_ < kQuietStart || (drawn_ && now - lastDraw_ < kRedraw)) return;
+  if (now - start_ < quietStart_ || (drawn_ && now - lastDraw_ < kRedraw)) return;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   std::fprintf(to_, "\r\033[K%s",
                Line(filesDone_, files_, bytesDone_, bytes_, seconds, TerminalWidth(to_)).c_str());

@@ -9,7 +9,10 @@
 
 class TProgressBar {
 public:
-  TProgressBar(size_t files, int64_t bytes, bool shown, std::FILE* to = stderr);
+  // `quietStart`: how long the batch runs before the bar shows.
+  TProgressBar(size_t files, int64_t bytes, bool shown,
+               std::chrono::milliseconds quietStart = std::chrono::seconds(1),
+               std::FILE* to = stderr);
   // One more file done, of `bytes` bytes.
   void Step(int64_t bytes);
   // Clears the bar so that a message can take its line; the next step draws it again.
@@ -26,6 +29,7 @@ private:
   size_t files_, filesDone_ = 0;
   int64_t bytes_, bytesDone_ = 0;
   bool shown_, drawn_ = false;
+  std::chrono::milliseconds quietStart_;
   std::FILE* to_;
   TClock::time_point start_ = TClock::now(), lastDraw_{};
 };
