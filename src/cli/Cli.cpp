@@ -103,10 +103,11 @@ int RunBatchCommand(const TOptions& o) {
     bytesOut += SizeOf(item.output);
   const size_t failures = failed + plan.refused.size();
   if (!o.quiet)
-    std::fprintf(stderr,
-                 "vantrel-cli: %zu files, %zu written, %zu failed, %zu skipped; %s in, %s out\n",
-                 inputs.size() + plan.refused.size(), inputs.size() - failed, failures,
-                 plan.skipped, ByteCount(totalBytes).c_str(), ByteCount(bytesOut).c_str());
+    std::fprintf(
+        stderr, "vantrel-cli: %zu file%s, %zu written, %zu failed, %zu skipped; %s in, %s out\n",
+        inputs.size() + plan.refused.size(), inputs.size() + plan.refused.size() == 1 ? "" : "s",
+        inputs.size() - failed, failures, plan.skipped, ByteCount(totalBytes).c_str(),
+        ByteCount(bytesOut).c_str());
   return failures ? 1 : 0;
 }
 
