@@ -46,15 +46,16 @@ std::string TProgressBar::Line(size_t filesDone, size_t files, int64_t bytesDone
   const double rate = seconds > 0 ? double(bytesDone) / seconds : 0;
   const double done = bytes > 0 ? double(bytesDone) / double(bytes)
                                 : double(filesDone) / double(std::max<size_t>(files, 1));
-  std::string figures = " " + std::to_string(filesDone) + "/" + std::to_string(files) + " files  " +
-                        ByteCount(bytesDone) + "/" + ByteCount(bytes) + "  " +
-                        ByteCount(static_cast<int64_t>(rate)) + "/s";
+  std::string figures;
+  figures.append(" ").append(std::to_string(filesDone)).append("/").append(std::to_string(files));
+  figures.append(" files  ").append(ByteCount(bytesDone)).append("/").append(ByteCount(bytes));
+  figures.append("  ").append(ByteCount(static_cast<int64_t>(rate))).append("/s");
   if (rate > 0 && bytesDone < bytes)
-    figures += "  " + Duration(double(bytes - bytesDone) / rate) + " left";
+    figures.append("  ").append(Duration(double(bytes - bytesDone) / rate)).append(" left");
   const int room = std::clamp(width - 3 - int(figures.size()), 0, 30);
   const int filled = std::clamp(static_cast<int>(done * room + 0.5), 0, room);
-  std::string line =
-      room ? "[" + std::string(filled, '#') + std::string(room - filled, '.') + "]" : std::string();
+  std::string line;
+  if (room) line.append("[").append(filled, '#').append(room - filled, '.').append("]");
   line += figures;
   return line.substr(0, size_t(std::max(width - 1, 0)));
 }
