@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "blz/UniBmp.h"
 #include "cli/Input.h"
+#include "cli/ProgressBar.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,27 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
         EXPECT_EQ(thumbnail.pixel(p), qRgb(p.x() * 3, p.y() * 5, 200)) << p.x() << "," << p.y();
       }
   }
+}
+
+// The bar fills with the bytes done, tells the time left from the rate, and fits the line.
+TEST(Batch, ProgressLineFitsTheTerminal) {
+  const struct {
+    size_t done, files;
+    int64_t bytesDone, bytes;
+    double seconds;
+    int width;
+    const char* line;
+  } cases[] = {
+      {1, 4, 2500000, 10000000, 1.0, 80,
+       "[########......................] 1/4 files  2.5 MB/10.0 MB  2.5 MB/s  0:03 left"},
+      {4, 4, 10000000, 10000000, 2.0, 60,
+       "[####################] 4/4 files  10.0 MB/10.0 MB  5.0 MB/s"},
+      {0, 2, 0, 0, 0.0, 40, " 0/2 files  0 bytes/0 bytes  0 bytes/s"},
+      {3, 9, 3000, 9000000, 7200.0, 30, " 3/9 files  3 kB/9.0 MB  0 by"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TProgressBar::Line(c.done, c.files, c.bytesDone, c.bytes, c.seconds, c.width),
+              c.line);
 }
 
 } // namespace
