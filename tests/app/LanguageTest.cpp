@@ -174,6 +174,7 @@ TEST(Accessibility, ControlsAndTheViewHaveRolesAndNames) {
     QAccessible::Role role;
     QString name, description;
   } cases[] = {
+      {&w, QAccessible::Window, "Vantrel for Win32: sun.bmp 30 x 20"},
       {w.imgBrowse, QAccessible::Graphic, "sun.bmp", "30 x 20 képpont"},
       {w.UniPanel1, QAccessible::Pane, "Parancsok"},
       {about.ProductName, QAccessible::StaticText, "Vantrel"},
