@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
       window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // Without a window manager nothing else gives the window the keyboard.
+    window.activateWindow();
     status = QApplication::exec();
     delete MessDlgBox;
     MessDlgBox = nullptr;
