@@ -1,7 +1,6 @@
 #include "app/About.h"
 
 #include "app/ScreenCentre.h"
-
 #include "blz/UniBmp.h"
 #include "controls/Fonts.h"
 #include "controls/PictBtn.h"

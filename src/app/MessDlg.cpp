@@ -1,7 +1,6 @@
 #include "app/MessDlg.h"
 
 #include "app/ScreenCentre.h"
-
 #include "bmp/Bitmap.h"
 #include "controls/CrispScaling.h"
 #include "controls/Fonts.h"
