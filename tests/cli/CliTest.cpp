@@ -262,13 +262,7 @@ TEST(Streaming, DamagedFilesFailAsTheWholePicturePathFails) {
     EXPECT_EQ(info.status, *c.info ? 1 : 0);
     EXPECT_NE(info.err.find(c.info), std::string::npos) << info.err;
     // The whole-picture path's own error, with nothing written.
-    TUniBitmap whole;
-    std::string error;
-    try {
-      whole.LoadFromFile(file);
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
+    const std::string error = testsupport::ThrownText([&] { TUniBitmap().LoadFromFile(file); });
     const TRun unpack = Cli({"unpack", file, dir.File("out.bmp")});
     EXPECT_EQ(unpack.status, error.empty() ? 0 : 1);
     EXPECT_NE(unpack.err.find(error), std::string::npos) << unpack.err;
