@@ -1,10 +1,6 @@
-#include "cli/Cli.h"
-#include "TestSupport.h"
+#include "CliRun.h"
+#include "Picture.h"
 #include "blz/BlockPool.h"
-#include "blz/UniBmp.h"
-#include "bmp/Bitmap.h"
-#include "io/ByteReader.h"
-#include "io/Streams.h"
 
 #include <gtest/gtest.h>
 
@@ -25,37 +21,6 @@ const std::vector<uint8_t> kWhite2x2 =
     Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 01 00 "
         "18 00 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
         "FF FF FF FF FF FF 00 00 FF FF FF FF FF FF 00 00");
-
-struct TRun {
-  int status;
-  std::string out, err;
-};
-
-// The command line in this process, with what it printed.
-TRun Cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "vantrel-cli");
-  std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int status = RunCli(static_cast<int>(argv.size()), argv.data());
-  return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-}
-
-// The program as users start it: its own process, Qt loaded only for what needs it.
-TRun Process(const TempDir& dir, const std::vector<std::string>& args) {
-  std::string command = VANTREL_CLI;
-  for (const auto& a : args)
-    command += " '" + a + "'";
-  const int status =
-      testsupport::Run(command + " >" + dir.File("stdout") + " 2>" + dir.File("stderr"));
-  auto text = [&](const char* name) {
-    const std::vector<uint8_t> bytes = ReadFile(dir.File(name));
-    return std::string(bytes.begin(), bytes.end());
-  };
-  return {status, text("stdout"), text("stderr")};
-}
 
 TEST(Cli, UsageErrorsAndFailedFilesHaveTheirOwnStatus) {
   TempDir dir;
@@ -133,7 +98,8 @@ TEST(Cli, PackWritesBothLayoutsAndUnpackRestoresTheImage) {
 
 // The program reads BMP and BLZ files with the format core alone and loads its input module
 // for every other format: a file for each reader, most of them hostile, gives the status, the
-// message and the bytes that reading in this process gives.
+// message and the bytes that reading in this process gives, from the file and from standard
+// input.
 TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
   TempDir dir;
   // A placeable metafile that writes "WW" in the default font on a 200 × 100 window.
@@ -159,14 +125,20 @@ TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
     std::vector<std::string> args = {"unpack", input, dir.File("o.bmp")};
     if (!format.empty()) args.insert(args.begin() + 1, {"--format", format});
     const TRun process = Process(dir, args);
-    const std::vector<uint8_t> written =
-        fs::exists(dir.File("o.bmp")) ? ReadFile(dir.File("o.bmp")) : std::vector<uint8_t>();
+    const std::string written = fs::exists(dir.File("o.bmp")) ? ReadText(dir.File("o.bmp")) : "";
     fs::remove(dir.File("o.bmp"));
+    // Standard input gives the same status and message, naming the input "-".
+    std::vector<std::string> fromStdin = args;
+    fromStdin.end()[-2] = fromStdin.end()[-1] = "-";
+    const TRun piped = Shell(dir, "$CLI" + Quoted(fromStdin) + " <'" + input + "'");
     const TRun here = Cli(args);
     EXPECT_EQ(process.status, here.status);
     EXPECT_EQ(process.err, here.err);
+    EXPECT_EQ(piped.status, here.status);
+    EXPECT_EQ(piped.err, Replaced(here.err, input, "-"));
     if (here.status == 0) {
-      EXPECT_EQ(written, ReadFile(dir.File("o.bmp")));
+      EXPECT_EQ(written, ReadText(dir.File("o.bmp")));
+      EXPECT_EQ(piped.out, written);
     }
     fs::remove(dir.File("o.bmp"));
   }
@@ -194,41 +166,28 @@ TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
 // Streaming: the commands on BMP and BLZ files go piece by piece; their bytes and messages
 // must be those of the whole-picture path.
 
-using Bytes = std::vector<uint8_t>;
-
 Bytes Saved(const std::function<void(TStream&)>& save) {
   TMemoryStream out;
   save(out);
   return {out.Bytes().begin(), out.Bytes().end()};
 }
 
-// A BMP image of `format` with every byte of its rows (padding too) set.
-Bytes Image(int width, int height, TPixelFormat format) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(width, height, format);
-  for (size_t i = 0; i < bitmap.Bits().size(); ++i)
-    bitmap.Bits()[i] = uint8_t(i * 7 / 5 ^ i >> 11);
-  TMemoryStream image;
-  WriteBmp(bitmap, image);
-  return {image.Bytes().begin(), image.Bytes().end()};
-}
-
 TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
   blocks::SetThreads(3);
   TempDir dir;
-  Bytes topDown = Image(300, 80, TPixelFormat::pf24bit);
+  Bytes topDown = BmpFile(Picture(300, 80, TPixelFormat::pf24bit));
   StoreU32LE(topDown.data() + 22, uint32_t(-80));
   const struct {
     const char* name;
     Bytes image;
   } cases[] = {
-      {"24 bits, padded rows", Image(301, 200, TPixelFormat::pf24bit)},
-      {"1 bit, padded bits", Image(1001, 90, TPixelFormat::pf1bit)},
-      {"8 bits", Image(300, 300, TPixelFormat::pf8bit)},
-      {"32 bits", Image(1200, 40, TPixelFormat::pf32bit)},
-      {"empty", Image(0, 0, TPixelFormat::pf24bit)},
+      {"24 bits, padded rows", BmpFile(Picture(301, 200, TPixelFormat::pf24bit))},
+      {"1 bit, padded bits", BmpFile(Picture(1001, 90, TPixelFormat::pf1bit))},
+      {"8 bits", BmpFile(Picture(300, 300, TPixelFormat::pf8bit))},
+      {"32 bits", BmpFile(Picture(1200, 40, TPixelFormat::pf32bit))},
+      {"empty", BmpFile(Picture(0, 0, TPixelFormat::pf24bit))},
       // Converted by the reader: the whole-picture path does these.
-      {"5-6-5 bit fields", Image(333, 100, TPixelFormat::pf16bit)},
+      {"5-6-5 bit fields", BmpFile(Picture(333, 100, TPixelFormat::pf16bit))},
       {"top-down", topDown},
   };
   for (const auto& c : cases) {
@@ -257,17 +216,9 @@ TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
 // Naming the format must not change the pixels: a BMP with alpha keeps its colour channels.
 TEST(Cli, FormatBmpGivesThePixelsOfPlainUnpack) {
   TempDir dir;
-  Bytes rgba = Image(40, 9, TPixelFormat::pf32bit);
-  StoreU32LE(rgba.data() + 30, 3); // bit fields with an alpha mask: the reader keeps alpha
-  rgba.resize(54);
-  for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u})
-    rgba.insert(rgba.end(),
-                {uint8_t(mask), uint8_t(mask >> 8), uint8_t(mask >> 16), uint8_t(mask >> 24)});
-  const Bytes pixels = Image(40, 9, TPixelFormat::pf32bit);
-  rgba.insert(rgba.end(), pixels.begin() + 54, pixels.end());
-  StoreU32LE(rgba.data() + 10, 70);
-  StoreU32LE(rgba.data() + 14, 56);
-  for (const Bytes& image : {rgba, Image(41, 7, TPixelFormat::pf16bit)}) {
+  // Bit fields with an alpha mask: the reader keeps alpha.
+  const Bytes rgba = WithAlphaMask(BmpFile(Picture(40, 9, TPixelFormat::pf32bit)));
+  for (const Bytes& image : {rgba, BmpFile(Picture(41, 7, TPixelFormat::pf16bit))}) {
     WriteFile(dir.File("in.bmp"), image);
     ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("plain.bmp")}).status, 0);
     ASSERT_EQ(Cli({"unpack", "--format", "bmp", dir.File("in.bmp"), dir.File("named.bmp")}).status,
@@ -280,7 +231,7 @@ TEST(Streaming, DamagedFilesFailAsTheWholePicturePathFails) {
   blocks::SetThreads(2);
   TempDir dir;
   const std::string bmp = dir.File("in.bmp");
-  WriteFile(bmp, Image(1000, 200, TPixelFormat::pf24bit)); // 19 records
+  WriteFile(bmp, BmpFile(Picture(1000, 200, TPixelFormat::pf24bit))); // 19 records
   ASSERT_EQ(Cli({"pack", bmp, dir.File("p.blz")}).status, 0);
   const Bytes packed = ReadFile(dir.File("p.blz"));
   size_t record5 = 58;
@@ -311,13 +262,7 @@ TEST(Streaming, DamagedFilesFailAsTheWholePicturePathFails) {
     EXPECT_EQ(info.status, *c.info ? 1 : 0);
     EXPECT_NE(info.err.find(c.info), std::string::npos) << info.err;
     // The whole-picture path's own error, with nothing written.
-    TUniBitmap whole;
-    std::string error;
-    try {
-      whole.LoadFromFile(file);
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
+    const std::string error = testsupport::ThrownText([&] { TUniBitmap().LoadFromFile(file); });
     const TRun unpack = Cli({"unpack", file, dir.File("out.bmp")});
     EXPECT_EQ(unpack.status, error.empty() ? 0 : 1);
     EXPECT_NE(unpack.err.find(error), std::string::npos) << unpack.err;

@@ -1,10 +1,7 @@
 // convert's formats against an independent decoder, info --json read back, and batches of
 // folders.
-#include "TestSupport.h"
-#include "blz/UniBmp.h"
-#include "cli/Cli.h"
-#include "io/ByteReader.h"
-#include "io/Streams.h"
+#include "CliRun.h"
+#include "Picture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,35 +14,6 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 namespace fs = std::filesystem;
 
-int Cli(std::vector<std::string> args, std::string* out = nullptr) {
-  args.insert(args.begin(), "vantrel-cli");
-  std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int status = RunCli(static_cast<int>(argv.size()), argv.data());
-  const std::string printed = testing::internal::GetCapturedStdout();
-  testing::internal::GetCapturedStderr();
-  if (out) *out = printed;
-  return status;
-}
-
-// A picture of `format` with varied pixels; a grey palette when `grey`.
-TUniBitmap Picture(TPixelFormat format, bool grey = false) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(37, 23, format);
-  std::vector<TRGBQuad> palette(format == TPixelFormat::pf8bit ? 256 : 16);
-  for (size_t i = 0; i < palette.size(); ++i)
-    palette[i] = {uint8_t(i * 3), uint8_t(grey ? i * 3 : i * 7), uint8_t(grey ? i * 3 : 255 - i)};
-  if (bitmap.BitsPerPixel() <= 8) bitmap.SetPalette(palette);
-  for (size_t i = 0; i < bitmap.Bits().size(); ++i)
-    bitmap.Bits()[i] = uint8_t(i * 13 ^ i >> 3);
-  bitmap.SetHasAlpha(format == TPixelFormat::pf32bit);
-  bitmap.ClearRowPadding();
-  return bitmap;
-}
-
 // Every output of convert decodes, in ImageMagick, to the pixels of unpack's BMP image.
 TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
   TempDir dir;
@@ -53,27 +21,19 @@ TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
     const char* name;
     TUniBitmap picture;
   } pictures[] = {
-      {"colour palette", Picture(TPixelFormat::pf8bit)},
-      {"grey palette", Picture(TPixelFormat::pf8bit, true)},
-      {"4-bit palette", Picture(TPixelFormat::pf4bit)},
-      {"5-6-5", Picture(TPixelFormat::pf16bit)},
-      {"24-bit", Picture(TPixelFormat::pf24bit)},
-      {"alpha", Picture(TPixelFormat::pf32bit)},
+      {"colour palette", Picture(37, 23, TPixelFormat::pf8bit)},
+      {"grey palette", Picture(37, 23, TPixelFormat::pf8bit, true)},
+      {"4-bit palette", Picture(37, 23, TPixelFormat::pf4bit)},
+      {"5-6-5", Picture(37, 23, TPixelFormat::pf16bit)},
+      {"24-bit", Picture(37, 23, TPixelFormat::pf24bit)},
+      {"alpha", Picture(37, 23, TPixelFormat::pf32bit)},
   };
   for (const auto& [name, picture] : pictures) {
     // A BMP file with an alpha mask keeps the fourth byte as alpha.
-    TMemoryStream image;
-    picture.SaveToStream(image);
-    std::vector<uint8_t> bmp(image.Bytes().begin(), image.Bytes().end());
-    if (picture.HasAlpha()) {
-      StoreU32LE(bmp.data() + 14, 56);
-      StoreU32LE(bmp.data() + 30, 3);
-      const uint8_t masks[] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0xFF};
-      bmp.insert(bmp.begin() + 54, masks, masks + 16);
-      StoreU32LE(bmp.data() + 10, 70);
-    }
-    testsupport::WriteFile(dir.File("in.bmp"), bmp);
-    ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("ref.bmp")}), 0) << name;
+    const Bytes bmp = BmpFile(picture);
+    testsupport::WriteFile(dir.File("in.bmp"),
+                           name == std::string("alpha") ? WithAlphaMask(bmp) : bmp);
+    ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("ref.bmp")}).status, 0) << name;
     TUniBitmap reference;
     reference.LoadFromFile(dir.File("in.bmp"));
     const bool grey = std::string(name) == "grey palette";
@@ -81,11 +41,11 @@ TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
       SCOPED_TRACE(std::string(name) + " to " + format);
       const std::string out = dir.File(std::string("out.") + format);
       const bool refused = std::string(format) == "pgm" && !grey;
-      ASSERT_EQ(Cli({"convert", dir.File("in.bmp"), out}), refused ? 1 : 0);
+      ASSERT_EQ(Cli({"convert", dir.File("in.bmp"), out}).status, refused ? 1 : 0);
       if (refused) continue;
       std::string decoded = out;
       if (std::string(format) == "blz") {
-        ASSERT_EQ(Cli({"convert", out, decoded = dir.File("blz.bmp")}), 0);
+        ASSERT_EQ(Cli({"convert", out, decoded = dir.File("blz.bmp")}).status, 0);
         EXPECT_EQ(ReadFile(decoded), ReadFile(dir.File("ref.bmp")));
       }
       ASSERT_EQ(
@@ -100,13 +60,13 @@ TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
 
 TEST(Convert, InfoJsonReadsBack) {
   TempDir dir;
-  Picture(TPixelFormat::pf24bit).SaveToFile(dir.File("a.bmp"));
-  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("a.bmp"), dir.File("a.blz")}), 0);
+  Picture(37, 23, TPixelFormat::pf24bit).SaveToFile(dir.File("a.bmp"));
+  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("a.bmp"), dir.File("a.blz")}).status, 0);
   const std::string odd = dir.File("\xff.bmp");
   fs::copy_file(dir.File("a.bmp"), odd);
-  std::string printed;
-  EXPECT_EQ(Cli({"info", "--json", dir.File("a.blz"), odd, dir.File("none.gif")}, &printed), 1);
-  const nlohmann::json info = nlohmann::json::parse(printed);
+  const TRun printed = Cli({"info", "--json", dir.File("a.blz"), odd, dir.File("none.gif")});
+  EXPECT_EQ(printed.status, 1);
+  const nlohmann::json info = nlohmann::json::parse(printed.out);
   ASSERT_EQ(info.size(), 3u);
   EXPECT_EQ(info[0], nlohmann::json({{"file", dir.File("a.blz")},
                                      {"layout", "stream"},
@@ -130,10 +90,10 @@ TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
   TempDir dir;
   fs::create_directories(dir.File("in/sub"));
   fs::create_directories(dir.File("out"));
-  const TUniBitmap picture = Picture(TPixelFormat::pf24bit);
+  const TUniBitmap picture = Picture(37, 23, TPixelFormat::pf24bit);
   for (const char* name : {"in/a.bmp", "in/b.BMP", "in/sub/c.bmp", "a.bmp"})
     picture.SaveToFile(dir.File(name));
-  Picture(TPixelFormat::pf8bit).SaveToFile(dir.File("in/a.dib"));
+  Picture(37, 23, TPixelFormat::pf8bit).SaveToFile(dir.File("in/a.dib"));
   testsupport::WriteFile(dir.File("in/notes.txt"), {'h', 'i'});
   const struct {
     std::vector<std::string> options, inputs;
@@ -152,7 +112,7 @@ TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
     args.insert(args.end(), {"-q", "--out-dir", dir.File("out")});
     for (const std::string& input : c.inputs)
       args.push_back(dir.File(input));
-    EXPECT_EQ(Cli(args), c.status);
+    EXPECT_EQ(Cli(args).status, c.status);
     size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(dir.File("out")))
       files += entry.is_regular_file();
