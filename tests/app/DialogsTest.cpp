@@ -100,6 +100,7 @@ TEST(AboutBox, ShowsTheNameTheLogoAndEndsOnlyByOk) {
   ASSERT_NE(box.ProgramIcon->Picture(), nullptr);
   EXPECT_EQ(box.ProgramIcon->size(), QSize(64, 64));
   EXPECT_EQ(box.OKButton->text(), "&OK");
+  EXPECT_EQ(box.size(), QSize(390, 160)); // fixed: its texts and logo are laid out for it
   const int result = WhileModal([&] { return box.exec(); },
                                 [&](QDialog&) {
                                   QTest::keyClick(&box, Qt::Key_Escape);
