@@ -1,0 +1,81 @@
+#include "GimpLoad.h"
+
+#include "PluginCore.h"
+
+#include <libgimp/gimp.h>
+
+#include <algorithm>
+#include <fstream>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> ReadWholeFile(const char* fileName) {
+  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+  if (!in) throw std::runtime_error(std::string("Cannot open file ") + fileName);
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw std::runtime_error(std::string("Cannot read file ") + fileName);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+    throw std::runtime_error(std::string("Cannot read file ") + fileName);
+  return bytes;
+}
+
+// Deletes the image unless it was handed over, so that a failure half-way leaves no image.
+class TImageGuard {
+public:
+  explicit TImageGuard(gint32 image) : image_(image) {}
+  ~TImageGuard() {
+    if (image_ != -1) gimp_image_delete(image_);
+  }
+  TImageGuard(const TImageGuard&) = delete;
+  TImageGuard& operator=(const TImageGuard&) = delete;
+  gint32 Release() { return std::exchange(image_, -1); }
+
+private:
+  gint32 image_;
+};
+
+} // namespace
+
+gint32 LoadImageFile(const char* fileName) {
+  TBitmap bitmap;
+  {
+    // The file's bytes go before the pixels are handed over: the plug-in then holds at
+    // most the file and the bitmap at once.
+    const std::vector<uint8_t> file = ReadWholeFile(fileName);
+    DecodeImage(file, bitmap);
+  }
+  const int width = bitmap.Width(), height = bitmap.Height();
+  const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+
+  const gint32 image = gimp_image_new(width, height, GIMP_RGB);
+  if (image == -1) throw std::bad_alloc();
+  TImageGuard guard(image);
+  gimp_image_set_filename(image, fileName);
+  const gint32 layer =
+      gimp_layer_new(image, "Background", width, height, alpha ? GIMP_RGBA_IMAGE : GIMP_RGB_IMAGE,
+                     100, gimp_image_get_default_new_layer_mode(image));
+  if (layer == -1 || !gimp_image_insert_layer(image, layer, -1, 0))
+    throw std::runtime_error("GIMP refused a new layer of this size");
+
+  GeglBuffer* buffer = gimp_drawable_get_buffer(layer);
+  const Babl* format = babl_format(alpha ? "R'G'B'A u8" : "R'G'B' u8");
+  const int channels = alpha ? 4 : 3;
+  const int strip = static_cast<int>(gimp_tile_height());
+  std::vector<uint8_t> rows(static_cast<size_t>(width) * channels * strip);
+  for (int top = 0; top < height; top += strip) {
+    const int count = std::min(strip, height - top);
+    for (int y = 0; y < count; ++y)
+      RowToRgb(bitmap, top + y, rows.data() + static_cast<size_t>(y) * width * channels, alpha);
+    gegl_buffer_set(buffer, GEGL_RECTANGLE(0, top, width, count), 0, format, rows.data(),
+                    GEGL_AUTO_ROWSTRIDE);
+  }
+  g_object_unref(buffer);
+  return guard.Release();
+}
