@@ -9,6 +9,7 @@
 #include <libgimp/gimp.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -19,26 +20,16 @@ TDrawablePixels DrawablePixels(gint32 drawable) {
     return TDrawablePixels::Rgb;
   case GIMP_GRAY_IMAGE:
     return TDrawablePixels::Grey;
+  case GIMP_GRAYA_IMAGE:
+    return TDrawablePixels::GreyAlpha;
   case GIMP_INDEXED_IMAGE:
     return TDrawablePixels::Indexed;
-  default:
-    return TDrawablePixels::Rgba;
-  }
-}
-
-const Babl* BablFormat(gint32 drawable, TDrawablePixels kind) {
-  switch (kind) {
-  case TDrawablePixels::Rgb:
-    return babl_format("R'G'B' u8");
-  case TDrawablePixels::Rgba:
-    return babl_format("R'G'B'A u8");
-  case TDrawablePixels::Grey:
-    return babl_format("Y' u8");
-  case TDrawablePixels::Indexed:
+  case GIMP_INDEXEDA_IMAGE:
+    return TDrawablePixels::IndexedAlpha;
+  case GIMP_RGBA_IMAGE:
     break;
   }
-  // The drawable's own palette format reads back the colormap indices.
-  return gimp_drawable_get_format(drawable);
+  return TDrawablePixels::Rgba;
 }
 
 std::vector<uint8_t> Colormap(gint32 image) {
@@ -54,21 +45,27 @@ std::vector<uint8_t> Colormap(gint32 image) {
 void ExportBlzFile(gint32 image, gint32 drawable, const char* fileName, bool streamLayout) {
   const TDrawablePixels kind = DrawablePixels(drawable);
   const int width = gimp_drawable_width(drawable), height = gimp_drawable_height(drawable);
+  const bool indexed = kind == TDrawablePixels::Indexed || kind == TDrawablePixels::IndexedAlpha;
+  const std::vector<uint8_t> colormap = indexed ? Colormap(image) : std::vector<uint8_t>{};
   TUniBitmap bitmap;
-  PrepareBitmap(bitmap, width, height, kind,
-                kind == TDrawablePixels::Indexed ? Colormap(image) : std::vector<uint8_t>{});
+  PrepareBitmap(bitmap, width, height, kind, colormap);
 
-  GeglBuffer* buffer = gimp_drawable_get_buffer(drawable);
-  const Babl* format = BablFormat(drawable, kind);
+  GimpDrawable* source = gimp_drawable_get(drawable);
+  gimp_tile_cache_ntiles(2 * (width / gimp_tile_width() + 1));
+  GimpPixelRgn region;
+  gimp_pixel_rgn_init(&region, source, 0, 0, width, height, FALSE, FALSE);
+  if (static_cast<int>(region.bpp) != BytesPerPixel(kind)) {
+    gimp_drawable_detach(source);
+    throw std::runtime_error("The drawable's tiles are not of 8 bits a channel");
+  }
   const int strip = static_cast<int>(gimp_tile_height());
   std::vector<uint8_t> rows(static_cast<size_t>(width) * BytesPerPixel(kind) * strip);
   for (int top = 0; top < height; top += strip) {
     const int count = std::min(strip, height - top);
-    gegl_buffer_get(buffer, GEGL_RECTANGLE(0, top, width, count), 1.0, format, rows.data(),
-                    GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
-    StoreDrawableRows(bitmap, kind, top, count, rows.data());
+    gimp_pixel_rgn_get_rect(&region, rows.data(), 0, top, width, count);
+    StoreDrawableRows(bitmap, kind, top, count, rows.data(), colormap);
   }
-  g_object_unref(buffer);
+  gimp_drawable_detach(source);
   bitmap.ClearRowPadding();
 
   LZRW1KHStartup();

@@ -64,8 +64,11 @@ gint32 LoadImageFile(const char* fileName) {
   if (layer == -1 || !gimp_image_insert_layer(image, layer, -1, 0))
     throw std::runtime_error("GIMP refused a new layer of this size");
 
-  GeglBuffer* buffer = gimp_drawable_get_buffer(layer);
-  const Babl* format = babl_format(alpha ? "R'G'B'A u8" : "R'G'B' u8");
+  GimpDrawable* drawable = gimp_drawable_get(layer);
+  // Two rows of tiles in the plug-in's cache: each strip goes to GIMP as soon as it is set.
+  gimp_tile_cache_ntiles(2 * (width / gimp_tile_width() + 1));
+  GimpPixelRgn region;
+  gimp_pixel_rgn_init(&region, drawable, 0, 0, width, height, TRUE, FALSE);
   const int channels = alpha ? 4 : 3;
   const int strip = static_cast<int>(gimp_tile_height());
   std::vector<uint8_t> rows(static_cast<size_t>(width) * channels * strip);
@@ -73,9 +76,9 @@ gint32 LoadImageFile(const char* fileName) {
     const int count = std::min(strip, height - top);
     for (int y = 0; y < count; ++y)
       RowToRgb(bitmap, top + y, rows.data() + static_cast<size_t>(y) * width * channels, alpha);
-    gegl_buffer_set(buffer, GEGL_RECTANGLE(0, top, width, count), 0, format, rows.data(),
-                    GEGL_AUTO_ROWSTRIDE);
+    gimp_pixel_rgn_set_rect(&region, rows.data(), 0, top, width, count);
   }
-  g_object_unref(buffer);
+  gimp_drawable_flush(drawable);
+  gimp_drawable_detach(drawable);
   return guard.Release();
 }

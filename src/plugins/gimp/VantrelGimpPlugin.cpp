@@ -119,10 +119,6 @@ void Save(gint parameterCount, const GimpParam* parameters, gint* resultCount) {
 
 void Run(const gchar* name, gint parameterCount, const GimpParam* parameters, gint* resultCount,
          GimpParam** returned) {
-  gegl_init(nullptr, nullptr);
-  // The plug-in's tiles go to GIMP as they are written; a small cache keeps the plug-in's
-  // memory to the picture's own bitmap, however large GIMP's own cache is set.
-  g_object_set(gegl_config(), "tile-cache-size", guint64{16} << 20, nullptr);
   results[0].type = GIMP_PDB_STATUS;
   results[0].data.d_status = GIMP_PDB_SUCCESS;
   *resultCount = 1;
