@@ -1,6 +1,7 @@
 #include "GimpLoad.h"
 
 #include "PluginCore.h"
+#include "io/Limits.h"
 
 #include <libgimp/gimp.h>
 
@@ -19,6 +20,9 @@ std::vector<uint8_t> ReadWholeFile(const char* fileName) {
   if (!in) throw std::runtime_error(std::string("Cannot open file ") + fileName);
   const std::streamoff size = in.tellg();
   if (size < 0) throw std::runtime_error(std::string("Cannot read file ") + fileName);
+  // No picture within the readers' limits needs a file this large.
+  if (size > 2 * limits::kMaxBitmapBytes)
+    throw std::runtime_error(std::string("The file is too large for a picture: ") + fileName);
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   in.seekg(0);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), size))

@@ -9,6 +9,7 @@
 #include <libgimp/gimpui.h>
 
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -109,10 +110,13 @@ void Save(gint parameterCount, const GimpParam* parameters, gint* resultCount) {
     }
   }
   try {
+    if (!gimp_item_is_valid(drawable)) throw std::invalid_argument("No such drawable");
     ExportBlzFile(image, drawable, parameters[3].data.d_string, streamLayout);
     gimp_set_data(kSaveBlz, &streamLayout, sizeof streamLayout);
   } catch (const std::exception& failure) {
     Fail(failure.what(), resultCount);
+  } catch (...) {
+    Fail("Exporting the BLZ file failed", resultCount);
   }
   if (exported == GIMP_EXPORT_EXPORT) gimp_image_delete(image);
 }
@@ -136,6 +140,8 @@ void Run(const gchar* name, gint parameterCount, const GimpParam* parameters, gi
     *resultCount = 2;
   } catch (const std::exception& failure) {
     Fail(failure.what(), resultCount);
+  } catch (...) {
+    Fail("Opening the file failed", resultCount);
   }
 }
 
