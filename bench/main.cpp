@@ -262,6 +262,15 @@ int main(int argc, char** argv) {
       repetitions = 5;
     } else if (std::strcmp(argv[i], "--peak-load") == 0 && i + 1 < argc) {
       return PeakLoadMain(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--write-pictures") == 0 && i + 1 < argc) {
+      // The pictures as BMP files, for benchmarks of whole processes (scripts/bench-cli).
+      LZRW1KHStartup();
+      for (TImageKind& kind : MakeImageKinds(scale))
+        kind.bitmap.SaveToFile(std::string(argv[i + 1]) + "/" +
+                               kind.name.substr(0, kind.name.find(' ')) + ".bmp");
+      MakeScreenshot(2400, 1600).SaveToFile(std::string(argv[i + 1]) + "/screenshot-2400x1600.bmp");
+      LZRW1KHShutdown();
+      return 0;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       keep = true;
     } else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) {
@@ -269,7 +278,8 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(
           stderr,
-          "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch|cores]\n");
+          "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch|cores]\n"
+          "       vantrel-bench [--quick] --write-pictures DIR\n");
       return 2;
     }
   }

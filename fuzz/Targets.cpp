@@ -159,7 +159,7 @@ void blz_streaming(Bytes bytes) {
   } catch (const Exception&) {
   }
   try {
-    HeaderInfo(input, "input");
+    HeaderInfo(input);
   } catch (const Exception&) {
   }
   if (!wasStreamed) return;

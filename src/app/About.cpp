@@ -1,5 +1,6 @@
 #include "app/About.h"
 
+#include "app/ScreenCentre.h"
 #include "blz/UniBmp.h"
 #include "controls/Fonts.h"
 #include "controls/PictBtn.h"
@@ -32,7 +33,7 @@ TShadowedLabel* ShadowedLabel(QWidget* parent, const QString& text, QRect geomet
 
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
   setObjectName("AboutBox");
-  setWindowTitle("About Vantrel");
+  setWindowTitle(tr("About Vantrel"));
   setFixedSize(390, 160);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -69,7 +70,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
   Comments->setFont(ControlFont("MS Sans Serif", -11));
   Comments->SetFontColor(clBlack);
 
-  OKButton = new QPushButton("&OK", Comments);
+  OKButton = new QPushButton(tr("&OK"), Comments);
   OKButton->setGeometry(285, 9, 74, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
@@ -80,10 +81,11 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
 void TAboutBox::FormCreate() {
   TBitmap& logo = DefaultUniBitmap->BitmapFromPackedBmpResName(HInstance(), "LOGOICO");
   ProgramIcon->SetPicture(&logo);
-  Comments->SetCaption(QString::fromUtf8(
-      " A különbözô képek tömörítését végző alkalmazás,\r mely drag && drop módon is képes a "
-      "fájlokat fogadni.\r A mentés alapértelmezésben *.blz kiterjesztéssel."));
-  WinLab->SetCaption(" for Windows '32");
+  Comments->SetCaption(
+      tr(" A különbözô képek tömörítését végző alkalmazás,\r mely drag && drop módon is képes a "
+         "fájlokat fogadni.\r A mentés alapértelmezésben *.blz kiterjesztéssel."));
+  WinLab->SetCaption(tr(" for Windows '32"));
+  ProgramIcon->setAccessibleName(tr("A Vantrel emblémája"));
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* event) {
@@ -93,5 +95,6 @@ void TAboutBox::keyPressEvent(QKeyEvent* event) {
 
 void ShowAboutBox(QWidget* owner) {
   TAboutBox box(owner);
+  CentreOnScreenWhenShown(&box);
   box.exec();
 }

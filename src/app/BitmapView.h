@@ -1,6 +1,7 @@
 // TBitmapView: the picture view. Shows a bitmap at one image pixel per screen pixel and
 // converts only the part that a paint needs, so a picture of tens of megapixels takes no
-// display copy of its own: showing it costs no more than the few rows on screen.
+// display copy of its own: showing it costs no more than the few rows on screen. Assistive
+// technology sees a graphic named and described by the window (the file, the picture's size).
 #pragma once
 
 #include "bmp/Bitmap.h"
@@ -10,6 +11,8 @@
 #include <memory>
 
 class TBitmapView : public QWidget {
+  Q_OBJECT
+
 public:
   explicit TBitmapView(QWidget* parent = nullptr);
 

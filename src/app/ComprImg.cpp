@@ -10,6 +10,7 @@
 #include "app/StringTable.h"
 #include "blz/UniBmp.h"
 #include "bmp/Picture.h"
+#include "controls/CrispScaling.h"
 #include "controls/Fonts.h"
 #include "controls/UniPanel.h"
 #include "formats/Progress.h"
@@ -89,6 +90,7 @@ TComprImg::TComprImg(const QStringList& arguments, QWidget* parent) : QWidget(pa
   imgScrollBox->setFocusPolicy(Qt::NoFocus);
   imgBrowse = new TBitmapView;
   imgBrowse->setGeometry(0, 0, 415, 223);
+  imgBrowse->setAccessibleName(tr("Nincs kép"));
   imgScrollBox->setWidget(imgBrowse);
   imgScrollBox->setWidgetResizable(false);
 
@@ -102,6 +104,7 @@ TComprImg::TComprImg(const QStringList& arguments, QWidget* parent) : QWidget(pa
   UniPanel1->SetBevelInner(TUniPanel::bvILowered);
   UniPanel1->SetFocusHandle(nullptr);
   UniPanel1->setFont(ControlFont("System", -13));
+  UniPanel1->setAccessibleName(tr("Parancsok"));
 
   btnBrowse = new QPushButton("Browse...", UniPanel1);
   SetPushButton(btnBrowse, 5, 8, 120, 33);
@@ -118,7 +121,7 @@ TComprImg::TComprImg(const QStringList& arguments, QWidget* parent) : QWidget(pa
     TBitmap glyph;
     TResourceStream resource(HInstance(), "EXITGLYPH", TResourceType::RT_BITMAP);
     glyph.LoadFromStream(resource);
-    btnExit->setIcon(QPixmap::fromImage(BitmapToQImage(glyph)));
+    btnExit->setIcon(CrispIcon(BitmapToQImage(glyph)));
     btnExit->setIconSize(QSize(28, 28));
   }
   connect(btnBrowse, &QPushButton::clicked, this,
@@ -165,8 +168,8 @@ TComprImg::~TComprImg() {
 
 void TComprImg::FormCreate(const QStringList& arguments) {
   imageLoader_ = std::make_unique<TImageLoader>();
-  setWindowTitle(windowTitle() + " for Win32");
-  const int base = 10 * kLanguage;
+  setWindowTitle(windowTitle() + tr(" for Win32"));
+  const int base = 10 * TableLanguage();
   btnBrowse->setText(LoadString(base + 1));
   btnExit->setText(LoadString(base + 2));
   saveCaptions_[1] = LoadString(base + 3);
@@ -224,6 +227,9 @@ void TComprImg::ShowBitmap(TPhaseTimer& timer) {
   imgBrowse->SetBitmap(bitmap_);
   // One image pixel per screen pixel, also on scaled screens.
   imgBrowse->resize(imgBrowse->BitmapSize());
+  imgBrowse->setAccessibleName(ShortName(fileName_));
+  imgBrowse->setAccessibleDescription(
+      tr("%1 x %2 képpont").arg(bitmap_->Width()).arg(bitmap_->Height()));
   timer.Mark("view");
   timer.FinishAfterPaint("show", imgBrowse);
 }
@@ -231,6 +237,8 @@ void TComprImg::ShowBitmap(TPhaseTimer& timer) {
 void TComprImg::ClearView() {
   imgBrowse->SetBitmap(nullptr);
   imgBrowse->resize(0, 0);
+  imgBrowse->setAccessibleName(tr("Nincs kép"));
+  imgBrowse->setAccessibleDescription({});
 }
 
 void TComprImg::ShowReadImage(TPhaseTimer& timer) {
@@ -275,13 +283,13 @@ void TComprImg::LoadImageFile(const QString& fileName) {
     } catch (const Exception&) {
       SetDecoderProgress(nullptr);
       loading_ = false;
-      Dialogs().messageBox(this, "H I B A", "A formátum nem ismert");
+      Dialogs().messageBox(this, tr("H I B A"), tr("A formátum nem ismert"));
       return;
     }
     SetDecoderProgress(nullptr);
     loading_ = false;
   }
-  setWindowTitle(QString("Vantrel for Win32: %1 %2 x %3")
+  setWindowTitle(tr("Vantrel for Win32: %1 %2 x %3")
                      .arg(ShortName(fileName_))
                      .arg(bitmap_->Width())
                      .arg(bitmap_->Height()));
@@ -290,8 +298,8 @@ void TComprImg::LoadImageFile(const QString& fileName) {
 }
 
 void TComprImg::btnBrowseClick() {
-  auto name = Dialogs().openFile(this, "Images... (" + QString(kImageMasks).replace(';', ' ') + ")",
-                                 kImageMasks);
+  auto name = Dialogs().openFile(
+      this, tr("Images...") + " (" + QString(kImageMasks).replace(';', ' ') + ")", kImageMasks);
   if (!name) return;
   LoadImageFile(*name);
   btnSave->setEnabled(true);
@@ -325,12 +333,13 @@ void TComprImg::btnSaveClick() {
       AfterSave();
       timer.FinishWhenIdle("show");
     } catch (const std::exception&) {
-      MessDlgBox->ShowExclamDlg("&OK", "Quick saving\rwas unsuccessfull", "E R R O R", 12);
+      MessDlgBox->ShowExclamDlg(tr("&OK"), tr("Quick saving\rwas unsuccessfull"), tr("E R R O R"),
+                                12);
       savedFileName_.clear();
     }
     return;
   }
-  auto name = Dialogs().saveFile(this, "Compressed (*.blz)", "*.blz", "BLZ");
+  auto name = Dialogs().saveFile(this, tr("Compressed") + " (*.blz)", "*.blz", "BLZ");
   if (!name) return;
   savedFileName_ = UpperFileName(*name);
   QString ext = UpperExtension(savedFileName_);
@@ -388,11 +397,10 @@ void TComprImg::PasteFromClipboard() {
   if (!data || !data->hasImage()) return;
   TPhaseTimer timer("paste");
   Finally display{[this, &timer] {
-    ShowReadImage(timer);
     fileName_ = "CLIPBRD.BMP";
-    setWindowTitle(QString("Vantrel for Win32: Vágólapról %1 x %2")
-                       .arg(bitmap_->Width())
-                       .arg(bitmap_->Height()));
+    ShowReadImage(timer);
+    setWindowTitle(
+        tr("Vantrel for Win32: Vágólapról %1 x %2").arg(bitmap_->Width()).arg(bitmap_->Height()));
   }};
   bitmap_ = std::make_shared<TUniBitmap>();
   QImageToBitmap(QGuiApplication::clipboard()->image(), *bitmap_);

@@ -1,5 +1,7 @@
 #include "app/Dialogs.h"
 
+#include "app/ScreenCentre.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -8,7 +10,9 @@ namespace {
 TDialogs RealDialogs() {
   TDialogs d;
   d.messageBox = [](QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    CentreOnScreenWhenShown(&box);
+    box.exec();
   };
   d.openFile = [](QWidget* parent, const QString& filter,
                   const QString& fileName) -> std::optional<QString> {

@@ -1,6 +1,8 @@
 #include "app/MessDlg.h"
 
+#include "app/ScreenCentre.h"
 #include "bmp/Bitmap.h"
+#include "controls/CrispScaling.h"
 #include "controls/Fonts.h"
 #include "qt/BitmapQt.h"
 #include "qt/Resources.h"
@@ -17,12 +19,12 @@ namespace {
 
 const char* const kPictureResources[] = {"QUESTBMP", "EXCLAMBMP", "STOPBMP", "INFOBMP"};
 
-QPixmap LoadBitmapResource(const char* name) {
+QImage LoadBitmapResource(const char* name) {
   try {
     TResourceStream resource(HInstance(), name, TResourceType::RT_BITMAP);
     TBitmap bitmap;
     bitmap.LoadFromStream(resource);
-    return QPixmap::fromImage(BitmapToQImage(bitmap));
+    return BitmapToQImage(bitmap);
   } catch (const std::exception&) {
     return {}; // a picture that does not load leaves the picture empty
   }
@@ -45,7 +47,7 @@ TMessDlgBox::TMessDlgBox(QWidget* parent) : QDialog(parent) {
   Image1 = new QLabel(this);
   Image1->setGeometry(22, 16, 49, 49);
   Image1->setScaledContents(true);
-  Label1 = new QLabel("Valóban ki szeretne lépni", this);
+  Label1 = new QLabel(tr("Valóban ki szeretne lépni"), this);
   Label1->setGeometry(80, 16, 217, 49);
   Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label1->setFont(ControlFont("MS Sans Serif", -13, true));
@@ -53,11 +55,11 @@ TMessDlgBox::TMessDlgBox(QWidget* parent) : QDialog(parent) {
   navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
   Label1->setPalette(navy);
 
-  YesBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogYesButton), "&Igen", this);
+  YesBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogYesButton), tr("&Igen"), this);
   YesBtn->setGeometry(56, 80, 77, 27);
   YesBtn->setDefault(true);
   connect(YesBtn, &QPushButton::clicked, this, [this] { done(mrYes); });
-  NoBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogNoButton), "&Nem", this);
+  NoBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogNoButton), tr("&Nem"), this);
   NoBtn->setGeometry(184, 80, 77, 27);
   connect(NoBtn, &QPushButton::clicked, this, [this] { done(7); });
 }
@@ -67,8 +69,10 @@ int TMessDlgBox::ShowMessDlg(const QString& ButtonText, const QString& MessageTe
                              TMessPicture PictureKind) {
   NoBtn->hide();
   int kind = static_cast<int>(PictureKind);
-  Image1->setPixmap(kind >= 1 && kind <= 4 ? LoadBitmapResource(kPictureResources[kind - 1])
-                                           : QPixmap());
+  const QImage picture =
+      kind >= 1 && kind <= 4 ? LoadBitmapResource(kPictureResources[kind - 1]) : QImage();
+  Image1->setPixmap(picture.isNull() ? QPixmap()
+                                     : CrispPixmap(picture, Image1->size(), devicePixelRatioF()));
   YesBtn->move((width() - YesBtn->width()) / 2, YesBtn->y());
   YesBtn->setText(ButtonText);
   QString text = MessageText;
@@ -78,6 +82,7 @@ int TMessDlgBox::ShowMessDlg(const QString& ButtonText, const QString& MessageTe
   Label1->setFont(font);
   setWindowTitle(DlgCaption);
   YesBtn->setFocus();
+  CentreOnScreenWhenShown(this);
   return exec();
 }
 

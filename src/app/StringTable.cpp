@@ -24,11 +24,40 @@ const std::map<int, const char*>& Table() {
       {31, "&File-tömörítés"},
       {32, "&Gyorsmentés"},
       {33, "Ki&lépés"},
+      {41, "&Durchsuchen"},
+      {42, "&Beenden"},
+      {43, "&Speichern"},
+      {44, "Speichern &als..."},
+      {45, "&Zurücklesen"},
+      {46, "Ü&ber"},
+      {61, "&Dateikompression"},
+      {62, "&Schnellspeichern"},
+      {63, "B&eenden"},
   };
   return table;
 }
 
+int tableLanguage = kHungarianTable;
+
 } // namespace
+
+int TableLanguage() {
+  return tableLanguage;
+}
+
+void SetTableLanguage(TLanguage language) {
+  switch (language) {
+  case TLanguage::English:
+    tableLanguage = kEnglishTable;
+    break;
+  case TLanguage::German:
+    tableLanguage = kGermanTable;
+    break;
+  case TLanguage::Hungarian:
+    tableLanguage = kHungarianTable;
+    break;
+  }
+}
 
 QString LoadString(int id) {
   auto it = Table().find(id);

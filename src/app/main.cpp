@@ -1,8 +1,11 @@
-// Program start: the units, the application title, the main window, then the message dialog;
-// the message loop; then the windows go and the units shut down in reverse order.
+// Program start: the units, the language, the application title, the main window, then the
+// message dialog; the message loop; then the windows go and the units shut down in reverse
+// order.
+#include "app/AppAccessibility.h"
 #include "app/AppResources.h"
 #include "app/ComprImg.h"
 #include "app/MessDlg.h"
+#include "app/Translations.h"
 #include "io/ImageMemory.h"
 #include "qt/Units.h"
 
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   InitAppResources();
   InitializeUnits();
+  InstallTranslations(LanguageFromEnvironment());
+  InstallAccessibility();
   QApplication::setApplicationName("Dorrik");
   int status = 0;
   {
@@ -23,6 +28,8 @@ int main(int argc, char** argv) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
       window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // Without a window manager nothing else gives the window the keyboard.
+    window.activateWindow();
     status = QApplication::exec();
     delete MessDlgBox;
     MessDlgBox = nullptr;

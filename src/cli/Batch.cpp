@@ -1,19 +1,20 @@
 #include "cli/Batch.h"
 
+#include "cli/ProgressBar.h"
+
 #include <atomic>
 #include <cstdio>
 #include <exception>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 size_t RunBatch(const std::vector<std::string>& inputs, unsigned jobs,
-                const std::function<void(const std::string&)>& job) {
+                const std::function<void(const std::string&)>& job, TProgressBar* progress,
+                const std::vector<int64_t>& inputBytes) {
   if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
   jobs = std::min<unsigned>(jobs, static_cast<unsigned>(std::max<size_t>(inputs.size(), 1)));
-  const bool showProgress = inputs.size() > 1 && isatty(STDERR_FILENO);
 
-  std::atomic<size_t> next{0}, done{0}, failed{0};
+  std::atomic<size_t> next{0}, failed{0};
   std::mutex output;
   auto worker = [&] {
     for (size_t i; (i = next++) < inputs.size();) {
@@ -26,12 +27,10 @@ size_t RunBatch(const std::vector<std::string>& inputs, unsigned jobs,
       std::lock_guard lock(output);
       if (!message.empty()) {
         ++failed;
-        std::fprintf(stderr, "%svantrel-cli: %s: %s\n", showProgress ? "\r\033[K" : "",
-                     inputs[i].c_str(), message.c_str());
+        if (progress) progress->Clear();
+        std::fprintf(stderr, "vantrel-cli: %s: %s\n", inputs[i].c_str(), message.c_str());
       }
-      ++done;
-      if (showProgress)
-        std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done.load(), inputs.size(), inputs[i].c_str());
+      if (progress) progress->Step(i < inputBytes.size() ? inputBytes[i] : 0);
     }
   };
   std::vector<std::thread> threads;
@@ -40,6 +39,6 @@ size_t RunBatch(const std::vector<std::string>& inputs, unsigned jobs,
   worker();
   for (auto& t : threads)
     t.join();
-  if (showProgress) std::fprintf(stderr, "\r\033[K");
+  if (progress) progress->Clear();
   return failed;
 }

@@ -1,7 +1,6 @@
 #include "cli/Input.h"
 
 #include "io/Exceptions.h"
-#include "io/SafeFile.h"
 #include "io/Streams.h"
 #include "qt/BitmapQt.h"
 #include "qt/FormatReader.h"
@@ -21,9 +20,7 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   LoadAsWindowDoes(fileName, target, loader);
 }
 
-void WriteThumbnail(const std::string& input, const std::string& output, int size) {
-  TUniBitmap bitmap;
-  ReadInput(input, "", bitmap);
+std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
   QImage image = BitmapToQImage(bitmap);
   if (image.width() > size || image.height() > size)
     image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -31,7 +28,7 @@ void WriteThumbnail(const std::string& input, const std::string& output, int siz
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) throw Exception("cannot encode the thumbnail as PNG");
-  SaveFileSafely(output, [&](TStream& out) { out.WriteBuffer(png.constData(), png.size()); });
+  return {png.begin(), png.end()};
 }
 
 void PrepareInputForThreads() {

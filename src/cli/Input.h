@@ -3,7 +3,9 @@
 // fonts, JPEG), which the command-line program loads only when such a file comes.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class TUniBitmap;
 
@@ -12,8 +14,8 @@ class TUniBitmap;
 // (bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, jpeg) reads with that one class alone.
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target);
 
-// Writes `input` read as ReadInput reads it, scaled to fit `size` × `size`, as PNG.
-void WriteThumbnail(const std::string& input, const std::string& output, int size);
+// The PNG file of `bitmap` scaled to fit `size` × `size`.
+std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size);
 
 // Call on the main thread before reading on several threads: text in a metafile needs the
 // GUI application, which only the main thread may create.

@@ -32,9 +32,12 @@ void Read(const std::string& fileName, const std::string& format, std::vector<ui
   bmp.assign(image.Bytes().begin(), image.Bytes().end());
 }
 
-void Thumbnail(const std::string& input, const std::string& output, int size) {
+void Thumbnail(const std::vector<uint8_t>& bmp, int size, std::vector<uint8_t>& png) {
   Start();
-  WriteThumbnail(input, output, size);
+  TUniBitmap bitmap;
+  TReadOnlyMemoryStream image(bmp);
+  bitmap.LoadFromStream(image);
+  png = ThumbnailPng(bitmap, size);
 }
 
 void PrepareThreads() {

@@ -56,8 +56,12 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   target.LoadFromStream(image);
 }
 
-void WriteThumbnail(const std::string& input, const std::string& output, int size) {
-  Module().thumbnail(input, output, size);
+std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
+  TMemoryStream image;
+  bitmap.SaveToStream(image);
+  std::vector<uint8_t> png;
+  Module().thumbnail({image.Bytes().begin(), image.Bytes().end()}, size, png);
+  return png;
 }
 
 void PrepareInputForThreads() {

@@ -4,11 +4,11 @@
 #include "blz/BlzErrors.h"
 #include "bmp/Bitmap.h"
 #include "cli/InfoLine.h"
+#include "cli/OutputTarget.h"
 #include "formats/WindowRule.h"
 #include "io/ByteReader.h"
 #include "io/Exceptions.h"
 #include "io/Limits.h"
-#include "io/SafeFile.h"
 #include "io/Streams.h"
 
 #include <algorithm>
@@ -330,18 +330,64 @@ std::optional<TInfoFigures> BlzInfo(TStream& input, std::span<const uint8_t> hea
   return figures;
 }
 
+// A damaged input can send the piecewise path back to the whole picture after rows went
+// out. Standard output then takes them back when it is a regular file; a pipe keeps them, and
+// the whole-picture path's bytes go on after them, once the piecewise path is seen to give
+// the same first bytes again.
+class TComparingSink : public TStream {
+public:
+  TComparingSink(std::span<const uint8_t> expected, int64_t length)
+      : expected_(expected), length_(length) {}
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t, TSeekOrigin) override { return at_; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    const int64_t checked = std::min(count, std::max<int64_t>(length_ - at_, 0));
+    if (checked > 0 && (at_ + checked > int64_t(expected_.size()) ||
+                        std::memcmp(expected_.data() + at_, buffer, size_t(checked)) != 0))
+      same_ = false;
+    at_ += count;
+    return count;
+  }
+  bool Same() const { return same_ && at_ >= length_; }
+
+private:
+  std::span<const uint8_t> expected_;
+  int64_t length_, at_ = 0;
+  bool same_ = true;
+};
+
+TPath UnpackToStandardOutput(TStream& input) {
+  TStandardOutput out;
+  if (StreamUnpack(input, out) == TPath::Streamed) {
+    out.Flush();
+    return TPath::Streamed;
+  }
+  if (out.TakeBack()) return TPath::Whole;
+  TUniBitmap whole;
+  input.SetPosition(0);
+  whole.LoadFromStream(input);
+  TMemoryStream bytes;
+  whole.SaveToStream(bytes);
+  TComparingSink sent(bytes.Bytes(), out.Sent());
+  StreamUnpack(input, sent);
+  if (!sent.Same())
+    throw EWriteError("The damaged input's first bytes already went to standard output");
+  out.WriteBuffer(bytes.Memory() + out.Sent(), bytes.Size() - out.Sent());
+  out.Flush();
+  return TPath::Streamed;
+}
+
 } // namespace
 
 bool ReadsDirectly(const std::string& fileName, const std::string& format) {
   return format.empty() && ReadByBitmapItself(fileName);
 }
 
-TPath StreamPack(const std::string& input, TBmpLayout layout, const std::string& output) {
-  TFileStream file(input, TFileMode::fmOpenRead);
-  std::optional<TPlainBmpRows> rows = PlainRows(file);
+TPath StreamPack(TStream& input, TBmpLayout layout, const std::string& output) {
+  std::optional<TPlainBmpRows> rows = PlainRows(input);
   if (!rows) return TPath::Whole;
-  TPlainImage image(file, std::move(*rows));
-  SaveFileSafely(output, [&](TStream& out) {
+  TPlainImage image(input, std::move(*rows));
+  WriteOutput(output, [&](TStream& out) {
     const auto header =
         blz::LayoutHeader(layout, image.Head(), static_cast<uint32_t>(image.Size()));
     out.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
@@ -362,18 +408,14 @@ TPath StreamUnpack(TStream& input, TStream& out) {
   return Unpack(input, *blz, rows, out);
 }
 
-TPath StreamUnpack(const std::string& input, const std::string& output) {
-  TFileStream file(input, TFileMode::fmOpenRead);
-  const std::optional<TBlzInput> blz = OpenBlz(file);
-  if (!blz) return TPath::Whole;
-  std::optional<TPlainBmpRows> rows;
-  if (blz->layout == TBmpLayout::Plain && !(rows = PlainRows(file))) return TPath::Whole;
+TPath StreamUnpack(TStream& input, const std::string& output) {
+  if (IsStandardOutput(output)) return UnpackToStandardOutput(input);
   // The output is written as the input is read; only a writer that throws makes the safe
   // save keep the old file, so a path found half-way leaves by this one exception.
   struct TAbandon {};
   try {
-    SaveFileSafely(output, [&](TStream& out) {
-      if (Unpack(file, *blz, rows, out) == TPath::Whole) throw TAbandon{};
+    WriteOutput(output, [&](TStream& out) {
+      if (StreamUnpack(input, out) == TPath::Whole) throw TAbandon{};
     });
   } catch (const TAbandon&) {
     return TPath::Whole;
@@ -396,22 +438,10 @@ std::optional<std::string> StreamVerify(TStream& input, const std::string& name,
   return name + ": OK (" + LayoutName(blz->layout) + ", " + std::to_string(*records) + " records)";
 }
 
-std::optional<std::string> StreamVerify(const std::string& file) {
-  TFileStream input(file, TFileMode::fmOpenRead);
-  return StreamVerify(input, file, ReadsDirectly(file, ""));
-}
-
-std::optional<std::string> HeaderInfo(TStream& input, const std::string& name) {
+std::optional<TInfoFigures> HeaderInfo(TStream& input) {
   const int64_t onDisk = input.Size();
   const std::vector<uint8_t> head = ReadHead(input);
   const TBmpLayout layout = RecognizeLayout(head);
-  const std::optional<TInfoFigures> figures =
-      layout == TBmpLayout::Plain ? PlainInfo(head, onDisk) : BlzInfo(input, head, layout, onDisk);
-  if (!figures) return std::nullopt;
-  return InfoLine(name, *figures);
-}
-
-std::optional<std::string> HeaderInfo(const std::string& file) {
-  TFileStream input(file, TFileMode::fmOpenRead);
-  return HeaderInfo(input, file);
+  return layout == TBmpLayout::Plain ? PlainInfo(head, onDisk)
+                                     : BlzInfo(input, head, layout, onDisk);
 }

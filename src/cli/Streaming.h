@@ -5,10 +5,11 @@
 // be decoded or converted, a damaged file) is left to that path, which each function tells by
 // returning TPath::Whole or nullopt, possibly after reading half of the input.
 //
-// The readers take any seekable stream (a file or memory); the file-name forms open the file.
+// The readers take any seekable stream: a file, standard input, or memory.
 #pragma once
 
 #include "blz/UniBmp.h"
+#include "cli/InfoLine.h"
 
 #include <optional>
 #include <string>
@@ -19,20 +20,19 @@ enum class TPath { Streamed, Whole };
 // (the window's extension rule, no --format), the only inputs streamed.
 bool ReadsDirectly(const std::string& fileName, const std::string& format);
 
-// pack of a plain BMP file into `layout`.
-TPath StreamPack(const std::string& input, TBmpLayout layout, const std::string& output);
+// pack of a plain BMP image into `layout`, written to OUTPUT (a file, or "-").
+TPath StreamPack(TStream& input, TBmpLayout layout, const std::string& output);
 
 // unpack of a BLZ or plain BMP image into a BMP image. `out` may have been written to when
 // the answer is Whole.
 TPath StreamUnpack(TStream& input, TStream& out);
-// The file form leaves `output` untouched when the answer is Whole.
-TPath StreamUnpack(const std::string& input, const std::string& output);
+// To OUTPUT: a named file is left untouched when the answer is Whole; standard output gets
+// the whole picture's bytes after what went out when that cannot be taken back.
+TPath StreamUnpack(TStream& input, const std::string& output);
 
 // verify's line for a BLZ image, or a plain BMP image when `plainToo`; `name` starts the line.
 std::optional<std::string> StreamVerify(TStream& input, const std::string& name, bool plainToo);
-std::optional<std::string> StreamVerify(const std::string& file);
 
-// info's line from the headers and the record frames alone; nullopt for an image whose
+// info's figures from the headers and the record frames alone; nullopt for an image whose
 // headers are not the BMP writer's (info then reads the picture).
-std::optional<std::string> HeaderInfo(TStream& input, const std::string& name);
-std::optional<std::string> HeaderInfo(const std::string& file);
+std::optional<TInfoFigures> HeaderInfo(TStream& input);

@@ -1,12 +1,15 @@
 #include "controls/PictBtn.h"
 
 #include "bmp/Bitmap.h"
+#include "controls/CrispScaling.h"
 #include "controls/SystemColors.h"
 #include "qt/BitmapQt.h"
 #include "qt/PainterTarget.h"
 
 #include <QEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -66,8 +69,15 @@ TColor TPictButton::Color() const {
 }
 
 TColor TPictButton::ShownPixel(const QPoint& point) const {
-  if (!shown_.rect().contains(point)) return kNoPixel;
-  return QColorToColor(shown_.pixelColor(point));
+  // The pixel drawn under the point: the picture is scaled and centred on scaled screens.
+  const qreal ratio = devicePixelRatioF();
+  const QPointF device =
+      QPointF(point) * ratio - QPointF(CrispOffset(shown_.size(), size(), ratio));
+  const int scale = WholeScale(ratio);
+  const QPoint pixel(static_cast<int>(std::floor(device.x() / scale)),
+                     static_cast<int>(std::floor(device.y() / scale)));
+  if (!shown_.rect().contains(pixel)) return kNoPixel;
+  return QColorToColor(shown_.pixelColor(pixel));
 }
 
 void TPictButton::changeEvent(QEvent* event) {
@@ -93,7 +103,8 @@ void TPictButton::paintEvent(QPaintEvent*) {
     }
   }
   QPainter painter(this);
-  painter.drawImage(0, 0, shown_);
+  if (!shown_.isNull()) painter.fillRect(rect(), ColorToQColor(color));
+  painter.drawPixmap(0, 0, CrispPixmap(shown_, size(), devicePixelRatioF()));
   painter.end();
   UpdateCursor(HitTest(mapFromGlobal(QCursor::pos())));
 }

@@ -2,6 +2,7 @@
 
 #include "bmp/Handles.h"
 #include "bmp/Picture.h"
+#include "formats/FormatTable.h"
 #include "formats/SClpDib.h"
 #include "formats/SGIFImg.h"
 #include "formats/SLBMImg.h"
@@ -11,8 +12,6 @@
 #include "qt/JPEGImage.h"
 #include "qt/Metafile.h"
 
-#include <algorithm>
-#include <cctype>
 #include <functional>
 #include <utility>
 
@@ -52,7 +51,7 @@ void ReadIcon(const std::string& fileName, TUniBitmap& target) {
 
 using Reader = std::function<void(const std::string&, TUniBitmap&)>;
 
-// Formats whose decoder is not part of this build are listed with no reader.
+// The readers by the format table's names; one without a reader is not part of this build.
 const std::pair<const char*, Reader> kFormats[] = {
     {"bmp", ReadByItself},
     {"blz", ReadByItself},
@@ -69,20 +68,13 @@ const std::pair<const char*, Reader> kFormats[] = {
 } // namespace
 
 void LoadByFormat(const std::string& format, const std::string& fileName, TUniBitmap& target) {
-  std::string wanted = format;
-  std::transform(wanted.begin(), wanted.end(), wanted.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (wanted == "jpg") wanted = "jpeg";
-  std::string names;
-  for (const auto& [name, reader] : kFormats) {
-    if (wanted == name) {
-      if (!reader) throw Exception("The " + wanted + " decoder is not available in this build");
-      reader(fileName, target);
-      return;
-    }
-    names += names.empty() ? name : std::string(", ") + name;
-  }
-  throw Exception("Unknown format \"" + format + "\" (expected one of " + names + ")");
+  const TInputFormat* wanted = FindInputFormat(format);
+  if (!wanted)
+    throw Exception("Unknown format \"" + format + "\" (expected one of " + InputFormatList() +
+                    ")");
+  for (const auto& [name, reader] : kFormats)
+    if (wanted->name == name && reader) return reader(fileName, target);
+  throw Exception("The " + std::string(wanted->name) + " decoder is not available in this build");
 }
 
 void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader) {

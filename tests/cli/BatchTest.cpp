@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "blz/UniBmp.h"
 #include "cli/Input.h"
+#include "cli/ProgressBar.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@
 #include <thread>
 
 namespace {
-
-using testsupport::TempDir;
 
 std::vector<std::string> Names(size_t count) {
   std::vector<std::string> names;
@@ -80,7 +79,6 @@ TEST(Batch, RunsEachInputOnceAndCountsAndReportsFailures) {
 // A picture larger than the size in either direction shrinks to fit, keeping its shape; one
 // that fits keeps its size and its pixels.
 TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
-  TempDir dir;
   // Width, height, size, the thumbnail's width and height.
   const std::tuple<int, int, int, int, int> cases[] = {{200, 50, 64, 64, 16},
                                                        {50, 200, 64, 16, 64},
@@ -94,15 +92,35 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         bitmap.SetPixel(x, y, RGB(x * 3, y * 5, 200));
-    bitmap.SaveToFile(dir.File("in.bmp"));
-    WriteThumbnail(dir.File("in.bmp"), dir.File("out.png"), size);
-    const QImage thumbnail(QString::fromStdString(dir.File("out.png")));
+    const std::vector<uint8_t> png = ThumbnailPng(bitmap, size);
+    const QImage thumbnail = QImage::fromData(png.data(), int(png.size()), "PNG");
     ASSERT_EQ(thumbnail.size(), QSize(tw, th));
     for (QPoint p : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(w / 2, h - 1)})
       if (w <= size && h <= size) {
         EXPECT_EQ(thumbnail.pixel(p), qRgb(p.x() * 3, p.y() * 5, 200)) << p.x() << "," << p.y();
       }
   }
+}
+
+// The bar fills with the bytes done, tells the time left from the rate, and fits the line.
+TEST(Batch, ProgressLineFitsTheTerminal) {
+  const struct {
+    size_t done, files;
+    int64_t bytesDone, bytes;
+    double seconds;
+    int width;
+    const char* line;
+  } cases[] = {
+      {1, 4, 2500000, 10000000, 1.0, 80,
+       "[########......................] 1/4 files  2.5 MB/10.0 MB  2.5 MB/s  0:03 left"},
+      {4, 4, 10000000, 10000000, 2.0, 60,
+       "[####################] 4/4 files  10.0 MB/10.0 MB  5.0 MB/s"},
+      {0, 2, 0, 0, 0.0, 40, " 0/2 files  0 bytes/0 bytes  0 bytes/s"},
+      {3, 9, 3000, 9000000, 7200.0, 30, " 3/9 files  3 kB/9.0 MB  0 by"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TProgressBar::Line(c.done, c.files, c.bytesDone, c.bytes, c.seconds, c.width),
+              c.line);
 }
 
 } // namespace

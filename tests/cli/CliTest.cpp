@@ -69,20 +69,40 @@ TEST(Cli, UsageErrorsAndFailedFilesHaveTheirOwnStatus) {
   } cases[] = {
       {{}, 2, "no command given"},
       {{"frobnicate"}, 2, "unknown command: frobnicate"},
-      {{"pack", "--layout", "zip", white, out}, 2, "--layout must be packed or stream"},
-      {{"pack", "--format", "tiff", white, out}, 2, "unknown format: tiff"},
-      {{"pack", "-x", white, out}, 2, "unknown option: -x"},
-      {{"pack", "--jobs", "0", "--out-dir", dir.File(""), white}, 2, "--jobs needs a number"},
-      {{"pack", "--jobs", "2", white, out}, 2, "--jobs needs --out-dir"},
+      {{"pack", "--layout", "zip", white, out}, 2, "--layout: zip is not packed or stream"},
+      {{"pack", "--format", "tiff", white, out}, 2, "--format: unknown format tiff"},
+      {{"pack", "-x", white, out}, 2, "not expected: -x"},
+      {{"pack", "--jobs", "0", "--out-dir", dir.File(""), white}, 2, "--jobs: Value 0 not in"},
+      {{"pack", "--jobs", "2", white, out}, 2, "--jobs and -r need --out-dir"},
       {{"pack", "--out-dir", white, white}, 2, "is not a folder"},
       {{"unpack", white}, 2, "wrong number of arguments for unpack"},
-      {{"unpack", "--format"}, 2, "--format needs a value"},
+      {{"unpack", "--format"}, 2, "--format: 1 required"},
       {{"thumbnail", white, out, "0"}, 2, "SIZE must be a number from 1 to 4096"},
-      {{"unpack", dir.File("missing.bmp"), out}, 1, "vantrel-cli: " + dir.File("missing.bmp")},
+      {{"unpack", white, dir.File("o.png")}, 2, "unpack writes BMP, not what the name"},
+      {{"pack", white, dir.File("o.pam")}, 2, "pack writes BLZ, not what the name"},
+      {{"convert", white, dir.File("o.xyz")}, 2, "cannot tell the format from the name"},
+      {{"convert", white, "-"}, 2, "convert to standard output needs --to FMT"},
+      {{"convert", "--to", "gif", white, out}, 2, "--to: unknown output format gif"},
+      {{"convert", "--out-dir", dir.File(""), white}, 2, "convert --out-dir needs --to FMT"},
+      {{"pack", "--out-dir", dir.File(""), "-"}, 2, "standard input cannot be part of a batch"},
+      {{"info", "--out-dir", dir.File(""), white}, 2, "not expected: --out-dir"},
       {{"unpack", dir.File("text.bmp"), out}, 1, "vantrel-cli: " + dir.File("text.bmp") + ": "},
-      {{"unpack", "-", out}, 1, "vantrel-cli: -: "},
       {{"info", white, dir.File("missing.bmp")}, 1, "missing.bmp"},
   };
+  // Every command says that a file is missing before it probes any format.
+  const std::string missing = dir.File("missing.gif");
+  const std::vector<std::string> commands[] = {{"pack", missing, dir.File("o.blz")},
+                                               {"unpack", missing, out},
+                                               {"convert", missing, dir.File("o.png")},
+                                               {"thumbnail", missing, dir.File("o.png"), "8"},
+                                               {"info", missing},
+                                               {"verify", missing}};
+  for (const auto& args : commands) {
+    const TRun run = Cli(args);
+    EXPECT_EQ(run.status, 1) << args[0];
+    EXPECT_EQ(run.err, "vantrel-cli: " + missing + ": Cannot open file \"" + missing +
+                           "\". No such file or directory\n");
+  }
   for (const auto& c : cases) {
     const TRun run = Cli(c.args);
     EXPECT_EQ(run.status, c.status) << c.err;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <sstream>
 
 using testsupport::Hex;
 
@@ -73,6 +74,28 @@ TEST(Bitmap, SetPixelFormatConvertsThroughColour) {
   bitmap.SetPixelFormat(TPixelFormat::pf1bit); // nearest of black and white
   EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
   EXPECT_EQ(bitmap.Palette().size(), 2u);
+}
+
+// A new paletted bitmap takes the system's palette: the 16 VGA colours, or a 6 × 6 × 6 cube
+// and 40 greys.
+TEST(Bitmap, DefaultPalettes) {
+  auto entries = [](TPixelFormat format, std::initializer_list<int> indices) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    std::ostringstream s;
+    s << bitmap.Palette().size() << ":" << std::hex;
+    for (int i : indices) {
+      const TRGBQuad q = bitmap.Palette().at(size_t(i));
+      s << " " << (q.rgbRed << 16 | q.rgbGreen << 8 | q.rgbBlue);
+    }
+    return s.str();
+  };
+  EXPECT_EQ(entries(TPixelFormat::pf1bit, {0, 1}), "2: 0 ffffff");
+  EXPECT_EQ(entries(TPixelFormat::pf4bit, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}),
+            "16: 0 800000 8000 808000 80 800080 8080 c0c0c0 808080 ff0000 ff00 ffff00 ff ff00ff "
+            "ffff ffffff");
+  EXPECT_EQ(entries(TPixelFormat::pf8bit, {1, 6, 36, 215, 216, 217, 254, 255}),
+            "256: 33 3300 330000 ffffff 0 60606 f8f8f8 ffffff");
 }
 
 // A partial palette is written in full, padded with black; 5-6-5 pixels follow their masks.

@@ -91,13 +91,13 @@ TEST(BmpRle, DecodesToIndices) {
     const char *stream, *rows;
   } cases[] = {
       {8, 5, 2, "02 07 00 03 01 02 03 00 00 00 05 09 00 01", "99999/77123"}, // runs, literal
-      {8, 3, 2, "05 04 00 00 02 05 00 01", "550/444"},                 // run clipped at row end
-      {8, 2, 1, "00 03 01 02 03 00 00 01", "12"},                      // literal clipped
-      {8, 4, 3, "01 05 00 02 02 01 02 06 00 01", "0000/0006/5000"},    // delta leaves zeros
-      {8, 3, 2, "03 02 00 01", "000/222"},                             // early end of bitmap
-      {8, 2, 2, "02 01 00 00 02 03", "33/11"},                         // no end of bitmap
-      {8, 1, 1, "01 01 00 00 01 02 00 01", "1"},                       // rows beyond the image
-      {4, 5, 1, "05 12 00 01", "12121"},                               // alternating run
+      {8, 3, 2, "05 04 00 00 02 05 00 01", "550/444"},              // run clipped at row end
+      {8, 2, 1, "00 03 01 02 03 00 00 01", "12"},                   // literal clipped
+      {8, 4, 3, "01 05 00 02 02 01 02 06 00 01", "0000/0006/5000"}, // delta leaves zeros
+      {8, 3, 2, "03 02 00 01", "000/222"},                          // early end of bitmap
+      {8, 2, 2, "02 01 00 00 02 03", "33/11"},                      // no end of bitmap
+      {8, 1, 1, "01 01 00 00 01 1F 00 01", "1"}, // rows beyond the image, of no colour
+      {4, 5, 1, "05 12 00 01", "12121"},         // alternating run
       {4, 5, 2, "00 05 AB CD E0 00 00 00 04 12 00 01", "12120/ABCDE"}, // odd literal padded
       {4, 3, 1, "07 34 00 01", "343"},                                 // run clipped
   };

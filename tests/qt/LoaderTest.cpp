@@ -52,8 +52,8 @@ TEST(Loader, FormatOptionUsesOneClassAndItsOwnError) {
       {"ico", "jpeg-named.ico", "not an icon"},
       {"wmf", "jpeg-named.xyz", "not a Windows metafile"},
       {"tiff", "jpeg-named.xyz",
-       "Unknown format \"tiff\" (expected one of bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, "
-       "jpeg)"},
+       "Unknown format \"tiff\" (expected one of bmp (dib), blz, gif, pcx, lbm (ilbm/iff), clp, "
+       "ico, wmf, emf, jpeg (jpg))"},
   };
   for (const auto& e : errors) {
     SCOPED_TRACE(e.format);

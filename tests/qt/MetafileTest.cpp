@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace testsupport;
 
@@ -78,6 +79,104 @@ TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
   }
 }
 
+// A metafile drawn at 100 × 50, its own size, or at another size.
+TBitmap Drawn(const std::vector<uint8_t>& bytes, int width = 100, int height = 50) {
+  TMetafile metafile;
+  TReadOnlyMemoryStream stream(bytes);
+  metafile.LoadFromStream(stream);
+  return RenderGraphic(metafile, width, height);
+}
+
+// A 1 × 1 DIB stretched over the whole picture: where its pixels start depends on the header
+// size, the colour table's length (entries used, 3 or 4 bytes each) and the bit masks.
+TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
+  auto dib = [](int headerSize, int bpp, int compression, int used, std::vector<uint8_t> tail) {
+    const int side = headerSize == 12 ? 2 : 4;
+    std::vector<uint8_t> out;
+    Put(out, headerSize), Put(out, 1, side), Put(out, 1, side), Put(out, 1, 2), Put(out, bpp, 2);
+    if (headerSize == 40)
+      for (int field : {compression, 0, 0, 0, used, 0})
+        Put(out, field);
+    out.insert(out.end(), tail.begin(), tail.end());
+    return out;
+  };
+  std::vector<uint8_t> sixteen = Hex("00 00 00 00 00 FF FF 00");
+  sixteen.resize(16 * 4), sixteen.push_back(0x10), sixteen.resize(16 * 4 + 4);
+  const std::pair<std::vector<uint8_t>, TColor> cases[] = {
+      {dib(40, 24, 0, 0, Hex("FF 00 00 00")), clBlue},
+      {dib(40, 32, 3, 0, Hex("00 00 FF 00 00 FF 00 00 FF 00 00 00 00 FF 00 00")), clLime},
+      {dib(40, 32, 6, 0, Hex("00 00 FF 00 00 FF 00 00 FF 00 00 00 00 00 00 FF FF 00 00 FF")),
+       clBlue},
+      {dib(12, 1, 0, 0, Hex("00 00 00 00 00 FF 80 00 00 00")), clRed},
+      {dib(40, 8, 0, 2, Hex("00 00 00 00 00 FF 00 00 01 00 00 00")), clLime},
+      {dib(40, 4, 0, 0, sixteen), clYellow},
+  };
+  for (const auto& [bits, colour] : cases) {
+    const std::vector<uint8_t> file =
+        WmfWriter()
+            .Rec(0x020C, {100, 200})
+            .Rec(0x0B41, {0x0020, 0x00CC, 1, 1, 0, 0, 100, 200, 0, 0}, bits)
+            .Build(true);
+    EXPECT_EQ(Drawn(file).GetPixel(50, 25), colour) << bits.size() << " bytes";
+    EXPECT_EQ(Drawn(file, 30, 20).GetPixel(0, 0), colour); // stretched, up to the corner
+  }
+}
+
+// A rectangle (20..80 × 10..40) drawn ten times enlarged with each stock brush and pen: the
+// colour inside, on its left edge and 3 pixels within that edge, where only a pen one logical
+// unit wide would reach (the stock pens are one device pixel wide).
+TEST(Metafile, StockBrushesAndPens) {
+  const std::tuple<int, int, const char*> cases[] = {
+      {0, 7, "ffffff 0 ffffff"}, {1, 6, "c0c0c0 ffffff c0c0c0"}, {2, 8, "808080 808080 808080"},
+      {3, 7, "404040 0 404040"}, {4, 6, "0 ffffff 0"},           {5, 7, "ffffff 0 ffffff"},
+  };
+  for (const auto& [brush, pen, shown] : cases) {
+    EmfWriter e;
+    e.Rec(37, {0x80000000 | brush}).Rec(37, {0x80000000 | pen}).Rec(43, {20, 10, 80, 40});
+    const TBitmap drawn = Drawn(e.Build(), 1000, 500);
+    std::ostringstream got;
+    got << std::hex;
+    for (int x : {500, 200, 203}) {
+      const TColor c = drawn.GetPixel(x, 250);
+      got << (x == 500 ? "" : " ") << (GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+    }
+    EXPECT_EQ(got.str(), shown) << brush << " " << pen;
+  }
+}
+
+// Two clip rectangles (0..60 then 40..100 across) joined by each region mode, then a red fill
+// of the whole picture: red shows at x = 20, 50 and 80 where the clip lets it through.
+TEST(Metafile, ClipRegionModesJoinTheRegions) {
+  auto region = [](std::vector<int64_t> rects, int mode) {
+    std::vector<int64_t> params = {
+        32 + 4 * int64_t(rects.size()), mode, 32, 1, int64_t(rects.size() / 4),
+        4 * int64_t(rects.size()),      0,    0,  0, 0};
+    params.insert(params.end(), rects.begin(), rects.end());
+    return params;
+  };
+  const std::pair<std::vector<std::pair<uint32_t, std::vector<int64_t>>>, const char*> cases[] = {
+      {{{75, region({40, 0, 100, 50}, 1)}}, "-R-"}, // AND
+      {{{75, region({40, 0, 100, 50}, 2)}}, "RRR"}, // OR
+      {{{75, region({40, 0, 100, 50}, 4)}}, "R--"}, // DIFF
+      {{{75, region({40, 0, 100, 50}, 5)}}, "-RR"}, // COPY
+      {{{75, region({}, 5)}}, "RRR"},               // COPY of no region: no clip
+      {{{29, {40, 0, 100, 50}}}, "R--"},            // exclude
+      {{{30, {40, 0, 100, 50}}}, "-R-"},            // intersect
+  };
+  for (const auto& [records, shown] : cases) {
+    EmfWriter e;
+    e.Rec(75, region({0, 0, 60, 50}, 5));
+    for (const auto& [type, params] : records)
+      e.Rec(type, params);
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008}).Rec(43, {0, 0, 100, 50});
+    const std::vector<uint8_t> file = e.Build();
+    std::string got;
+    for (int x : {20, 50, 80})
+      got += Drawn(file).GetPixel(x, 25) == clRed ? 'R' : '-';
+    EXPECT_EQ(got, shown) << records.front().first << " " << records.front().second[1];
+  }
+}
+
 // The loaded size as "W x H", or the refusal's text (which must leave no size behind).
 std::string Outcome(const std::vector<uint8_t>& bytes) {
   TMetafile metafile;
@@ -97,6 +196,8 @@ TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
   std::vector<uint8_t> emfWide = SceneEmf(); // a frame of 264.74 mm: 1000.59 pixels
   for (size_t at : {32, 36})
     emfWide[at] = 0x6A, emfWide[at + 1] = 0x67, emfWide[at + 2] = emfWide[at + 3] = 0;
+  std::vector<uint8_t> emfNoFrame = SceneEmf(); // bounds of 150 × 30 pixels, an empty frame
+  emfNoFrame[16] = 149, emfNoFrame[20] = 29, std::fill(&emfNoFrame[24], &emfNoFrame[40], 0);
   const std::pair<std::vector<uint8_t>, const char*> cases[] = {
       {extent.Build(false), "60 x 30"},
       {extent.Build(true, {-100, -100, 1340, 620}, 1440), "96 x 48"},
@@ -111,6 +212,7 @@ TEST(Metafile, SizeComesFromTheHeaderAndDamagedFilesFailWithAReason) {
       {WmfWriter().Rec(0x0324, {400, 1, 1}).Build(true), "truncated"},
       {emfOdd, "wrong size"},
       {emfWide, "1001 x 1001"},
+      {emfNoFrame, "150 x 30"},
       {noExtent.Build(true, {0, 0, 32000, 32000}, 1), "Metafile"}, // a huge picture
   };
   for (const auto& [bytes, outcome] : cases) {

@@ -1,0 +1,169 @@
+// convert's formats against an independent decoder, info --json read back, and batches of
+// folders.
+#include "TestSupport.h"
+#include "blz/UniBmp.h"
+#include "cli/Cli.h"
+#include "io/ByteReader.h"
+#include "io/Streams.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+namespace fs = std::filesystem;
+
+int Cli(std::vector<std::string> args, std::string* out = nullptr) {
+  args.insert(args.begin(), "vantrel-cli");
+  std::vector<char*> argv;
+  for (auto& a : args)
+    argv.push_back(a.data());
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int status = RunCli(static_cast<int>(argv.size()), argv.data());
+  const std::string printed = testing::internal::GetCapturedStdout();
+  testing::internal::GetCapturedStderr();
+  if (out) *out = printed;
+  return status;
+}
+
+// A picture of `format` with varied pixels; a grey palette when `grey`.
+TUniBitmap Picture(TPixelFormat format, bool grey = false) {
+  TUniBitmap bitmap;
+  bitmap.Allocate(37, 23, format);
+  std::vector<TRGBQuad> palette(format == TPixelFormat::pf8bit ? 256 : 16);
+  for (size_t i = 0; i < palette.size(); ++i)
+    palette[i] = {uint8_t(i * 3), uint8_t(grey ? i * 3 : i * 7), uint8_t(grey ? i * 3 : 255 - i)};
+  if (bitmap.BitsPerPixel() <= 8) bitmap.SetPalette(palette);
+  for (size_t i = 0; i < bitmap.Bits().size(); ++i)
+    bitmap.Bits()[i] = uint8_t(i * 13 ^ i >> 3);
+  bitmap.SetHasAlpha(format == TPixelFormat::pf32bit);
+  bitmap.ClearRowPadding();
+  return bitmap;
+}
+
+// Every output of convert decodes, in ImageMagick, to the pixels of unpack's BMP image.
+TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
+  TempDir dir;
+  const struct {
+    const char* name;
+    TUniBitmap picture;
+  } pictures[] = {
+      {"colour palette", Picture(TPixelFormat::pf8bit)},
+      {"grey palette", Picture(TPixelFormat::pf8bit, true)},
+      {"4-bit palette", Picture(TPixelFormat::pf4bit)},
+      {"5-6-5", Picture(TPixelFormat::pf16bit)},
+      {"24-bit", Picture(TPixelFormat::pf24bit)},
+      {"alpha", Picture(TPixelFormat::pf32bit)},
+  };
+  for (const auto& [name, picture] : pictures) {
+    // A BMP file with an alpha mask keeps the fourth byte as alpha.
+    TMemoryStream image;
+    picture.SaveToStream(image);
+    std::vector<uint8_t> bmp(image.Bytes().begin(), image.Bytes().end());
+    if (picture.HasAlpha()) {
+      StoreU32LE(bmp.data() + 14, 56);
+      StoreU32LE(bmp.data() + 30, 3);
+      const uint8_t masks[] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0xFF};
+      bmp.insert(bmp.begin() + 54, masks, masks + 16);
+      StoreU32LE(bmp.data() + 10, 70);
+    }
+    testsupport::WriteFile(dir.File("in.bmp"), bmp);
+    ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("ref.bmp")}), 0) << name;
+    TUniBitmap reference;
+    reference.LoadFromFile(dir.File("in.bmp"));
+    const bool grey = std::string(name) == "grey palette";
+    for (const char* format : {"png", "pam", "ppm", "pgm", "blz", "bmp"}) {
+      SCOPED_TRACE(std::string(name) + " to " + format);
+      const std::string out = dir.File(std::string("out.") + format);
+      const bool refused = std::string(format) == "pgm" && !grey;
+      ASSERT_EQ(Cli({"convert", dir.File("in.bmp"), out}), refused ? 1 : 0);
+      if (refused) continue;
+      std::string decoded = out;
+      if (std::string(format) == "blz") {
+        ASSERT_EQ(Cli({"convert", out, decoded = dir.File("blz.bmp")}), 0);
+        EXPECT_EQ(ReadFile(decoded), ReadFile(dir.File("ref.bmp")));
+      }
+      ASSERT_EQ(
+          testsupport::Run("convert '" + decoded + "' -depth 8 pam:" + dir.File("decoded.pam")), 0);
+      // Decoders expand 5- and 6-bit channels each their own way.
+      const int bits = reference.BitsPerPixel() == 16 ? 5 : 8;
+      const testsupport::Image pixels = testsupport::ReadNetpbm(dir.File("decoded.pam"));
+      EXPECT_EQ(testsupport::ComparePixels(reference, pixels, 0, bits), "");
+    }
+  }
+}
+
+TEST(Convert, InfoJsonReadsBack) {
+  TempDir dir;
+  Picture(TPixelFormat::pf24bit).SaveToFile(dir.File("a.bmp"));
+  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("a.bmp"), dir.File("a.blz")}), 0);
+  const std::string odd = dir.File("\xff.bmp");
+  fs::copy_file(dir.File("a.bmp"), odd);
+  std::string printed;
+  EXPECT_EQ(Cli({"info", "--json", dir.File("a.blz"), odd, dir.File("none.gif")}, &printed), 1);
+  const nlohmann::json info = nlohmann::json::parse(printed);
+  ASSERT_EQ(info.size(), 3u);
+  EXPECT_EQ(info[0], nlohmann::json({{"file", dir.File("a.blz")},
+                                     {"layout", "stream"},
+                                     {"width", 37},
+                                     {"height", 23},
+                                     {"bpp", 24},
+                                     {"image_bytes", 2630},
+                                     {"stored_size", 2630},
+                                     {"records", 1},
+                                     {"disk_bytes", fs::file_size(dir.File("a.blz"))}}));
+  EXPECT_EQ(info[1]["file"], dir.File("\xef\xbf\xbd.bmp"));
+  EXPECT_EQ(info[1]["layout"], "bmp");
+  EXPECT_FALSE(info[1].contains("records"));
+  EXPECT_EQ(info[2]["error"],
+            "Cannot open file \"" + dir.File("none.gif") + "\". No such file or directory");
+}
+
+// Folders give their pictures (with -r those of subfolders, paths kept); other files are
+// skipped; a second input writing a name already written fails and overwrites nothing.
+TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
+  TempDir dir;
+  fs::create_directories(dir.File("in/sub"));
+  fs::create_directories(dir.File("out"));
+  const TUniBitmap picture = Picture(TPixelFormat::pf24bit);
+  for (const char* name : {"in/a.bmp", "in/b.BMP", "in/sub/c.bmp", "a.bmp"})
+    picture.SaveToFile(dir.File(name));
+  Picture(TPixelFormat::pf8bit).SaveToFile(dir.File("in/a.dib"));
+  testsupport::WriteFile(dir.File("in/notes.txt"), {'h', 'i'});
+  const struct {
+    std::vector<std::string> options, inputs;
+    int status;
+    std::vector<const char*> written;
+  } cases[] = {
+      {{"convert", "--to", "ppm", "-r"}, {"in/sub", "a.bmp"}, 0, {"c.ppm", "a.ppm"}},
+      {{"pack"}, {"in"}, 1, {"a.BLZ", "b.BLZ"}},
+      {{"pack", "-r"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "sub/c.BLZ"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    fs::remove_all(dir.File("out"));
+    fs::create_directory(dir.File("out"));
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-q", "--out-dir", dir.File("out")});
+    for (const std::string& input : c.inputs)
+      args.push_back(dir.File(input));
+    EXPECT_EQ(Cli(args), c.status);
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.File("out")))
+      files += entry.is_regular_file();
+    EXPECT_EQ(files, c.written.size());
+    for (const char* name : c.written)
+      EXPECT_TRUE(fs::exists(dir.File("out/") + name)) << name;
+  }
+  // in/a.dib comes after in/a.bmp: out/a.BLZ holds the 24-bit picture.
+  TUniBitmap packed;
+  packed.LoadFromFile(dir.File("out/a.BLZ"));
+  EXPECT_EQ(packed.BitsPerPixel(), 24);
+}
+
+} // namespace
