@@ -71,6 +71,32 @@ template <class F> TDecodeFailure FailureOf(F action) {
   return TDecodeFailure::Corrupt;
 }
 
+// A file is ours by its first bytes alone: the signatures at their offsets, and nothing when
+// a head is too short to hold one.
+TEST(PluginCoreTest, SniffFindsEachSignatureAtItsPlace) {
+  using namespace std::string_literals;
+  auto head = [](const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+  };
+  const std::string bmp = "BM" + std::string(28, '\0');
+  const std::pair<std::vector<uint8_t>, TPluginFormat> cases[] = {
+      {head("LZRW"s), TPluginFormat::Blz},
+      {head("WRZL"s), TPluginFormat::Blz},
+      {head("LZR"s), TPluginFormat::None},
+      {head(bmp + "LZRW"s), TPluginFormat::Blz},
+      {head(bmp + "WRZL"s), TPluginFormat::Blz},
+      {head(bmp + "\1\0\0\0"s), TPluginFormat::None},
+      {head("\x50\xC3"s), TPluginFormat::Clipboard},
+      {head("\x50"s), TPluginFormat::None},
+      {head("FORM\0\0\0\0ILBM"s), TPluginFormat::Lbm},
+      {head("FORM\0\0\0\0PBM "s), TPluginFormat::Lbm},
+      {head("FORM\0\0\0\08SVX"s), TPluginFormat::None},
+      {head("FORM\0\0\0\0IL"s), TPluginFormat::None},
+  };
+  for (const auto& [bytes, format] : cases)
+    EXPECT_EQ(SniffFormat(bytes), format) << std::string(bytes.begin(), bytes.end());
+}
+
 TEST(PluginCoreTest, FailuresAreToldApartForTheHost) {
   std::vector<uint8_t> truncated = StreamPicture(5, 5), unknown = {'h', 'e', 'l', 'l', 'o'};
   truncated.resize(truncated.size() - 3);
