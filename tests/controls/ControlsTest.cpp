@@ -410,7 +410,9 @@ TEST(Controls, PaintShadowUnderlineAndOneLine) {
   label->SetShadowType(TShadowedLabel::shdDRight);
   label->SetShadowLeft(3);
   label->SetShadowDown(2);
+  label->SetColor(kCells);
   const QImage image = Render(*label);
+  EXPECT_EQ(PixelAt(image, 199, 59), kCells); // its own background
   const TRect text = Find(image, clBlack).Bounds, shadow = Find(image, clRed).Bounds;
   // 3 to the right and 2 below; where the text covers it, the text wins.
   EXPECT_EQ(std::pair(shadow.Right - text.Right, shadow.Bottom - text.Bottom), std::pair(3, 2));
