@@ -145,6 +145,20 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
+// A red brush is saved, a blue one selected, then RestoreDC(n) runs: a negative n counts back
+// from the newest save, a positive one from the first; 0 and saves that do not exist are
+// ignored.
+TEST(Metafile, RestoreDcTakesBackOnlyASaveThatExists) {
+  const std::pair<int64_t, TColor> cases[] = {
+      {-1, clRed}, {1, clRed}, {0, clBlue}, {2, clBlue}, {-2, clBlue}};
+  for (const auto& [which, colour] : cases) {
+    EmfWriter e;
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(39, {2, 0, 0xFF0000, 0}).Rec(37, {1}).Rec(37, {0x80000008});
+    e.Rec(33, {}).Rec(37, {2}).Rec(34, {which}).Rec(43, {0, 0, 100, 50});
+    EXPECT_EQ(Drawn(e.Build()).GetPixel(50, 25), colour) << which;
+  }
+}
+
 // Two clip rectangles (0..60 then 40..100 across) joined by each region mode, then a red fill
 // of the whole picture: red shows at x = 20, 50 and 80 where the clip lets it through.
 TEST(Metafile, ClipRegionModesJoinTheRegions) {
