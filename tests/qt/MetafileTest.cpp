@@ -159,6 +159,15 @@ TEST(Metafile, RestoreDcTakesBackOnlyASaveThatExists) {
   }
 }
 
+// A polygon list whose one polygon has no points fills its record exactly: nothing to draw,
+// and the records after it still play.
+TEST(Metafile, AnEmptyPolygonListIsNoDamage) {
+  EmfWriter e;
+  e.Rec(91, {0, 0, 0, 0, 1, 0, 0}).Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
+  e.Rec(43, {0, 0, 100, 50});
+  EXPECT_EQ(Drawn(e.Build()).GetPixel(50, 25), clRed);
+}
+
 // Two clip rectangles (0..60 then 40..100 across) joined by each region mode, then a red fill
 // of the whole picture: red shows at x = 20, 50 and 80 where the clip lets it through.
 TEST(Metafile, ClipRegionModesJoinTheRegions) {
