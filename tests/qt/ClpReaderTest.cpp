@@ -66,6 +66,16 @@ TEST(ClpReader, PixelOffsetCountsTableAndMasks) {
     EXPECT_EQ(LoadU32LE(bmp.data() + 2), 14 + dib.size());
     EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), dib.begin(), dib.end()));
   }
+  // A 12-byte core header has 3-byte entries, and a table only up to 8 bits per pixel.
+  for (auto [bpp, offset] : {std::pair<uint16_t, uint32_t>{1, 14 + 12 + 6},
+                             {8, 14 + 12 + 768},
+                             {9, 14 + 12},
+                             {24, 14 + 12}}) {
+    Bytes core(12 + 4096);
+    StoreU32LE(&core[0], 12), StoreU16LE(&core[4], 2), StoreU16LE(&core[6], 1);
+    StoreU16LE(&core[8], 1), StoreU16LE(&core[10], bpp);
+    EXPECT_EQ(LoadU32LE(BmpOf(ClipboardFile({{8, core}})).data() + 10), offset) << bpp;
+  }
 }
 
 // Bad files and their texts are rows of the corpus manifest (tests/data/regressions/clp). A
