@@ -60,6 +60,9 @@ std::chrono::milliseconds ProgressQuietStart() {
 }
 
 int RunBatchCommand(const TOptions& o) {
+  // A missing output folder is made, as `mkdir -p` would; a file of that name is refused.
+  std::error_code ignored;
+  fs::create_directories(o.outDir, ignored);
   if (!fs::is_directory(o.outDir)) throw TUsageError{"--out-dir " + o.outDir + " is not a folder"};
   if (std::find(o.files.begin(), o.files.end(), "-") != o.files.end())
     throw TUsageError{"standard input cannot be part of a batch: name the files"};
