@@ -111,7 +111,8 @@ TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
     args.insert(args.end(), {"-q", "--out-dir", dir.File("out")});
     for (const std::string& input : c.inputs)
       args.push_back(dir.File(input));
-    EXPECT_EQ(Cli(args).status, c.status);
+    const TRun run = Cli(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
     size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(dir.File("out")))
       files += entry.is_regular_file();
