@@ -112,15 +112,17 @@ void TSCLIPDIB::CopyBitmapFile(TStream& target) {
   output_.SaveToStream(target);
 }
 
-void TSClpDIBitmap::LoadFromStream(TStream& stream) {
+TBitmap DecodeClp(TStream& source) {
   TSCLIPDIB reader;
-  reader.LoadClipboardFile(stream);
-  if (reader.Output().Size() == 0) {
-    // A clipboard file without formats holds no picture: the bitmap becomes empty.
-    static_cast<TBitmap&>(*this) = TBitmap();
-    Changed();
-    return;
-  }
-  // The BMP reader builds the picture aside and replaces this one only when it succeeds.
-  LoadFromBmpImage(reader.Output());
+  reader.LoadClipboardFile(source);
+  TBitmap bitmap;
+  // A clipboard file without formats holds no picture: the bitmap stays empty.
+  if (reader.Output().Size() != 0) bitmap.LoadFromBmpImage(reader.Output());
+  return bitmap;
+}
+
+void TSClpDIBitmap::LoadFromStream(TStream& stream) {
+  // The picture is built aside and replaces this one only when it succeeds.
+  static_cast<TBitmap&>(*this) = DecodeClp(stream);
+  Changed();
 }

@@ -34,6 +34,10 @@ private:
   TMemoryStream output_;
 };
 
+// The DIB of the clipboard file at offset 0 of `source` (an empty bitmap when the file holds
+// no formats); raises EDIBClpException.
+TBitmap DecodeClp(TStream& source);
+
 class TSClpDIBitmap : public TUniBitmap {
 public:
   using TUniBitmap::TUniBitmap;

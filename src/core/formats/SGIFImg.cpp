@@ -270,8 +270,12 @@ int TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeS
   return grOk;
 }
 
-void TSGIFBitmap::LoadFromStream(TStream& stream) {
+TBitmap DecodeGif(TStream& source) {
   TSGIF decoder;
-  decoder.LoadGIF(stream);
-  static_cast<TBitmap&>(*this) = std::move(decoder.Image());
+  decoder.LoadGIF(source);
+  return std::move(decoder.Image());
+}
+
+void TSGIFBitmap::LoadFromStream(TStream& stream) {
+  static_cast<TBitmap&>(*this) = DecodeGif(stream);
 }

@@ -52,6 +52,9 @@ private:
   TBitmap image_;
 };
 
+// The first image of the GIF at offset 0 of `source`; raises EGIFException.
+TBitmap DecodeGif(TStream& source);
+
 class TSGIFBitmap : public TUniBitmap {
 public:
   using TUniBitmap::TUniBitmap;

@@ -409,9 +409,15 @@ void TSLBM::CopyBitmapFile(TStream& target) {
   output_.SaveToStream(target);
 }
 
-void TSLBMImage::LoadFromStream(TStream& stream) {
+TBitmap DecodeLbm(TStream& source) {
   TSLBM decoder;
-  decoder.LoadLBM(stream);
-  // The BMP reader builds the picture aside and replaces this one only when it succeeds.
-  LoadFromBmpImage(decoder.Output());
+  decoder.LoadLBM(source);
+  TBitmap bitmap;
+  bitmap.LoadFromBmpImage(decoder.Output());
+  return bitmap;
+}
+
+void TSLBMImage::LoadFromStream(TStream& stream) {
+  // The picture is built aside and replaces this one only when it succeeds.
+  static_cast<TBitmap&>(*this) = DecodeLbm(stream);
 }

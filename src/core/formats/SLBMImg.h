@@ -44,6 +44,9 @@ private:
   TMemoryStream output_;
 };
 
+// The LBM picture at offset 0 of `source`; raises ELBMException.
+TBitmap DecodeLbm(TStream& source);
+
 class TSLBMImage : public TUniBitmap {
 public:
   using TUniBitmap::TUniBitmap;

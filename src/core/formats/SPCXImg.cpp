@@ -221,8 +221,12 @@ void TSPCX256::CopyBitmapFile(TMemoryStream& target) const {
   target.SetPosition(0);
 }
 
-void TSPCXBitmap::LoadFromStream(TStream& stream) {
+TBitmap DecodePcx(TStream& source) {
   TSPCX256 decoder;
-  decoder.LoadPCX(stream);
-  static_cast<TBitmap&>(*this) = std::move(decoder.Image());
+  decoder.LoadPCX(source);
+  return std::move(decoder.Image());
+}
+
+void TSPCXBitmap::LoadFromStream(TStream& stream) {
+  static_cast<TBitmap&>(*this) = DecodePcx(stream);
 }

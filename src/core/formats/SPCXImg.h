@@ -50,6 +50,9 @@ private:
   TBitmap image_;
 };
 
+// The PCX picture at offset 0 of `source`; raises EPCXException.
+TBitmap DecodePcx(TStream& source);
+
 class TSPCXBitmap : public TUniBitmap {
 public:
   using TUniBitmap::TUniBitmap;
