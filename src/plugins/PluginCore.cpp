@@ -10,12 +10,8 @@
 #include "io/Streams.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
-
-// Raised for a file of none of the formats.
-VANTREL_DECLARE_EXCEPTION(EUnknownFormat, EInvalidGraphic);
 
 bool TagAt(std::span<const uint8_t> head, size_t offset, const char* tag, size_t length) {
   return head.size() >= offset + length && std::memcmp(head.data() + offset, tag, length) == 0;
@@ -42,31 +38,27 @@ void DecodeImage(std::span<const uint8_t> file, TBitmap& target) {
     target = std::move(bitmap);
     return;
   }
-  case TPluginFormat::Clipboard: {
-    TSClpDIBitmap bitmap;
-    bitmap.LoadFromStream(stream);
-    target = std::move(bitmap);
+  case TPluginFormat::Clipboard:
+    target = DecodeClp(file);
     return;
-  }
-  case TPluginFormat::Lbm: {
-    TSLBMImage bitmap;
-    bitmap.LoadFromStream(stream);
-    target = std::move(bitmap);
+  case TPluginFormat::Lbm:
+    target = DecodeLbm(file);
     return;
-  }
   case TPluginFormat::None:
     break;
   }
-  throw EUnknownFormat("Not a BLZ, clipboard or LBM file");
+  throw EGraphicOfKind(TFailureKind::NotThisFormat, "Not a BLZ, clipboard or LBM file");
 }
 
 TDecodeFailure ClassifyFailure(const std::exception& failure) {
-  if (dynamic_cast<const EUnknownFormat*>(&failure)) return TDecodeFailure::NotThisFormat;
-  if (dynamic_cast<const std::bad_alloc*>(&failure) ||
-      dynamic_cast<const EOutOfResources*>(&failure))
+  switch (FailureKindOf(failure)) {
+  case TFailureKind::NotThisFormat:
+    return TDecodeFailure::NotThisFormat;
+  case TFailureKind::TooLarge:
     return TDecodeFailure::OutOfMemory;
-  const auto* blz = dynamic_cast<const EBlzError*>(&failure);
-  if (blz && blz->Kind() == TBlzError::TooLarge) return TDecodeFailure::OutOfMemory;
+  case TFailureKind::Damaged:
+    break;
+  }
   return TDecodeFailure::Corrupt;
 }
 

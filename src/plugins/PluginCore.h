@@ -19,8 +19,8 @@ inline constexpr size_t kSniffBytes = 34;
 void DecodeImage(std::span<const uint8_t> file, TBitmap& target);
 
 // What a failure of DecodeImage (or of the plugin's own allocations) is to a host: a file of
-// none of the formats, a damaged file, or a picture too large for memory. The size limits
-// refuse a picture with a damaged file's error, so they count as damage.
+// none of the formats (or not of the one its signature named), a damaged file, or a picture
+// too large for memory (the size limits' refusal included), by the failure's kind.
 enum class TDecodeFailure { NotThisFormat, Corrupt, OutOfMemory };
 TDecodeFailure ClassifyFailure(const std::exception& failure);
 

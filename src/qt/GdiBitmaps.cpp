@@ -1,13 +1,9 @@
-// Bitmaps: block transfers and DIBs decoded through the BMP reader.
+// Bitmaps: block transfers and DIBs decoded through the DIB reader.
 #include "qt/GdiPlayer.h"
 
-#include "bmp/Bitmap.h"
-#include "io/ByteReader.h"
+#include "bmp/DibReader.h"
 #include "io/Exceptions.h"
-#include "io/Streams.h"
 #include "qt/BitmapQt.h"
-
-#include <algorithm>
 
 namespace gdi {
 
@@ -30,24 +26,6 @@ QPainter::CompositionMode BltMode(uint32_t rop) {
   default:
     return QPainter::CompositionMode_SourceOver;
   }
-}
-
-// Bytes of a DIB's info header plus its colour table (and bit masks).
-size_t InfoBlockSize(std::span<const uint8_t> dib) {
-  if (dib.size() < 12) return dib.size();
-  const uint32_t headerSize = LoadU32LE(dib.data());
-  if (headerSize == 12) {
-    const uint16_t bpp = LoadU16LE(dib.data() + 10);
-    return std::min<size_t>(12 + (bpp <= 8 ? 3 * (size_t{1} << bpp) : 0), dib.size());
-  }
-  if (headerSize < 40 || dib.size() < 40) return dib.size();
-  const uint16_t bpp = LoadU16LE(dib.data() + 14);
-  const uint32_t compression = LoadU32LE(dib.data() + 16);
-  const uint32_t used = LoadU32LE(dib.data() + 32);
-  size_t table = 4 * (used ? std::min<uint32_t>(used, 256) : bpp <= 8 ? 1u << bpp : 0);
-  if (compression == 3 && headerSize == 40) table += 12;
-  if (compression == 6 && headerSize == 40) table += 16;
-  return std::min<size_t>(size_t{headerSize} + table, dib.size());
 }
 
 } // namespace
@@ -100,17 +78,11 @@ void Player::PatBlt(QRectF dest, uint32_t rop) {
   }
 }
 
+// A bitmap the DIB reader refuses is left out: the metafile plays on without it.
 QImage DecodeDib(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
-  if (info.size() < 12) return {};
-  std::vector<uint8_t> file(14);
-  file[0] = 'B', file[1] = 'M';
-  StoreU32LE(file.data() + 2, static_cast<uint32_t>(14 + info.size() + bits.size()));
-  StoreU32LE(file.data() + 10, static_cast<uint32_t>(14 + info.size()));
-  file.insert(file.end(), info.begin(), info.end());
-  file.insert(file.end(), bits.begin(), bits.end());
   try {
     TBitmap bitmap;
-    ReadBmp(file, bitmap);
+    ReadDib(info, bits, bitmap);
     return BitmapToQImage(bitmap);
   } catch (const Exception&) {
     return {};
@@ -118,8 +90,13 @@ QImage DecodeDib(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
 }
 
 QImage DecodePackedDib(std::span<const uint8_t> dib) {
-  const size_t info = InfoBlockSize(dib);
-  return DecodeDib(dib.first(info), dib.subspan(info));
+  try {
+    TBitmap bitmap;
+    ReadDib(dib, bitmap);
+    return BitmapToQImage(bitmap);
+  } catch (const Exception&) {
+    return {};
+  }
 }
 
 } // namespace gdi

@@ -95,9 +95,9 @@ private:
   QPainterPath path_; // device pixels
 };
 
-// Builds a BMP file around a DIB's info block and bits and decodes it; null on failure.
+// Decodes a DIB whose bits lie apart from its info block; null on failure.
 QImage DecodeDib(std::span<const uint8_t> info, std::span<const uint8_t> bits);
-// Splits a packed DIB (info block, colour table, bits) and decodes it.
+// Decodes a packed DIB (info block, colour table, bits); null on failure.
 QImage DecodePackedDib(std::span<const uint8_t> dib);
 
 } // namespace gdi

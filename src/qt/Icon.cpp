@@ -1,5 +1,7 @@
 #include "qt/Icon.h"
 
+#include "bmp/BmpErrors.h"
+#include "bmp/DibReader.h"
 #include "io/ByteReader.h"
 #include "io/Exceptions.h"
 #include "io/Limits.h"
@@ -95,28 +97,28 @@ QImage DecodePng(const Entry& entry) {
 
 // A BMP-style entry: colour rows and AND mask, into `image` (with alpha) and `invert`.
 void DecodeBmpEntry(const Entry& entry, QImage& image, QImage& invert) {
-  Reader r(entry.bytes, "Invalid icon: image data is truncated");
-  const uint32_t headerSize = r.U32LE();
-  r.Seek(14);
-  const int bits = r.U16LE();
-  const uint32_t compression = r.U32LE();
-  r.Seek(32);
-  const uint32_t colorsUsed = r.U32LE();
+  // The colour rows' place and colours by the one DIB rule; the AND mask is the icon's own.
+  TDibHeader dib;
+  try {
+    dib = ReadDibLayout(entry.bytes);
+  } catch (const EInvalidGraphic& e) {
+    Fail(std::string(e.what()).substr(sizeof kInvalidBmp + 1));
+  }
+  const int bits = dib.bitsPerPixel;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
     Fail("unsupported bit depth " + std::to_string(bits));
-  if (compression != 0 && !(compression == 3 && bits == 32)) Fail("compressed image data");
+  if (dib.compression != 0 && !(dib.compression == 3 && bits == 32)) Fail("compressed image data");
   const int w = entry.width, h = entry.height;
   limits::CheckBitmapLimits(w, h, 32, "Icon image");
 
-  size_t paletteSize = bits <= 8 ? (colorsUsed ? colorsUsed : 1u << bits) : 0;
-  if (paletteSize > 256) Fail("colour table is too long");
-  r.Seek(headerSize);
-  if (compression == 3 && headerSize == 40) r.Skip(12);
   std::vector<QRgb> palette(256, qRgb(0, 0, 0));
-  for (size_t i = 0; i < paletteSize; ++i) {
-    auto q = r.Bytes(4);
-    palette[i] = qRgb(q[2], q[1], q[0]);
+  if (bits <= 8) {
+    const std::vector<TRGBQuad> table = ReadDibColorTable(dib, entry.bytes, entry.bytes.size());
+    for (size_t i = 0; i < table.size(); ++i)
+      palette[i] = qRgb(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
   }
+  Reader r(entry.bytes, "Invalid icon: image data is truncated");
+  r.Seek(dib.pixelOffset);
   const size_t stride = static_cast<size_t>(limits::RowStride(w, bits));
   auto colorRows = r.Bytes(stride * static_cast<size_t>(h));
   const size_t maskStride = static_cast<size_t>(limits::RowStride(w, 1));

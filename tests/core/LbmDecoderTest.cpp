@@ -178,17 +178,12 @@ INSTANTIATE_TEST_SUITE_P(Pictures, LbmPicture, testing::ValuesIn(pictures),
 
 TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
   const Bytes indices = Indices(9, 2, 16);
-  const Bytes bytes = Ilbm(9, 2, 4, 16, Body(indices, 9, 2, 4, false));
-  TSLBM decoder;
-  TReadOnlyMemoryStream stream(bytes);
-  decoder.LoadLBM(stream);
-  auto bmp = decoder.Output().Bytes();
-  ASSERT_EQ(bmp.size(), 54u + 64 + 2 * 8);
-  EXPECT_EQ(bmp[10], 54 + 64); // pixel offset
-  EXPECT_EQ(bmp[28], 4);       // bits per pixel
-  EXPECT_EQ(bmp[46], 16);      // colours used
-  EXPECT_EQ(bmp[54 + 64 + 4], indices[17] << 4) << "the odd last pixel, its partner zero";
-  EXPECT_EQ(bmp[54 + 64 + 8], indices[0] << 4 | indices[1]) << "the top row comes last";
+  const TBitmap bitmap = DecodeLbm(Ilbm(9, 2, 4, 16, Body(indices, 9, 2, 4, false)));
+  ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf4bit);
+  EXPECT_EQ(bitmap.RowStride(), 8);
+  EXPECT_EQ(bitmap.Palette().size(), 16u);
+  EXPECT_EQ(bitmap.ScanLine(1)[4], indices[17] << 4) << "the odd last pixel, its partner zero";
+  EXPECT_EQ(bitmap.ScanLine(0)[0], indices[0] << 4 | indices[1]) << "the top row comes first";
 }
 
 // Each check raises its own kind, and the values just inside each limit load. A picture

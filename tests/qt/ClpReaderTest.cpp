@@ -50,34 +50,6 @@ Bytes BmpOf(const Bytes& clipboardFile) {
   return {reader.Output().Bytes().begin(), reader.Output().Bytes().end()};
 }
 
-// The CF_DIB entry becomes a BMP file: a file header whose size and pixel offset count the
-// header, the colour table and the masks a 40-byte header is followed by, then the DIB.
-TEST(ClpReader, PixelOffsetCountsTableAndMasks) {
-  const struct {
-    uint16_t bpp;
-    uint32_t compression, colorsUsed, offset;
-    size_t extra = 4096;
-  } cases[] = {{24, 0, 0, 54},      {8, 0, 0, 54 + 1024}, {8, 0, 3, 54 + 12}, {16, 3, 0, 54 + 12},
-               {32, 6, 0, 54 + 16}, {32, 0, 0, 54},       {24, 0, 0, 54, 0}}; // the header alone
-  for (const auto& c : cases) {
-    const Bytes dib = Dib(c.bpp, c.extra, c.compression, c.colorsUsed);
-    const Bytes bmp = BmpOf(ClipboardFile({{8, dib}}));
-    EXPECT_EQ(LoadU32LE(bmp.data() + 10), c.offset) << c.bpp << "/" << c.compression;
-    EXPECT_EQ(LoadU32LE(bmp.data() + 2), 14 + dib.size());
-    EXPECT_TRUE(std::equal(bmp.begin() + 14, bmp.end(), dib.begin(), dib.end()));
-  }
-  // A 12-byte core header has 3-byte entries, and a table only up to 8 bits per pixel.
-  for (auto [bpp, offset] : {std::pair<uint16_t, uint32_t>{1, 14 + 12 + 6},
-                             {8, 14 + 12 + 768},
-                             {9, 14 + 12},
-                             {24, 14 + 12}}) {
-    Bytes core(12 + 4096);
-    StoreU32LE(&core[0], 12), StoreU16LE(&core[4], 2), StoreU16LE(&core[6], 1);
-    StoreU16LE(&core[8], 1), StoreU16LE(&core[10], bpp);
-    EXPECT_EQ(LoadU32LE(BmpOf(ClipboardFile({{8, core}})).data() + 10), offset) << bpp;
-  }
-}
-
 // Bad files and their texts are rows of the corpus manifest (tests/data/regressions/clp). A
 // refused file keeps the picture loaded before; a file of no entries loads an empty one.
 TEST(ClpReader, RefusedAndEmptyFiles) {

@@ -18,10 +18,13 @@ enum class TBlzError {
   StreamRoundTrip,   // ... through the BLZ stream layout
 };
 
-class EBlzError : public EInvalidGraphic {
+class EBlzError : public EInvalidGraphic, public TFailureKindOf {
 public:
   EBlzError(TBlzError kind, std::string message)
-      : EInvalidGraphic(std::move(message)), kind_(kind) {}
+      : EInvalidGraphic(std::move(message)),
+        TFailureKindOf(kind == TBlzError::TooLarge ? TFailureKind::TooLarge
+                                                   : TFailureKind::Damaged),
+        kind_(kind) {}
   TBlzError Kind() const noexcept { return kind_; }
 
 private:

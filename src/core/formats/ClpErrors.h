@@ -4,8 +4,6 @@
 
 #include "io/Exceptions.h"
 
-VANTREL_DECLARE_EXCEPTION(EDIBClpException, Exception);
-
 enum class TClpError {
   NotClipboardFile, // no file identifier, or a directory beyond the file
   NoDib,            // no CF_DIB entry
@@ -27,6 +25,20 @@ constexpr const char* ClpErrorText(TClpError kind) {
   return "The DIB image of the clipboard file has no valid BITMAPINFOHEADER";
 }
 
+constexpr TFailureKind FailureKindOf(TClpError kind) {
+  return kind == TClpError::NotClipboardFile ? TFailureKind::NotThisFormat : TFailureKind::Damaged;
+}
+
+class EDIBClpException : public Exception, public TFailureKindOf {
+public:
+  explicit EDIBClpException(TClpError kind)
+      : Exception(ClpErrorText(kind)), TFailureKindOf(FailureKindOf(kind)), kind_(kind) {}
+  TClpError Kind() const noexcept { return kind_; }
+
+private:
+  TClpError kind_;
+};
+
 [[noreturn]] inline void RaiseClpError(TClpError kind) {
-  throw EDIBClpException(ClpErrorText(kind));
+  throw EDIBClpException(kind);
 }

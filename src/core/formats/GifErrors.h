@@ -1,44 +1,56 @@
-// The results of the GIF reader's steps; every one but grOk raises EGIFException with its text.
+// The errors the GIF reader raises: EGIFException with the text of one of these kinds. Several
+// kinds share a text, as the reader has always told them; the kind still tells them apart.
 #pragma once
 
 #include "io/Exceptions.h"
 
-VANTREL_DECLARE_EXCEPTION(EGIFException, Exception);
-
-enum TGIFResult : int {
-  grOk = 0,
-  grBadFile = 1,       // no GIF header, no image, or an image of no or too wide a size
-  grBadRead = 2,       // a colour table or image descriptor beyond the file
-  grUnexpectedEnd = 3, // the image data ends before the image
-  grBadLZWCode = 4,    // a code beyond the next free one
-  grBadFirstCode = 5,  // the first code after a clear is the free one
-  grFileNotFound = 6,  // kept for its text; the reader never returns it
-  grBadSymbolSize = 7, // a minimum code size outside 2..8
+enum class TGIFError {
+  NotGif,        // shorter than the 13-byte header, or no "GIF" signature
+  BadFile,       // no image before the trailer, nothing after the descriptor, a size of 0
+  TooWide,       // rows wider than the reader's row buffer
+  BadRead,       // a colour table or image descriptor beyond the file
+  UnexpectedEnd, // the image data ends before the end code
+  BadLZWCode,    // a code beyond the next free one
+  BadFirstCode,  // the first code after a clear is the free one
+  BadSymbolSize, // a minimum code size outside 2..8
 };
 
-constexpr const char* GIFErrorText(int code) {
-  switch (code) {
-  case grOk:
-    return "Ok";
-  case grBadFile:
+constexpr const char* GIFErrorText(TGIFError kind) {
+  switch (kind) {
+  case TGIFError::NotGif:
+  case TGIFError::BadFile:
+  case TGIFError::TooWide:
     return "Bad File";
-  case grBadRead:
+  case TGIFError::BadRead:
     return "Bad Read";
-  case grUnexpectedEnd:
+  case TGIFError::UnexpectedEnd:
     return "Unexpected End";
-  case grBadLZWCode:
+  case TGIFError::BadLZWCode:
     return "Bad LZW Code";
-  case grBadFirstCode:
+  case TGIFError::BadFirstCode:
     return "Bad First Code";
-  case grFileNotFound:
-    return "File Not Found";
-  case grBadSymbolSize:
-    return "Bad Symbol Size";
-  default:
-    return "Unknown";
+  case TGIFError::BadSymbolSize:
+    break;
   }
+  return "Bad Symbol Size";
 }
 
-[[noreturn]] inline void RaiseGIFError(int code) {
-  throw EGIFException(GIFErrorText(code));
+constexpr TFailureKind FailureKindOf(TGIFError kind) {
+  return kind == TGIFError::NotGif    ? TFailureKind::NotThisFormat
+         : kind == TGIFError::TooWide ? TFailureKind::TooLarge
+                                      : TFailureKind::Damaged;
+}
+
+class EGIFException : public Exception, public TFailureKindOf {
+public:
+  explicit EGIFException(TGIFError kind)
+      : Exception(GIFErrorText(kind)), TFailureKindOf(FailureKindOf(kind)), kind_(kind) {}
+  TGIFError Kind() const noexcept { return kind_; }
+
+private:
+  TGIFError kind_;
+};
+
+[[noreturn]] inline void RaiseGIFError(TGIFError kind) {
+  throw EGIFException(kind);
 }

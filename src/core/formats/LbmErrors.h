@@ -4,8 +4,6 @@
 
 #include "io/Exceptions.h"
 
-VANTREL_DECLARE_EXCEPTION(ELBMException, Exception);
-
 enum class TLBMError {
   NotLbm,        // no FORM of type ILBM or PBM, or a body before the bitmap header
   Corrupted,     // a size or offset beyond the file
@@ -37,6 +35,22 @@ constexpr const char* LBMErrorText(TLBMError kind) {
   return "The LBM picture is too large";
 }
 
+constexpr TFailureKind FailureKindOf(TLBMError kind) {
+  return kind == TLBMError::NotLbm                                   ? TFailureKind::NotThisFormat
+         : kind == TLBMError::TooLarge || kind == TLBMError::TooWide ? TFailureKind::TooLarge
+                                                                     : TFailureKind::Damaged;
+}
+
+class ELBMException : public Exception, public TFailureKindOf {
+public:
+  explicit ELBMException(TLBMError kind)
+      : Exception(LBMErrorText(kind)), TFailureKindOf(FailureKindOf(kind)), kind_(kind) {}
+  TLBMError Kind() const noexcept { return kind_; }
+
+private:
+  TLBMError kind_;
+};
+
 [[noreturn]] inline void RaiseLBMError(TLBMError kind) {
-  throw ELBMException(LBMErrorText(kind));
+  throw ELBMException(kind);
 }

@@ -3,8 +3,6 @@
 
 #include "io/Exceptions.h"
 
-VANTREL_DECLARE_EXCEPTION(EPCXException, Exception);
-
 enum class TPCXError {
   NotPcx,            // no PCX header: too short, wrong manufacturer or encoding
   UnsupportedDepth,  // one plane of a depth other than 1, 2, 4 or 8
@@ -29,6 +27,22 @@ constexpr const char* PCXErrorText(TPCXError kind) {
   return "This PCX image file has an invalid header: its width or height is 0 or negative.";
 }
 
+constexpr TFailureKind FailureKindOf(TPCXError kind) {
+  return kind == TPCXError::NotPcx     ? TFailureKind::NotThisFormat
+         : kind == TPCXError::TooLarge ? TFailureKind::TooLarge
+                                       : TFailureKind::Damaged;
+}
+
+class EPCXException : public Exception, public TFailureKindOf {
+public:
+  explicit EPCXException(TPCXError kind)
+      : Exception(PCXErrorText(kind)), TFailureKindOf(FailureKindOf(kind)), kind_(kind) {}
+  TPCXError Kind() const noexcept { return kind_; }
+
+private:
+  TPCXError kind_;
+};
+
 [[noreturn]] inline void RaisePCXError(TPCXError kind) {
-  throw EPCXException(PCXErrorText(kind));
+  throw EPCXException(kind);
 }

@@ -1,81 +1,42 @@
 #include "formats/SClpDib.h"
 
+#include "bmp/BmpHeaders.h"
+#include "bmp/DibReader.h"
 #include "io/ByteReader.h"
-#include "io/Limits.h"
-
-#include <array>
 
 namespace {
 
 constexpr uint16_t kFileIdentifier = 50000;
 constexpr uint16_t kFormatDib = 8;
 constexpr size_t kEntrySize = 89;
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kCoreHeaderSize = 12;
-constexpr uint32_t kBitFields = 3;
-constexpr uint32_t kAlphaBitFields = 6;
 
-bool IsInfoHeaderSize(uint32_t size) {
-  switch (size) {
-  case kCoreHeaderSize:
-  case 40:  // BITMAPINFOHEADER
-  case 52:  // with the RGB masks
-  case 56:  // with the RGBA masks
-  case 64:  // OS/2 2.x
-  case 108: // BITMAPV4HEADER
-  case 124: // BITMAPV5HEADER
-    return true;
-  default:
-    return false;
-  }
-}
+using ClpReader = ByteReader<EDIBClpException, TClpError>;
 
-// Where the pixel rows start within the packed bitmap `dib`: after the info header, the
-// bit-field masks a 40-byte header is followed by, and the colour table.
-size_t PixelOffset(std::span<const uint8_t> dib) {
-  ByteReader<EDIBClpException> in(dib, ClpErrorText(TClpError::BadInfoHeader));
-  uint32_t headerSize = in.U32LE();
-  if (!IsInfoHeaderSize(headerSize) || headerSize > dib.size())
+// The DIB's layout by the one DIB rule, refused with this reader's own error when its header
+// or colour table does not fit, or when it holds no picture of one pixel at least.
+TDibHeader ClipboardDibLayout(std::span<const uint8_t> dib) {
+  TDibHeader h;
+  try {
+    h = ReadDibLayout(dib);
+  } catch (const EInvalidGraphic&) {
     RaiseClpError(TClpError::BadInfoHeader);
-  if (headerSize == kCoreHeaderSize) {
-    in.Seek(10);
-    uint16_t bitCount = in.U16LE();
-    size_t offset = headerSize + (bitCount <= 8 ? size_t{3} << bitCount : 0);
-    if (offset > dib.size()) RaiseClpError(TClpError::BadInfoHeader);
-    return offset;
   }
-  int32_t width = in.I32LE();
-  int32_t height = in.I32LE();
-  in.U16LE();
-  uint16_t bitCount = in.U16LE();
-  uint32_t compression = in.U32LE();
-  in.Skip(12);
-  uint32_t colorsUsed = in.U32LE();
-  if (bitCount == 0 || bitCount > 32 || width <= 0 || height == 0 || height == INT32_MIN)
+  if (h.bitsPerPixel == 0 || h.bitsPerPixel > 32 || h.width <= 0 || h.rows == 0)
     RaiseClpError(TClpError::BadInfoHeader);
-  uint64_t colors = colorsUsed != 0 ? colorsUsed : bitCount <= 8 ? uint64_t{1} << bitCount : 0;
-  uint64_t masks = compression == kBitFields ? 12 : compression == kAlphaBitFields ? 16 : 0;
-  uint64_t offset = uint64_t{headerSize} + 4 * colors;
-  if (headerSize == 40) {
-    offset += masks;
-  } else if (masks != 0 && width <= limits::kMaxDimension) {
-    // Windows puts the masks after a larger header too when it makes a CF_DIB out of a
-    // CF_DIBV5, although they are inside the header: the data length tells.
-    uint64_t rows = static_cast<uint64_t>(height < 0 ? -int64_t{height} : height);
-    uint64_t pixelBytes = static_cast<uint64_t>(limits::RowStride(width, bitCount)) * rows;
-    if (offset + masks + pixelBytes == dib.size()) offset += masks;
-  }
-  if (offset > dib.size()) RaiseClpError(TClpError::BadInfoHeader);
-  return static_cast<size_t>(offset);
+  return h;
 }
 
 } // namespace
 
 void TSCLIPDIB::LoadClipboardFile(TStream& source) {
   TMemoryStream holder;
-  std::span<const uint8_t> file = WholeStream(source, holder);
+  LoadClipboardFile(WholeStream(source, holder));
+}
+
+void TSCLIPDIB::LoadClipboardFile(std::span<const uint8_t> file) {
+  dib_.clear();
   output_.Clear();
-  ByteReader<EDIBClpException> in(file, ClpErrorText(TClpError::NotClipboardFile));
+  ClpReader in(file, TClpError::NotClipboardFile);
   if (in.U16LE() != kFileIdentifier) RaiseClpError(TClpError::NotClipboardFile);
   uint16_t count = in.U16LE();
   if (count == 0) return;
@@ -93,32 +54,46 @@ void TSCLIPDIB::LoadClipboardFile(TStream& source) {
     found = true;
   }
   if (!found) RaiseClpError(TClpError::NoDib);
+  pixelOffset_ = ClipboardDibLayout(dib).pixelOffset;
+  dib_.assign(dib.begin(), dib.end());
+}
 
-  size_t pixelOffset = kFileHeaderSize + PixelOffset(dib);
-  std::array<uint8_t, kFileHeaderSize> header{};
-  header[0] = 'B';
-  header[1] = 'M';
-  StoreU32LE(&header[2], static_cast<uint32_t>(kFileHeaderSize + dib.size()));
-  StoreU32LE(&header[10], static_cast<uint32_t>(pixelOffset));
-  output_.Reserve(static_cast<int64_t>(kFileHeaderSize + dib.size()));
-  output_.WriteBuffer(header.data(), header.size());
-  output_.WriteBuffer(dib.data(), static_cast<int64_t>(dib.size()));
+TBitmap TSCLIPDIB::Bitmap() const {
+  TBitmap bitmap;
+  // A clipboard file without formats holds no picture: the bitmap stays empty.
+  if (!dib_.empty()) ReadDib(dib_, bitmap);
+  return bitmap;
+}
+
+TMemoryStream& TSCLIPDIB::Output() {
+  if (output_.Size() == 0 && !dib_.empty()) {
+    TBmpFileHeader header;
+    header.fileSize = static_cast<uint32_t>(kBmpFileHeaderSize + dib_.size());
+    header.pixelOffset = static_cast<uint32_t>(kBmpFileHeaderSize + pixelOffset_);
+    uint8_t bytes[kBmpFileHeaderSize];
+    WriteBmpFileHeader(header, bytes);
+    output_.WriteBuffer(bytes, sizeof bytes);
+    output_.WriteBuffer(dib_.data(), static_cast<int64_t>(dib_.size()));
+  }
   output_.SetPosition(0);
+  return output_;
 }
 
 void TSCLIPDIB::CopyBitmapFile(TStream& target) {
-  output_.SetPosition(0);
+  Output();
   target.SetPosition(0);
   output_.SaveToStream(target);
 }
 
-TBitmap DecodeClp(TStream& source) {
+TBitmap DecodeClp(std::span<const uint8_t> bytes) {
   TSCLIPDIB reader;
-  reader.LoadClipboardFile(source);
-  TBitmap bitmap;
-  // A clipboard file without formats holds no picture: the bitmap stays empty.
-  if (reader.Output().Size() != 0) bitmap.LoadFromBmpImage(reader.Output());
-  return bitmap;
+  reader.LoadClipboardFile(bytes);
+  return reader.Bitmap();
+}
+
+TBitmap DecodeClp(TStream& source) {
+  TMemoryStream holder;
+  return DecodeClp(WholeStream(source, holder));
 }
 
 void TSClpDIBitmap::LoadFromStream(TStream& stream) {

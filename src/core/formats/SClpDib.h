@@ -11,32 +11,43 @@
 //                       6  4  data offset from the start of the file
 //                      10 79  format name (not used)
 //
-// CF_DIB data is a packed bitmap: an info header, the colour table (or bit-field masks),
-// then the pixel rows. It becomes a BMP image by putting a file header in front.
+// CF_DIB data is a DIB (bmp/DibReader.h): an info header, the colour table (or bit-field
+// masks), then the pixel rows.
 #pragma once
 
 #include "blz/UniBmp.h"
 #include "formats/ClpErrors.h"
 #include "io/Streams.h"
 
-// Finds the CF_DIB entry of a clipboard file and turns it into a BMP image; one instance
-// serves one load.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Finds the CF_DIB entry of a clipboard file; one instance serves one load.
 class TSCLIPDIB {
 public:
-  // Reads the clipboard file from offset 0 of `source`. A file that lists no formats at all
-  // leaves the BMP image empty.
+  // Reads the clipboard file from offset 0 of `source`, or from `bytes`. A file that lists no
+  // formats at all holds no picture.
   void LoadClipboardFile(TStream& source);
+  void LoadClipboardFile(std::span<const uint8_t> bytes);
+  // The DIB decoded (an empty bitmap when the file holds no formats).
+  TBitmap Bitmap() const;
+  // The DIB as stored, behind a file header: a BMP image, made when first asked for.
+  TMemoryStream& Output();
   // Writes the whole BMP image to `target` from its offset 0.
   void CopyBitmapFile(TStream& target);
-  TMemoryStream& Output() { return output_; }
 
 private:
+  std::vector<uint8_t> dib_;
+  size_t pixelOffset_ = 0; // of the rows within the DIB
   TMemoryStream output_;
 };
 
-// The DIB of the clipboard file at offset 0 of `source` (an empty bitmap when the file holds
-// no formats); raises EDIBClpException.
+// The DIB of the clipboard file at offset 0 of `source`, or held in `bytes` (an empty bitmap
+// when the file holds no formats); raises EDIBClpException, and the DIB reader's
+// EInvalidGraphic for rows it cannot read.
 TBitmap DecodeClp(TStream& source);
+TBitmap DecodeClp(std::span<const uint8_t> bytes);
 
 class TSClpDIBitmap : public TUniBitmap {
 public:

@@ -148,8 +148,7 @@ void TSGIF::LoadGIF(TStream& source) {
 }
 
 void TSGIF::LoadGIF(std::span<const uint8_t> bytes) {
-  int result = ReadFile(bytes);
-  if (result != grOk) RaiseGIFError(result);
+  ReadFile(bytes);
 }
 
 void TSGIF::WriteBitmapFile(TStream& target) const {
@@ -157,8 +156,9 @@ void TSGIF::WriteBitmapFile(TStream& target) const {
   target.SetPosition(0);
 }
 
-int TSGIF::ReadFile(std::span<const uint8_t> bytes) {
-  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), "GIF", 3) != 0) return grBadFile;
+void TSGIF::ReadFile(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), "GIF", 3) != 0)
+    RaiseGIFError(TGIFError::NotGif);
   size_t pos = kHeaderSize;
   // Entries beyond the table read stay black; a local table replaces all 256 entries.
   auto readColorTable = [&](uint8_t packed) {
@@ -169,34 +169,35 @@ int TSGIF::ReadFile(std::span<const uint8_t> bytes) {
     pos += length;
     return true;
   };
-  if ((bytes[10] & 0x80) && !readColorTable(bytes[10])) return grBadRead;
+  if ((bytes[10] & 0x80) && !readColorTable(bytes[10])) RaiseGIFError(TGIFError::BadRead);
 
   for (;;) {
-    if (pos >= bytes.size()) return grBadFile;
+    if (pos >= bytes.size()) RaiseGIFError(TGIFError::BadFile);
     uint8_t introducer = bytes[pos++];
     if (introducer == 0x2C) break;
     if (introducer == 0x21)
       ReadExtension(bytes, pos);
     else if (introducer != 0x00)
-      return grBadFile; // the trailer or garbage before any image
+      RaiseGIFError(TGIFError::BadFile); // the trailer or garbage before any image
   }
 
-  if (bytes.size() - pos < kDescriptorSize) return grBadRead;
+  if (bytes.size() - pos < kDescriptorSize) RaiseGIFError(TGIFError::BadRead);
   const uint8_t* descriptor = bytes.data() + pos;
   pos += kDescriptorSize;
   imageWidth_ = static_cast<int16_t>(LoadU16LE(descriptor + 4));
   imageHeight_ = static_cast<int16_t>(LoadU16LE(descriptor + 6));
   uint8_t packed = descriptor[8];
-  if ((packed & 0x80) && !readColorTable(packed)) return grBadRead;
-  if (pos == bytes.size()) return grBadFile;
-  if (imageWidth_ <= 0 || imageWidth_ > kMaxWidth || imageHeight_ <= 0) return grBadFile;
+  if ((packed & 0x80) && !readColorTable(packed)) RaiseGIFError(TGIFError::BadRead);
+  if (pos == bytes.size()) RaiseGIFError(TGIFError::BadFile);
+  if (imageWidth_ <= 0 || imageHeight_ <= 0) RaiseGIFError(TGIFError::BadFile);
+  if (imageWidth_ > kMaxWidth) RaiseGIFError(TGIFError::TooWide);
   int minCodeSize = bytes[pos++];
-  return DecodeImage(bytes, pos, minCodeSize, packed);
+  DecodeImage(bytes, pos, minCodeSize, packed);
 }
 
-int TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeSize,
-                       uint8_t packed) {
-  if (minCodeSize < 2 || minCodeSize > 8) return grBadSymbolSize;
+void TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeSize,
+                        uint8_t packed) {
+  if (minCodeSize < 2 || minCodeSize > 8) RaiseGIFError(TGIFError::BadSymbolSize);
 
   TBitmap image;
   image.Allocate(imageWidth_, imageHeight_, TPixelFormat::pf8bit);
@@ -224,9 +225,9 @@ int TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeS
   CodeReader reader(bytes, pos);
   for (;;) {
     int code = 0;
-    if (!reader.Next(codeSize, code)) return grUnexpectedEnd;
+    if (!reader.Next(codeSize, code)) RaiseGIFError(TGIFError::UnexpectedEnd);
     if (code == endCode) break;
-    if (code > freeCode) return grBadLZWCode;
+    if (code > freeCode) RaiseGIFError(TGIFError::BadLZWCode);
     if (code == clearCode) {
       freeCode = clearCode + 2;
       codeSize = minCodeSize + 1;
@@ -235,7 +236,7 @@ int TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeS
       continue;
     }
     const int inCode = code;
-    if (code == freeCode && oldCode < 0) return grBadFirstCode;
+    if (code == freeCode && oldCode < 0) RaiseGIFError(TGIFError::BadFirstCode);
     if (placer.Active()) {
       // The string is built backwards from the end of the stack, so it ends up in order.
       size_t top = kTableSize;
@@ -267,12 +268,17 @@ int TSGIF::DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeS
   placer.FillMissingRows();
   image.ClearRowPadding();
   image_ = std::move(image);
-  return grOk;
 }
 
 TBitmap DecodeGif(TStream& source) {
   TSGIF decoder;
   decoder.LoadGIF(source);
+  return std::move(decoder.Image());
+}
+
+TBitmap DecodeGif(std::span<const uint8_t> bytes) {
+  TSGIF decoder;
+  decoder.LoadGIF(bytes);
   return std::move(decoder.Image());
 }
 

@@ -43,8 +43,8 @@ public:
   TBitmap& Image() { return image_; }
 
 private:
-  int ReadFile(std::span<const uint8_t> bytes);
-  int DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeSize, uint8_t packed);
+  void ReadFile(std::span<const uint8_t> bytes);
+  void DecodeImage(std::span<const uint8_t> bytes, size_t& pos, int minCodeSize, uint8_t packed);
 
   std::array<uint8_t, 768> palette_{};
   int imageWidth_ = 0;
@@ -52,8 +52,10 @@ private:
   TBitmap image_;
 };
 
-// The first image of the GIF at offset 0 of `source`; raises EGIFException.
+// The first image of the GIF at offset 0 of `source`, or held in `bytes`; raises
+// EGIFException.
 TBitmap DecodeGif(TStream& source);
+TBitmap DecodeGif(std::span<const uint8_t> bytes);
 
 class TSGIFBitmap : public TUniBitmap {
 public:

@@ -13,15 +13,14 @@
 
 namespace {
 
-constexpr const char* kCorrupted = LBMErrorText(TLBMError::Corrupted);
+using LbmReader = ByteReader<ELBMException, TLBMError>;
+constexpr TLBMError kCorrupted = TLBMError::Corrupted;
 
 constexpr size_t kMinFileSize = 40;
 constexpr size_t kBlockSize = 8192;
 // Decoded rows (one value per pixel) are limited to this buffer size.
 constexpr size_t kLineBufferSize = 8001;
 constexpr size_t kMaxColors = 256;
-constexpr size_t kBmpHeadersSize = 14 + 40;
-constexpr int32_t kPixelsPerMetre = 143;
 constexpr uint32_t kCamgHam = 0x800, kCamgEhb = 0x80, kCamgLace = 0x4;
 
 using Rgb = std::array<uint8_t, 3>;
@@ -40,7 +39,7 @@ bool HasTag(std::span<const uint8_t> bytes, size_t at, const char* tag, size_t l
 }
 
 BitmapHeader ReadBitmapHeader(std::span<const uint8_t> bmhd, bool pbm) {
-  ByteReader<ELBMException> in(bmhd, kCorrupted);
+  LbmReader in(bmhd, kCorrupted);
   BitmapHeader header;
   header.pbm = pbm;
   header.width = in.U16BE();
@@ -59,7 +58,7 @@ BitmapHeader ReadBitmapHeader(std::span<const uint8_t> bmhd, bool pbm) {
 
 // Reads one chunk's size and checks it against the rest of the file. A missing pad byte
 // after the last chunk is tolerated: it carries no data.
-uint32_t ReadChunkSize(ByteReader<ELBMException>& in) {
+uint32_t ReadChunkSize(LbmReader& in) {
   uint32_t size = in.U32BE();
   if (size < 1 || size > in.Remaining()) RaiseLBMError(TLBMError::Corrupted);
   return size;
@@ -136,31 +135,6 @@ private:
   size_t unpacked_ = 0;
 };
 
-// The BMP writer's headers as this reader has always written them: a colour table of the
-// picture's colours only (counted in the header), no image size, 143 pixels per metre.
-std::vector<uint8_t> BmpHeaders(uint32_t width, uint32_t height, int bitCount,
-                                const std::vector<Rgb>& colors) {
-  std::vector<TRGBQuad> palette(colors.size());
-  for (size_t i = 0; i < colors.size(); ++i)
-    palette[i] = {colors[i][2], colors[i][1], colors[i][0], 0};
-  const TPixelFormat format = bitCount == 24  ? TPixelFormat::pf24bit
-                              : bitCount == 8 ? TPixelFormat::pf8bit
-                                              : TPixelFormat::pf4bit;
-  std::vector<uint8_t> head =
-      BmpHeadBytes(static_cast<int>(width), static_cast<int>(height), format, palette);
-  const auto colorCount = static_cast<uint32_t>(colors.size());
-  const uint32_t pixelOffset = kBmpHeadersSize + 4 * colorCount;
-  const int64_t imageSize = limits::RowStride(width, bitCount) * height;
-  head.resize(pixelOffset);
-  StoreU32LE(&head[2], static_cast<uint32_t>(pixelOffset + imageSize)); // file size
-  StoreU32LE(&head[10], pixelOffset);
-  StoreU32LE(&head[34], 0); // image size
-  StoreU32LE(&head[38], kPixelsPerMetre);
-  StoreU32LE(&head[42], kPixelsPerMetre);
-  StoreU32LE(&head[46], colorCount); // colours used
-  return head;
-}
-
 // The chunks before the body that decide how it is drawn.
 struct Chunks {
   std::optional<BitmapHeader> header;
@@ -180,7 +154,7 @@ Chunks ReadChunks(std::span<const uint8_t> file) {
   const bool ilbm = HasTag(file, 8, "ILBM");
   if (!HasTag(file, 0, "FORM") || !(ilbm || HasTag(file, 8, "PBM", 3)))
     RaiseLBMError(TLBMError::NotLbm);
-  ByteReader<ELBMException> in(file, kCorrupted);
+  LbmReader in(file, kCorrupted);
   in.Seek(12);
   Chunks chunks;
   for (;;) {
@@ -193,7 +167,7 @@ Chunks ReadChunks(std::span<const uint8_t> file) {
       return chunks;
     }
     auto data = in.Bytes(size);
-    ByteReader<ELBMException> chunk(data, kCorrupted);
+    LbmReader chunk(data, kCorrupted);
     if (HasTag(id, 0, "BMHD")) {
       chunks.header = ReadBitmapHeader(data, !ilbm);
     } else if (HasTag(id, 0, "CMAP")) {
@@ -381,40 +355,58 @@ void StoreRow(const RowPlan& plan, const Chunks& chunks, uint32_t y, const uint3
 
 void TSLBM::LoadLBM(TStream& source) {
   TMemoryStream holder;
-  std::span<const uint8_t> file = WholeStream(source, holder);
+  LoadLBM(WholeStream(source, holder));
+}
+
+void TSLBM::LoadLBM(std::span<const uint8_t> file) {
   Chunks chunks = ReadChunks(file);
   const RowPlan plan = PlanRows(chunks);
 
-  output_.Clear();
-  const std::vector<uint8_t> head = BmpHeaders(plan.width, plan.height, plan.bitCount,
-                                               plan.direct ? std::vector<Rgb>{} : chunks.colors);
-  output_.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
-  const size_t pixelsAt = head.size();
-  output_.SetSize(static_cast<int64_t>(pixelsAt + plan.stride * plan.height));
+  TBitmap image;
+  image.Allocate(static_cast<int>(plan.width), static_cast<int>(plan.height),
+                 plan.bitCount == 24  ? TPixelFormat::pf24bit
+                 : plan.bitCount == 8 ? TPixelFormat::pf8bit
+                                      : TPixelFormat::pf4bit);
+  if (!plan.direct) {
+    std::vector<TRGBQuad> palette(chunks.colors.size());
+    for (size_t i = 0; i < palette.size(); ++i)
+      palette[i] = {chunks.colors[i][2], chunks.colors[i][1], chunks.colors[i][0], 0};
+    image.SetPalette(std::move(palette));
+  }
 
   std::vector<uint32_t> line(kLineBufferSize);
   std::vector<uint8_t> plane(plan.rowBytes);
   BodyReader body(file, chunks.bodyAt, chunks.header->compressed);
   for (uint32_t y = 0; y < plan.height; ++y) {
     DecodeRow(body, plan, plane, line);
-    // The first row of the body is the top row: the last one of the bottom-up BMP image.
-    StoreRow(plan, chunks, y, line.data(),
-             output_.Memory() + pixelsAt + plan.stride * (plan.height - 1 - y));
+    StoreRow(plan, chunks, y, line.data(), image.ScanLine(static_cast<int>(y)));
   }
-  output_.SetPosition(0);
+  image_ = std::move(image);
+  output_.Clear();
+}
+
+TMemoryStream& TSLBM::Output() {
+  if (output_.Size() == 0 && !image_.Empty()) {
+    WriteBmp(image_, output_);
+    output_.SetPosition(0);
+  }
+  return output_;
 }
 
 void TSLBM::CopyBitmapFile(TStream& target) {
-  output_.SetPosition(0);
+  Output().SetPosition(0);
   output_.SaveToStream(target);
 }
 
-TBitmap DecodeLbm(TStream& source) {
+TBitmap DecodeLbm(std::span<const uint8_t> bytes) {
   TSLBM decoder;
-  decoder.LoadLBM(source);
-  TBitmap bitmap;
-  bitmap.LoadFromBmpImage(decoder.Output());
-  return bitmap;
+  decoder.LoadLBM(bytes);
+  return std::move(decoder.Image());
+}
+
+TBitmap DecodeLbm(TStream& source) {
+  TMemoryStream holder;
+  return DecodeLbm(WholeStream(source, holder));
 }
 
 void TSLBMImage::LoadFromStream(TStream& stream) {

@@ -31,21 +31,27 @@
 #include "formats/LbmErrors.h"
 #include "io/Streams.h"
 
-// Decodes one LBM picture into a BMP image; one instance serves one load.
+// Decodes one LBM picture; one instance serves one load.
 class TSLBM {
 public:
-  // Reads the picture from offset 0 of `source` into the BMP image and rewinds it.
+  // Reads the picture from offset 0 of `source`, or from `bytes`; raises ELBMException.
   void LoadLBM(TStream& source);
+  void LoadLBM(std::span<const uint8_t> bytes);
+  // The decoded picture; valid after a successful LoadLBM.
+  TBitmap& Image() { return image_; }
+  // The picture as a BMP image, written when first asked for.
+  TMemoryStream& Output();
   // Writes the whole BMP image to `target`.
   void CopyBitmapFile(TStream& target);
-  TMemoryStream& Output() { return output_; }
 
 private:
+  TBitmap image_;
   TMemoryStream output_;
 };
 
-// The LBM picture at offset 0 of `source`; raises ELBMException.
+// The LBM picture at offset 0 of `source`, or held in `bytes`; raises ELBMException.
 TBitmap DecodeLbm(TStream& source);
+TBitmap DecodeLbm(std::span<const uint8_t> bytes);
 
 class TSLBMImage : public TUniBitmap {
 public:

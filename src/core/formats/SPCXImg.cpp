@@ -227,6 +227,12 @@ TBitmap DecodePcx(TStream& source) {
   return std::move(decoder.Image());
 }
 
+TBitmap DecodePcx(std::span<const uint8_t> bytes) {
+  TSPCX256 decoder;
+  decoder.LoadPCX(bytes);
+  return std::move(decoder.Image());
+}
+
 void TSPCXBitmap::LoadFromStream(TStream& stream) {
   static_cast<TBitmap&>(*this) = DecodePcx(stream);
 }

@@ -50,8 +50,9 @@ private:
   TBitmap image_;
 };
 
-// The PCX picture at offset 0 of `source`; raises EPCXException.
+// The PCX picture at offset 0 of `source`, or held in `bytes`; raises EPCXException.
 TBitmap DecodePcx(TStream& source);
+TBitmap DecodePcx(std::span<const uint8_t> bytes);
 
 class TSPCXBitmap : public TUniBitmap {
 public:

@@ -1,6 +1,7 @@
 // A bounded reader over a byte span. Every read checks that the bytes exist; a short read
-// throws the exception type the format code chose, so byte order and bounds are explicit
-// instead of hidden in packed structs.
+// throws the exception type the format code chose, made from a message text or from the kind
+// of error the format gives it, so byte order and bounds are explicit instead of hidden in
+// packed structs.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +10,9 @@
 #include <span>
 #include <string>
 
-template <class Error> class ByteReader {
+template <class Error, class Truncated = std::string> class ByteReader {
 public:
-  ByteReader(std::span<const uint8_t> bytes, std::string truncatedMessage)
+  ByteReader(std::span<const uint8_t> bytes, Truncated truncatedMessage)
       : bytes_(bytes), truncated_(std::move(truncatedMessage)) {}
 
   size_t Position() const { return pos_; }
@@ -55,7 +56,7 @@ private:
   }
 
   std::span<const uint8_t> bytes_;
-  std::string truncated_;
+  Truncated truncated_;
   size_t pos_ = 0;
 };
 

@@ -17,17 +17,18 @@ void LowerPixelLimit(int64_t pixels) {
 }
 
 void CheckBitmapLimits(int64_t width, int64_t height, int bitsPerPixel, const char* what) {
-  auto fail = [&](const std::string& why) {
-    throw EInvalidGraphic(std::string(what) + ": " + why + " (" + std::to_string(width) + " x " +
-                          std::to_string(height) + ")");
+  auto text = [&](const std::string& why) {
+    return std::string(what) + ": " + why + " (" + std::to_string(width) + " x " +
+           std::to_string(height) + ")";
   };
-  if (width < 0 || height < 0) fail("negative image size");
+  auto fail = [&](const std::string& why) { throw EImageTooLarge(text(why)); };
+  if (width < 0 || height < 0) throw EInvalidGraphic(text("negative image size"));
   if (width > kMaxDimension || height > kMaxDimension) fail("image width or height above 65535");
   const int64_t maxPixels = pixelLimit;
   if (width != 0 && height > maxPixels / width)
     fail(maxPixels == kMaxPixels ? "image has more than 2^28 pixels"
                                  : "image has more than " + std::to_string(maxPixels) + " pixels");
-  if (bitsPerPixel <= 0 || bitsPerPixel > 64) fail("invalid bit depth");
+  if (bitsPerPixel <= 0 || bitsPerPixel > 64) throw EInvalidGraphic(text("invalid bit depth"));
   if (height != 0 && RowStride(width, bitsPerPixel) > kMaxBitmapBytes / height)
     fail("image needs more than 1 GiB");
 }

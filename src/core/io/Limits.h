@@ -16,8 +16,9 @@ constexpr int64_t RowStride(int64_t width, int bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// Throws EInvalidGraphic naming `what` when a width × height bitmap at `bitsPerPixel` would
-// exceed the limits. Width and height of 0 are allowed (an empty bitmap).
+// Throws EImageTooLarge naming `what` when a width × height bitmap at `bitsPerPixel` would
+// exceed the limits (EInvalidGraphic for a negative size or an impossible depth). Width and
+// height of 0 are allowed (an empty bitmap).
 void CheckBitmapLimits(int64_t width, int64_t height, int bitsPerPixel, const char* what);
 
 // Lowers the pixel limit below kMaxPixels for the whole process. The fuzz targets do: a few

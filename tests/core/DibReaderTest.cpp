@@ -1,0 +1,119 @@
+// The one DIB rule: where the colour table and the rows start for every header size, mask
+// placement and colour count, and the pixels that come out.
+#include "bmp/DibReader.h"
+#include "io/ByteReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct DibSpec {
+  uint32_t headerSize = 40;
+  uint16_t bpp = 24;
+  uint32_t compression = 0;
+  uint32_t colorsUsed = 0;
+  int32_t width = 2, height = 1;
+  size_t after = 4096; // bytes after the header
+};
+
+Bytes Dib(const DibSpec& s) {
+  Bytes dib(s.headerSize + s.after);
+  StoreU32LE(&dib[0], s.headerSize);
+  if (s.headerSize == 12) {
+    StoreU16LE(&dib[4], uint16_t(s.width)), StoreU16LE(&dib[6], uint16_t(s.height));
+    StoreU16LE(&dib[8], 1), StoreU16LE(&dib[10], s.bpp);
+    return dib;
+  }
+  uint8_t header[124] = {};
+  StoreU32LE(header + 4, uint32_t(s.width)), StoreU32LE(header + 8, uint32_t(s.height));
+  StoreU16LE(header + 12, 1), StoreU16LE(header + 14, s.bpp);
+  StoreU32LE(header + 16, s.compression), StoreU32LE(header + 32, s.colorsUsed);
+  std::copy(header + 4, header + std::min<uint32_t>(s.headerSize, 124), dib.begin() + 4);
+  return dib;
+}
+
+TEST(DibReader, RowsStartAfterHeaderMasksAndColourTable) {
+  const struct {
+    DibSpec dib;
+    size_t tableStart, pixelOffset;
+  } cases[] = {
+      {{.bpp = 24}, 40, 40},
+      {{.bpp = 8}, 40, 40 + 1024},
+      {{.bpp = 8, .colorsUsed = 3}, 40, 40 + 12},
+      {{.bpp = 8, .colorsUsed = 300}, 40, 40 + 1200}, // the whole table, not 256 entries
+      {{.bpp = 24, .colorsUsed = 2}, 40, 40 + 8},     // an optimisation table before the rows
+      {{.bpp = 16, .compression = 3}, 52, 52},        // three masks after a 40-byte header
+      {{.bpp = 32, .compression = 6}, 56, 56},        // four with alpha bit fields
+      {{.headerSize = 52, .bpp = 32, .compression = 6}, 56, 56}, // the alpha mask after it
+      {{.headerSize = 56, .bpp = 32, .compression = 6}, 56, 56},
+      {{.headerSize = 108, .bpp = 16, .compression = 3}, 108, 108},
+      {{.headerSize = 124, .bpp = 32, .compression = 3}, 124, 124},
+      // A CF_DIB made from a V5 one repeats the masks after the header: its length tells.
+      {{.headerSize = 124, .bpp = 32, .compression = 3, .after = 12 + 8}, 124, 124 + 12},
+      {{.headerSize = 124, .bpp = 32, .compression = 3, .after = 8}, 124, 124},
+      {{.headerSize = 12, .bpp = 1}, 12, 12 + 6}, // 3-byte entries, no colours-used field
+      {{.headerSize = 12, .bpp = 8}, 12, 12 + 768},
+      {{.headerSize = 12, .bpp = 24}, 12, 12},
+      {{.headerSize = 16, .bpp = 4}, 16, 16 + 64}, // OS/2 2.x, fields missing as 0
+      {{.headerSize = 64, .bpp = 8, .colorsUsed = 2}, 64, 64 + 8},
+  };
+  for (const auto& c : cases) {
+    const TDibHeader h = ReadDibLayout(Dib(c.dib));
+    EXPECT_EQ(h.tableStart, c.tableStart) << c.dib.headerSize << "/" << c.dib.bpp;
+    EXPECT_EQ(h.pixelOffset, c.pixelOffset) << c.dib.headerSize << "/" << c.dib.bpp;
+  }
+}
+
+TEST(DibReader, LayoutsThatDoNotFitAreRefused) {
+  const DibSpec cases[] = {
+      {.headerSize = 41 + 24, .after = 0},  // no header of that size
+      {.headerSize = 11},                   // nor of this
+      {.bpp = 8, .after = 1023},            // the table cut off
+      {.bpp = 8, .colorsUsed = 0xFFFFFFFF}, // a table no file holds
+      {.headerSize = 124, .after = 0},      // cut inside the header (below)
+  };
+  for (const auto& c : cases) {
+    Bytes dib = Dib(c);
+    if (c.headerSize == 124) dib.resize(100);
+    EXPECT_THROW(ReadDibLayout(dib), EInvalidGraphic) << c.headerSize << "/" << c.after;
+  }
+}
+
+// What a V5 header with bit fields and an alpha mask holds comes out with its alpha, and the
+// palette of a table longer than 2^bpp is the first entries, the rows after the whole table.
+TEST(DibReader, PixelsOfV5AlphaAndLongTables) {
+  Bytes v5 = Dib({.headerSize = 124, .bpp = 32, .compression = 3, .after = 8});
+  StoreU32LE(&v5[40], 0x00FF0000), StoreU32LE(&v5[44], 0x0000FF00);
+  StoreU32LE(&v5[48], 0x000000FF), StoreU32LE(&v5[52], 0xFF000000);
+  const uint8_t pixels[8] = {1, 2, 3, 0x80, 4, 5, 6, 0};
+  std::copy(pixels, pixels + 8, v5.begin() + 124);
+  TBitmap bitmap;
+  ReadDib(v5, bitmap);
+  ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf32bit);
+  EXPECT_TRUE(bitmap.HasAlpha());
+  EXPECT_TRUE(std::equal(pixels, pixels + 8, bitmap.ScanLine(0)));
+
+  Bytes indexed = Dib({.bpp = 8, .colorsUsed = 300, .after = 1200 + 4});
+  indexed[40 + 4 * 255] = 0x11; // blue of entry 255
+  indexed[40 + 1200] = 255, indexed[40 + 1201] = 1;
+  ReadDib(indexed, bitmap);
+  ASSERT_EQ(bitmap.Palette().size(), 256u);
+  EXPECT_EQ(bitmap.Palette()[255].rgbBlue, 0x11);
+  EXPECT_EQ(bitmap.ScanLine(0)[0], 255);
+  EXPECT_EQ(bitmap.ScanLine(0)[1], 1);
+}
+
+// A metafile gives the rows apart from the header: they start where the header's block ends,
+// whatever the colour count says.
+TEST(DibReader, RowsApartFromTheHeader) {
+  const Bytes info = Dib({.bpp = 8, .colorsUsed = 2, .after = 8});
+  const Bytes bits = {1, 0, 0, 0};
+  TBitmap bitmap;
+  ReadDib(info, bits, bitmap);
+  EXPECT_EQ(bitmap.Width(), 2);
+  EXPECT_EQ(bitmap.ScanLine(0)[0], 1);
+}
+
+} // namespace
