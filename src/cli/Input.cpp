@@ -1,7 +1,8 @@
-// The command-line program's side of reading: BMP, DIB and BLZ files with the format core it
-// is linked with, everything else through the input module, loaded on first use.
-#include "blz/UniBmp.h"
+// vantrel-cli's side of reading: BMP, DIB and BLZ files with the format core it is linked
+// with, everything else through the input module (QtInput.h behind InputModule.h), loaded on
+// first use; a program that links the module's table in (the tests) uses that one.
 #include "cli/Input.h"
+#include "blz/UniBmp.h"
 #include "cli/InputModule.h"
 #include "formats/WindowRule.h"
 #include "io/Exceptions.h"
@@ -18,6 +19,9 @@
 #define VANTREL_INPUT_MODULE_FROM_BIN VANTREL_INPUT_MODULE
 #endif
 
+// Defined only where the module's table is linked into the program itself.
+extern "C" const TInputModule* VantrelInputModule() __attribute__((weak));
+
 namespace {
 
 std::mutex loading;
@@ -27,6 +31,7 @@ const TInputModule* loaded = nullptr;
 const TInputModule& Module() {
   std::lock_guard lock(loading);
   if (loaded) return *loaded;
+  if (VantrelInputModule) return *(loaded = VantrelInputModule());
   std::error_code error;
   const std::filesystem::path bin =
       std::filesystem::read_symlink("/proc/self/exe", error).parent_path();

@@ -1,4 +1,4 @@
-#include "cli/Input.h"
+#include "cli/QtInput.h"
 
 #include "io/Exceptions.h"
 #include "io/Streams.h"
@@ -10,7 +10,7 @@
 #include <QBuffer>
 #include <QImage>
 
-void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
+void ReadInputWithQt(const std::string& fileName, const std::string& format, TUniBitmap& target) {
   if (!format.empty()) {
     LoadByFormat(format, fileName, target);
     return;
@@ -20,7 +20,7 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   LoadAsWindowDoes(fileName, target, loader);
 }
 
-std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
+std::vector<uint8_t> ThumbnailPngWithQt(const TUniBitmap& bitmap, int size) {
   QImage image = BitmapToQImage(bitmap);
   if (image.width() > size || image.height() > size)
     image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -31,11 +31,11 @@ std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
   return {png.begin(), png.end()};
 }
 
-void PrepareInputForThreads() {
+void PrepareQtInputForThreads() {
   EnsureGuiApplication();
 }
 
-void FinishInput() {
+void FinishQtInput() {
   FinalizeUnits();
   ShutdownGuiApplication();
 }
