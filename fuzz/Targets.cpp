@@ -5,10 +5,7 @@
 #include "../tests/core/Lzrw1khReference.h"
 #include "blz/UniBmp.h"
 #include "codec/LZRW1KH.h"
-#include "formats/SClpDib.h"
-#include "formats/SGIFImg.h"
-#include "formats/SLBMImg.h"
-#include "formats/SPCXImg.h"
+#include "formats/FormatTable.h"
 #include "io/Exceptions.h"
 #include "io/Streams.h"
 #include "qt/Canvas.h"
@@ -76,30 +73,31 @@ void decompress_block(Bytes bytes) {
   Require(count == plain && std::memcmp(out.data(), expected.data(), count) == 0);
 }
 
+// The core's decoders, through the format table's decode entries.
+TBitmap Decode(TFormatId format, Bytes bytes) {
+  TReadOnlyMemoryStream stream(bytes);
+  return FormatOf(format).decode(stream);
+}
+
 void gif(Bytes bytes) {
-  TSGIFBitmap bitmap;
-  Load(bitmap, bytes);
+  const TBitmap bitmap = Decode(TFormatId::Gif, bytes);
   Require(bitmap.BitsPerPixel() == 8 && bitmap.Palette().size() == 256);
 }
 
 void pcx(Bytes bytes) {
-  TSPCXBitmap bitmap;
-  Load(bitmap, bytes);
-  const int bpp = bitmap.BitsPerPixel();
+  const int bpp = Decode(TFormatId::Pcx, bytes).BitsPerPixel();
   Require(bpp == 4 || bpp == 8 || bpp == 24);
 }
 
 // HAM and deep pictures come out at 24 bits; a colour table never has more than 256 entries.
 void lbm(Bytes bytes) {
-  TSLBMImage bitmap;
-  Load(bitmap, bytes);
+  const TBitmap bitmap = Decode(TFormatId::Lbm, bytes);
   const int bpp = bitmap.BitsPerPixel();
   Require((bpp == 4 || bpp == 8 || bpp == 24) && bitmap.Palette().size() <= 256 && !bitmap.Empty());
 }
 
 void clp(Bytes bytes) {
-  TSClpDIBitmap bitmap;
-  Load(bitmap, bytes);
+  Decode(TFormatId::Clp, bytes);
 }
 
 // libjpeg's errors become exceptions; sizes are checked before anything is allocated.

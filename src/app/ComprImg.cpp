@@ -16,6 +16,7 @@
 #include "formats/Progress.h"
 #include "io/Exceptions.h"
 #include "qt/BitmapQt.h"
+#include "qt/FormatReader.h"
 #include "qt/Resources.h"
 #include "qt/SLoadImg.h"
 
@@ -35,13 +36,11 @@
 namespace {
 
 const QString kCaption = "Vantrel";
-const QString kImageMasks = "*.bmp;*.dib;*.gif;*.ico;*.wmf;*.blz;*.jpg;*.pcx;*.clp;*.lbm";
+const QString kImageMasks = kWindowImageMasks;
 
-// The extension of the name part, dot included, upper-cased; empty without a dot.
+// The window rule's extension of a name: its last dot's, upper-cased.
 QString UpperExtension(const QString& fileName) {
-  QString name = fileName.mid(fileName.lastIndexOf('/') + 1);
-  int dot = name.lastIndexOf('.');
-  return dot < 0 ? QString() : name.mid(dot).toUpper();
+  return QString::fromStdString(WindowExtension(fileName.toStdString()));
 }
 
 // The name shown in the caption: what follows the last "/".
@@ -262,33 +261,32 @@ void TComprImg::LoadImageFile(const QString& fileName) {
   update();
   fileName_ = fileName;
 
-  QString ext = UpperExtension(fileName);
-  if (!ext.isEmpty() && QString("*.BMP;*.DIB;*.BLZ").contains(ext)) {
-    fileReader_->Load(*bitmap_, fileName.toStdString(), timer);
-    ShowBitmap(timer);
-  } else {
+  const std::string name = fileName.toStdString();
+  // A BMP, DIB or BLZ file is read straight into the new bitmap, and its errors are not
+  // caught here; anything else goes through the loader, which lets painting go on meanwhile.
+  const bool throughLoader = !ReadByBitmapItself(name);
+  if (throughLoader) {
     loading_ = true;
     SetDecoderProgress([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    try {
-      TPicture picture;
-      TUniBitmap& loaded = imageLoader_->tryLoadImageFile(fileName.toStdString());
-      timer.Mark("load");
-      picture.SetGraphic(loaded);
-      fileName_ = fileName;
-      btnSave->setEnabled(true);
-      btnControl->hide();
-      bitmap_->BitmapFromPicture(picture);
-      timer.Mark("copy");
-      ShowBitmap(timer);
-    } catch (const Exception&) {
-      SetDecoderProgress(nullptr);
-      loading_ = false;
-      Dialogs().messageBox(this, tr("H I B A"), tr("A formátum nem ismert"));
-      return;
-    }
+  }
+  try {
+    LoadAsWindowDoes(name, *bitmap_, *imageLoader_,
+                     [this, &timer](const std::string& file, TUniBitmap& target) {
+                       fileReader_->Load(target, file, timer);
+                     });
+  } catch (const Exception&) {
+    if (!throughLoader) throw;
+    SetDecoderProgress(nullptr);
+    loading_ = false;
+    Dialogs().messageBox(this, tr("H I B A"), tr("A formátum nem ismert"));
+    return;
+  }
+  if (throughLoader) {
+    timer.Mark("load");
     SetDecoderProgress(nullptr);
     loading_ = false;
   }
+  ShowBitmap(timer);
   setWindowTitle(tr("Vantrel for Win32: %1 %2 x %3")
                      .arg(ShortName(fileName_))
                      .arg(bitmap_->Width())

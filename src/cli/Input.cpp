@@ -1,41 +1,79 @@
+// vantrel-cli's side of reading: BMP, DIB and BLZ files with the format core it is linked
+// with, everything else through the input module (QtInput.h behind InputModule.h), loaded on
+// first use; a program that links the module's table in (the tests) uses that one.
 #include "cli/Input.h"
-
+#include "blz/UniBmp.h"
+#include "cli/InputModule.h"
+#include "formats/WindowRule.h"
 #include "io/Exceptions.h"
 #include "io/Streams.h"
-#include "qt/BitmapQt.h"
-#include "qt/FormatReader.h"
-#include "qt/GuiApplication.h"
-#include "qt/Units.h"
 
-#include <QBuffer>
-#include <QImage>
+#include <dlfcn.h>
+#include <filesystem>
+#include <mutex>
+
+#ifndef VANTREL_INPUT_MODULE
+#define VANTREL_INPUT_MODULE "vantrel-cli-input.so"
+#endif
+#ifndef VANTREL_INPUT_MODULE_FROM_BIN
+#define VANTREL_INPUT_MODULE_FROM_BIN VANTREL_INPUT_MODULE
+#endif
+
+// Defined only where the module's table is linked into the program itself.
+extern "C" const TInputModule* VantrelInputModule() __attribute__((weak));
+
+namespace {
+
+std::mutex loading;
+const TInputModule* loaded = nullptr;
+
+// Beside the program in the build tree; in the library folder once installed.
+const TInputModule& Module() {
+  std::lock_guard lock(loading);
+  if (loaded) return *loaded;
+  if (VantrelInputModule) return *(loaded = VantrelInputModule());
+  std::error_code error;
+  const std::filesystem::path bin =
+      std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  std::string why;
+  for (const auto& path : {bin / VANTREL_INPUT_MODULE, bin / VANTREL_INPUT_MODULE_FROM_BIN}) {
+    if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+      auto entry = reinterpret_cast<const TInputModule* (*)()>(dlsym(handle, kInputModuleEntry));
+      if (entry && entry()->version == kInputModuleVersion) return *(loaded = entry());
+      why = path.string() + " is not this program's input module";
+    } else if (why.empty()) {
+      why = dlerror();
+    }
+  }
+  throw Exception("reading this format needs the input module: " + why);
+}
+
+} // namespace
 
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
-  if (!format.empty()) {
-    LoadByFormat(format, fileName, target);
+  if (format.empty() && ReadByBitmapItself(fileName)) {
+    target.LoadFromFile(fileName);
     return;
   }
-  // Batch work reads on several threads: each keeps its own loader, as the window keeps one.
-  thread_local TImageLoader loader;
-  LoadAsWindowDoes(fileName, target, loader);
+  std::vector<uint8_t> bmp;
+  Module().read(fileName, format, bmp);
+  TReadOnlyMemoryStream image(bmp);
+  target.LoadFromStream(image);
 }
 
 std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
-  QImage image = BitmapToQImage(bitmap);
-  if (image.width() > size || image.height() > size)
-    image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw Exception("cannot encode the thumbnail as PNG");
-  return {png.begin(), png.end()};
+  TMemoryStream image;
+  bitmap.SaveToStream(image);
+  std::vector<uint8_t> png;
+  Module().thumbnail({image.Bytes().begin(), image.Bytes().end()}, size, png);
+  return png;
 }
 
 void PrepareInputForThreads() {
-  EnsureGuiApplication();
+  Module().prepareThreads();
 }
 
 void FinishInput() {
-  FinalizeUnits();
-  ShutdownGuiApplication();
+  std::lock_guard lock(loading);
+  if (loaded) loaded->finish();
 }

@@ -1,6 +1,7 @@
-// Reading an input file exactly as the window reads a file it opens, and the thumbnail.
-// BMP, DIB and BLZ files need only the format core; every other format needs Qt (drawing,
-// fonts, JPEG), which the command-line program loads only when such a file comes.
+// vantrel-cli's reading of an input file, exactly as the window reads a file it opens, and the
+// thumbnail. BMP, DIB and BLZ files need only the format core; every other format needs Qt
+// (drawing, fonts, JPEG), whose back-end (QtInput.h) lives in the input module that the
+// program loads only when such a file comes.
 #pragma once
 
 #include <cstdint>
@@ -10,15 +11,14 @@
 class TUniBitmap;
 
 // Loads `fileName` into `target`. With an empty `format` the window's rule applies: BMP, DIB
-// and BLZ names are read directly, anything else through the image loader. A format name
-// (bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, jpeg) reads with that one class alone.
+// and BLZ names are read directly, anything else through the image loader. A format name of
+// the format table reads with that one class alone.
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target);
 
 // The PNG file of `bitmap` scaled to fit `size` × `size`.
 std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size);
 
-// Call on the main thread before reading on several threads: text in a metafile needs the
-// GUI application, which only the main thread may create.
+// Call on the main thread before reading on several threads.
 void PrepareInputForThreads();
 
 // Releases what reading set up; before the program ends.

@@ -1,7 +1,8 @@
 #include "cli/InputModule.h"
 
 #include "blz/UniBmp.h"
-#include "cli/Input.h"
+#include "bmp/Picture.h"
+#include "cli/QtInput.h"
 #include "io/Streams.h"
 #include "qt/Units.h"
 
@@ -19,14 +20,15 @@ void Start() {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!std::getenv("VANTREL_DEBUG"))
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    InitializeUnits();
+    // A program that links the module in has started the units itself.
+    if (TPicture::FileFormats().empty()) InitializeUnits();
   });
 }
 
 void Read(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp) {
   Start();
   TUniBitmap bitmap;
-  ReadInput(fileName, format, bitmap);
+  ReadInputWithQt(fileName, format, bitmap);
   TMemoryStream image;
   bitmap.SaveToStream(image);
   bmp.assign(image.Bytes().begin(), image.Bytes().end());
@@ -37,15 +39,15 @@ void Thumbnail(const std::vector<uint8_t>& bmp, int size, std::vector<uint8_t>& 
   TUniBitmap bitmap;
   TReadOnlyMemoryStream image(bmp);
   bitmap.LoadFromStream(image);
-  png = ThumbnailPng(bitmap, size);
+  png = ThumbnailPngWithQt(bitmap, size);
 }
 
 void PrepareThreads() {
   Start();
-  PrepareInputForThreads();
+  PrepareQtInputForThreads();
 }
 
-const TInputModule kModule = {kInputModuleVersion, Read, Thumbnail, PrepareThreads, FinishInput};
+const TInputModule kModule = {kInputModuleVersion, Read, Thumbnail, PrepareThreads, FinishQtInput};
 
 } // namespace
 

@@ -10,7 +10,7 @@
 
 struct TInputModule {
   int version;
-  // The input read as ReadInput reads it, as the bytes of a BMP image.
+  // The input read as ReadInputWithQt reads it, as the bytes of a BMP image.
   void (*read)(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp);
   // A BMP image's thumbnail as a PNG file.
   void (*thumbnail)(const std::vector<uint8_t>& bmp, int size, std::vector<uint8_t>& png);

@@ -1,90 +1,51 @@
 #include "qt/SLoadImg.h"
 
-#include "bmp/Handles.h"
 #include "bmp/Picture.h"
-#include "formats/SClpDib.h"
-#include "formats/SGIFImg.h"
-#include "formats/SLBMImg.h"
-#include "formats/SPCXImg.h"
+#include "formats/FormatTable.h"
 #include "io/Exceptions.h"
-#include "qt/Icon.h"
-#include "qt/JPEGImage.h"
-#include "qt/Metafile.h"
+#include "qt/FormatClasses.h"
 
-#include <functional>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
-// The objects one call works with; each starts empty and lives for that call only.
-struct WorkingObjects {
-  TPicture picture;
-  TIcon icon;
-  TMetafile metafile;
-  TUniBitmap bitmapProbe;
-  TSGIFBitmap gifProbe;
-  TSPCXBitmap pcxProbe;
-  TSClpDIBitmap clipboardProbe;
-  TSLBMImage lbmProbe;
-  TJPEGImage jpegProbe;
-};
-
-// One attempt: a load step whose every error only means "not this one", and the conversion
-// step that runs when the load step succeeded.
-struct Attempt {
-  std::function<void()> load;
-  std::function<void()> convert;
-};
+// The content probes in the loader's order: the format table's attempts 2 to 9, one reader
+// each (formats that share an attempt share their class, as BMP and BLZ, WMF and EMF do).
+std::vector<const TFormatClass*> ContentProbes() {
+  std::vector<const TInputFormat*> formats;
+  for (const TInputFormat& format : InputFormats())
+    formats.push_back(&format);
+  std::stable_sort(formats.begin(), formats.end(),
+                   [](const auto* a, const auto* b) { return a->probeAttempt < b->probeAttempt; });
+  std::vector<const TFormatClass*> probes;
+  for (size_t i = 0; i < formats.size(); ++i)
+    if (i == 0 || formats[i]->probeAttempt != formats[i - 1]->probeAttempt)
+      probes.push_back(&FormatClassOf(formats[i]->id));
+  return probes;
+}
 
 } // namespace
 
 TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
-  WorkingObjects w;
-  // A bitmap with alpha gives its colour channels as they are, as reading it directly does;
-  // drawn over white, its translucent pixels would be blended.
-  auto fromBitmap = [this](const TBitmap& probe) {
-    if (probe.PixelFormat() != TPixelFormat::pf32bit) {
-      BitmapFromBitmapHandle(BitmapHandle(probe));
-      return;
-    }
-    TBitmap opaque = probe;
-    opaque.SetPixelFormat(TPixelFormat::pf24bit);
-    BitmapFromBitmapHandle(BitmapHandle(opaque));
-  };
-  auto fromGraphic = [this, &w](const TGraphic& graphic) {
-    w.picture.SetGraphic(graphic);
-    AssignPicture(w.picture);
-  };
-
-  // The order is fixed: the registry by extension, then the content probes. Decoders of
-  // GIF, PCX, LBM and clipboard files join between the metafile and JPEG attempts, in that
-  // order (GIF, PCX, LBM, clipboard), once they exist.
-  const Attempt attempts[] = {
-      {[&] { w.picture.LoadFromFile(fileName); }, [&] { AssignPicture(w.picture); }},
-      {[&] { w.bitmapProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.bitmapProbe); }},
-      {[&] { w.icon.LoadFromFile(fileName); },
-       [&] {
-         w.bitmapProbe.AssignIconHandle(w.icon.Handle());
-         fromBitmap(w.bitmapProbe);
-       }},
-      {[&] { w.metafile.LoadFromFile(fileName); }, [&] { fromGraphic(w.metafile); }},
-      {[&] { w.gifProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.gifProbe); }},
-      {[&] { w.pcxProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.pcxProbe); }},
-      {[&] { w.lbmProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.lbmProbe); }},
-      {[&] { w.clipboardProbe.LoadFromFile(fileName); }, [&] { fromBitmap(w.clipboardProbe); }},
-      {[&] { w.jpegProbe.LoadFromFile(fileName); }, [&] { fromGraphic(w.jpegProbe); }},
-  };
-
-  for (const Attempt& attempt : attempts) {
-    bool loaded = true;
+  // The attempts in their fixed order: the picture registry by extension, then the content
+  // probes. A load step's errors only mean "not this one"; a conversion step's reach the caller.
+  TDrawStep draw;
+  try {
+    auto picture = std::make_shared<TPicture>();
+    picture->LoadFromFile(fileName);
+    draw = [picture](TUniBitmap& target) { target.AssignPicture(*picture); };
+  } catch (const Exception&) {
+  }
+  static const std::vector<const TFormatClass*> probes = ContentProbes();
+  for (auto probe = probes.begin(); !draw && probe != probes.end(); ++probe) {
     try {
-      attempt.load();
+      draw = (*probe)->load(fileName);
     } catch (const Exception&) {
-      loaded = false;
-    }
-    if (loaded) {
-      attempt.convert(); // its errors reach the caller
-      return *this;
     }
   }
-  throw Exception("Not Known Format");
+  if (!draw) throw Exception("Not Known Format");
+  draw(*this);
+  return *this;
 }

@@ -2,8 +2,8 @@
 #include "cli/Batch.h"
 #include "TestSupport.h"
 #include "blz/UniBmp.h"
-#include "cli/Input.h"
 #include "cli/ProgressBar.h"
+#include "cli/QtInput.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +92,7 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         bitmap.SetPixel(x, y, RGB(x * 3, y * 5, 200));
-    const std::vector<uint8_t> png = ThumbnailPng(bitmap, size);
+    const std::vector<uint8_t> png = ThumbnailPngWithQt(bitmap, size);
     const QImage thumbnail = QImage::fromData(png.data(), int(png.size()), "PNG");
     ASSERT_EQ(thumbnail.size(), QSize(tw, th));
     for (QPoint p : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(w / 2, h - 1)})

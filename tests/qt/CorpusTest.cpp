@@ -5,10 +5,7 @@
 // a refusal with its message, or just a picture.
 #include "TestSupport.h"
 #include "bmp/Bitmap.h"
-#include "formats/SClpDib.h"
-#include "formats/SGIFImg.h"
-#include "formats/SLBMImg.h"
-#include "formats/SPCXImg.h"
+#include "formats/FormatTable.h"
 #include "io/Exceptions.h"
 #include "qt/FormatReader.h"
 
@@ -19,30 +16,27 @@
 #include <memory>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 using testsupport::Image;
 
 namespace {
 
-// "bmp" is the BMP reader alone, "loader" what the window does with a file it opens.
+// "loader" is what the window does with a file it opens; a name of the format table that
+// format's core decoder alone, with the bitmap it makes.
 std::unique_ptr<TBitmap> Read(const std::string& reader, const std::string& file) {
-  if (reader == "bmp") {
-    auto bmp = std::make_unique<TBitmap>();
-    ReadBmp(testsupport::ReadFile(file), *bmp);
-    return bmp;
-  }
-  std::unique_ptr<TUniBitmap> bitmap = std::make_unique<TSLBMImage>();
   if (reader == "loader") {
+    auto bitmap = std::make_unique<TUniBitmap>();
     TImageLoader loader;
-    LoadAsWindowDoes(file, *(bitmap = std::make_unique<TUniBitmap>()), loader);
+    LoadAsWindowDoes(file, *bitmap, loader);
     return bitmap;
   }
-  if (reader == "gif") bitmap = std::make_unique<TSGIFBitmap>();
-  if (reader == "pcx") bitmap = std::make_unique<TSPCXBitmap>();
-  if (reader == "clp") bitmap = std::make_unique<TSClpDIBitmap>();
-  bitmap->LoadFromFile(file);
-  return bitmap;
+  const TInputFormat* format = FindInputFormat(reader);
+  if (!format || !format->decode) throw std::invalid_argument("no core decoder: " + reader);
+  TMemoryStream contents;
+  ReadWholeFile(file, contents);
+  return std::make_unique<TBitmap>(format->decode(contents));
 }
 
 // The source picture of a made file, "COLOURS WxH" ("rgb" for any colour, "rgba" with

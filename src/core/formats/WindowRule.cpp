@@ -16,6 +16,5 @@ std::string WindowExtension(const std::string& fileName) {
 
 bool ReadByBitmapItself(const std::string& fileName) {
   const std::string extension = WindowExtension(fileName);
-  return !extension.empty() &&
-         std::string("*.BMP;*.DIB;*.BLZ").find(extension) != std::string::npos;
+  return !extension.empty() && std::string(kReadByBitmapMasks).find(extension) != std::string::npos;
 }

@@ -7,9 +7,12 @@
 #undef GDK_PIXBUF_ENABLE_BACKEND
 
 #include "PluginCore.h"
+#include "formats/FormatTable.h"
 
+#include <deque>
 #include <exception>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -99,6 +102,52 @@ gboolean StopLoad(gpointer data, GError** error) {
   }
 }
 
+// What fill_info tells gdk-pixbuf, made from the format table's rows for this host: a pattern
+// per signature (mask ' ' must match, 'x' any byte), the MIME types and the extensions. The
+// pointers point into `texts`, which never grows after they are taken.
+struct TPixbufFormatInfo {
+  std::deque<std::string> texts;
+  std::vector<GdkPixbufModulePattern> patterns;
+  std::vector<const gchar*> mimeTypes, extensions;
+};
+
+char* Keep(std::deque<std::string>& texts, std::string text) {
+  return texts.emplace_back(std::move(text)).data();
+}
+
+TPixbufFormatInfo PixbufFormatInfo() {
+  TPixbufFormatInfo info;
+  for (const TInputFormat& format : InputFormats()) {
+    if (!(format.hosts & hostGdkPixbuf)) continue;
+    for (const TSignature& signature : format.signatures) {
+      std::string prefix, mask;
+      size_t told = 0; // bytes the pattern checks
+      for (const TSignaturePart& part : signature.parts) {
+        if (prefix.size() < part.offset) {
+          mask.resize(part.offset, 'x');
+          prefix.resize(part.offset, 'x');
+        }
+        prefix.replace(part.offset, part.bytes.size(), part.bytes);
+        mask.replace(part.offset, part.bytes.size(), std::string(part.bytes.size(), ' '));
+        told += part.bytes.size();
+      }
+      // A two-byte signature begins other files by chance more often than a four-byte one.
+      const int relevance = told >= 4 ? 100 : 80;
+      const bool masked = mask.find('x') != std::string::npos;
+      info.patterns.push_back(
+          {Keep(info.texts, prefix), masked ? Keep(info.texts, mask) : nullptr, relevance});
+    }
+    info.mimeTypes.push_back(Keep(info.texts, std::string(format.mimeType)));
+    for (const TExtension& extension : format.extensions)
+      if (extension.hosts & hostGdkPixbuf)
+        info.extensions.push_back(Keep(info.texts, std::string(extension.name)));
+  }
+  info.patterns.push_back({nullptr, nullptr, 0});
+  info.mimeTypes.push_back(nullptr);
+  info.extensions.push_back(nullptr);
+  return info;
+}
+
 } // namespace
 
 extern "C" {
@@ -110,26 +159,12 @@ G_MODULE_EXPORT void fill_vtable(GdkPixbufModule* module) {
 }
 
 G_MODULE_EXPORT void fill_info(GdkPixbufFormat* info) {
-  // Mask: ' ' must match, 'x' any byte.
-  static GdkPixbufModulePattern signature[] = {
-      {const_cast<char*>("LZRW"), nullptr, 100},
-      {const_cast<char*>("WRZL"), nullptr, 100},
-      {const_cast<char*>("BMxxxxxxxxxxxxxxxxxxxxxxxxxxxxLZRW"),
-       const_cast<char*>("  xxxxxxxxxxxxxxxxxxxxxxxxxxxx    "), 100},
-      {const_cast<char*>("BMxxxxxxxxxxxxxxxxxxxxxxxxxxxxWRZL"),
-       const_cast<char*>("  xxxxxxxxxxxxxxxxxxxxxxxxxxxx    "), 100},
-      {const_cast<char*>("\x50\xC3"), nullptr, 80},
-      {const_cast<char*>("FORMxxxxILBM"), const_cast<char*>("    xxxx    "), 100},
-      {const_cast<char*>("FORMxxxxPBM"), const_cast<char*>("    xxxx   "), 100},
-      {nullptr, nullptr, 0}};
-  static const gchar* mimeTypes[] = {"application/x-blz-image", "application/x-clipboard-file",
-                                     "image/x-ilbm", nullptr};
-  static const gchar* extensions[] = {"blz", "clp", "lbm", "ilbm", nullptr};
+  static const TPixbufFormatInfo formats = PixbufFormatInfo();
   info->name = const_cast<gchar*>("vantrel");
-  info->signature = signature;
+  info->signature = const_cast<GdkPixbufModulePattern*>(formats.patterns.data());
   info->description = const_cast<gchar*>("BLZ, clipboard file and LBM");
-  info->mime_types = const_cast<gchar**>(mimeTypes);
-  info->extensions = const_cast<gchar**>(extensions);
+  info->mime_types = const_cast<gchar**>(formats.mimeTypes.data());
+  info->extensions = const_cast<gchar**>(formats.extensions.data());
   info->flags = 0;
   info->license = const_cast<gchar*>("Other");
 }

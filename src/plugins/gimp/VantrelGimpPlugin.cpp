@@ -4,19 +4,19 @@
 #include "ExportDialog.h"
 #include "GimpExport.h"
 #include "GimpLoad.h"
+#include "formats/FormatTable.h"
 
 #include <libgimp/gimp.h>
 #include <libgimp/gimpui.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-constexpr char kLoadBlz[] = "file-blz-load";
-constexpr char kLoadClipboard[] = "file-clp-load";
-constexpr char kLoadLbm[] = "file-lbm-load";
 constexpr char kSaveBlz[] = "file-blz-save";
 constexpr char kBinary[] = "file-vantrel";
 constexpr char kAuthor[] = "The Vantrel developers";
@@ -52,19 +52,80 @@ void InstallLoad(const char* name, const char* blurb, const char* label, const c
   gimp_register_magic_load_handler(name, extensions, "", magic);
 }
 
+// GIMP's texts for our loaders, by format; a format without one is named by its description.
+struct TLoaderTexts {
+  std::string_view format, blurb, label;
+};
+constexpr TLoaderTexts kLoaderTexts[] = {
+    {"blz", "Loads BLZ files (packed bitmap or BLZ stream layout)", "BLZ image"},
+    {"clp", "Loads Windows clipboard files", "Windows clipboard file"},
+    {"lbm", "Loads IFF ILBM and PBM pictures (HAM, EHB and deep included)", "IFF ILBM picture"},
+};
+
+std::string LoadProcedure(const TInputFormat& format) {
+  return "file-" + std::string(format.name) + "-load";
+}
+
+// GIMP's magic: "offset,string,bytes" per part, "&" after the offset joining a part to the
+// next, one alternative after the other; bytes outside printable ASCII as octal escapes.
+std::string Magic(const TInputFormat& format) {
+  std::string magic;
+  for (const TSignature& signature : format.signatures)
+    for (size_t i = 0; i < signature.parts.size(); ++i) {
+      const TSignaturePart& part = signature.parts[i];
+      if (!magic.empty()) magic += ',';
+      magic += std::to_string(part.offset) + (i + 1 < signature.parts.size() ? "&" : "");
+      magic += ",string,";
+      for (const char c : part.bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
+        magic += byte > ' ' && byte < 0x7F && c != ',' && c != '\\' ? std::string(1, c) : escaped;
+      }
+    }
+  return magic;
+}
+
+// Whether a file of `format` may also match another format's signature on its own (a packed
+// BLZ file starts with a BMP file's "BM"): then our loader must be asked before GIMP's.
+bool NarrowsAnotherFormat(const TInputFormat& format) {
+  for (const TInputFormat& other : InputFormats()) {
+    if (&other == &format) continue;
+    for (const TSignature& broad : other.signatures)
+      for (const TSignature& narrow : format.signatures)
+        if (std::all_of(broad.parts.begin(), broad.parts.end(), [&](const TSignaturePart& p) {
+              return std::any_of(narrow.parts.begin(), narrow.parts.end(),
+                                 [&](const TSignaturePart& q) {
+                                   return q.offset == p.offset && q.bytes == p.bytes;
+                                 });
+            }))
+          return true;
+  }
+  return false;
+}
+
+bool IsLoadProcedure(const std::string& name) {
+  for (const TInputFormat& format : InputFormats())
+    if ((format.hosts & hostGimp) && name == LoadProcedure(format)) return true;
+  return false;
+}
+
 void Query() {
-  // A packed-layout file starts like a BMP file: ours must be asked before GIMP's BMP loader,
-  // whose magic is "BM" alone, and the second clause ("&" joins it) keeps ours to packed files.
-  InstallLoad(kLoadBlz, "Loads BLZ files (packed bitmap or BLZ stream layout)", "BLZ image",
-              "application/x-blz-image", "blz",
-              "0,string,LZRW,0,string,WRZL,0&,string,BM,30,string,LZRW,0&,string,BM,30,string,"
-              "WRZL");
-  gimp_register_file_handler_priority(kLoadBlz, -1);
-  InstallLoad(kLoadClipboard, "Loads Windows clipboard files", "Windows clipboard file",
-              "application/x-clipboard-file", "clp", "0,string,P\\303");
-  InstallLoad(kLoadLbm, "Loads IFF ILBM and PBM pictures (HAM, EHB and deep included)",
-              "IFF ILBM picture", "image/x-ilbm", "lbm,ilbm,iff",
-              "0&,string,FORM,8,string,ILBM,0&,string,FORM,8,string,PBM");
+  for (const TInputFormat& format : InputFormats()) {
+    if (!(format.hosts & hostGimp)) continue;
+    const std::string name = LoadProcedure(format);
+    std::string blurb = "Loads " + std::string(format.description) + " files";
+    std::string label(format.description);
+    for (const TLoaderTexts& texts : kLoaderTexts)
+      if (texts.format == format.name) blurb = texts.blurb, label = texts.label;
+    std::string extensions;
+    for (const TExtension& extension : format.extensions)
+      if (extension.hosts & hostGimp)
+        extensions += (extensions.empty() ? "" : ",") + std::string(extension.name);
+    InstallLoad(name.c_str(), blurb.c_str(), label.c_str(), std::string(format.mimeType).c_str(),
+                extensions.c_str(), Magic(format).c_str());
+    if (NarrowsAnotherFormat(format)) gimp_register_file_handler_priority(name.c_str(), -1);
+  }
 
   gimp_install_procedure(kSaveBlz, "Exports BLZ files", "Exports BLZ files in either layout",
                          kAuthor, kAuthor, kYear, "BLZ image", "RGB*, GRAY*, INDEXED*", GIMP_PLUGIN,
@@ -129,7 +190,7 @@ void Run(const gchar* name, gint parameterCount, const GimpParam* parameters, gi
   *returned = results;
   const std::string procedure = name;
   if (procedure == kSaveBlz) return Save(parameterCount, parameters, resultCount);
-  if (procedure != kLoadBlz && procedure != kLoadClipboard && procedure != kLoadLbm) {
+  if (!IsLoadProcedure(procedure)) {
     results[0].data.d_status = GIMP_PDB_CALLING_ERROR;
     return;
   }

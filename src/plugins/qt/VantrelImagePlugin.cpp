@@ -3,6 +3,7 @@
 // format code only through the Qt-free core. It claims only formats that Qt and the usual
 // plugin sets do not read already, so BMP, GIF and PCX stay with their own readers.
 #include "PluginCore.h"
+#include "formats/FormatTable.h"
 
 #include <QIODevice>
 #include <QImage>
@@ -14,11 +15,15 @@
 
 namespace {
 
-const char* const kKeys[] = {"blz", "clp", "lbm", "ilbm"};
+QByteArray Bytes(std::string_view text) {
+  return QByteArray::fromStdString(std::string(text));
+}
 
-bool IsOurKey(const QByteArray& format) {
-  for (const char* key : kKeys)
-    if (format == key) return true;
+// The keys are the extensions the format table offers to Qt; vantrel.json lists the same.
+bool IsOurKey(const QByteArray& key) {
+  for (const TInputFormat& format : InputFormats())
+    for (const TExtension& extension : format.extensions)
+      if ((extension.hosts & hostQt) && key == Bytes(extension.name)) return true;
   return false;
 }
 
@@ -26,31 +31,18 @@ std::span<const uint8_t> AsBytes(const QByteArray& bytes) {
   return {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())};
 }
 
-TPluginFormat SniffDevice(QIODevice* device) {
-  if (!device || !device->isReadable()) return TPluginFormat::None;
-  return SniffFormat(AsBytes(device->peek(kSniffBytes)));
-}
-
-const char* KeyOf(TPluginFormat format) {
-  switch (format) {
-  case TPluginFormat::Blz:
-    return "blz";
-  case TPluginFormat::Clipboard:
-    return "clp";
-  case TPluginFormat::Lbm:
-    return "lbm";
-  case TPluginFormat::None:
-    break;
-  }
-  return "";
+// The format offered to Qt whose signature starts the device's data, or nullptr.
+const TInputFormat* SniffDevice(QIODevice* device) {
+  if (!device || !device->isReadable()) return nullptr;
+  return FormatForHost(AsBytes(device->peek(qint64(SignatureBytes()))), hostQt);
 }
 
 class VantrelImageHandler : public QImageIOHandler {
 public:
   bool canRead() const override {
-    const TPluginFormat format = SniffDevice(device());
-    if (format == TPluginFormat::None) return false;
-    setFormat(KeyOf(format));
+    const TInputFormat* format = SniffDevice(device());
+    if (!format) return false;
+    setFormat(Bytes(format->name));
     return true;
   }
 
@@ -135,7 +127,7 @@ public:
     Capabilities result;
     if (format == "blz" && (!device || device->isWritable())) result |= CanWrite;
     if (IsOurKey(format)) return result | CanRead;
-    if (format.isEmpty() && SniffDevice(device) != TPluginFormat::None) result |= CanRead;
+    if (format.isEmpty() && SniffDevice(device)) result |= CanRead;
     return result;
   }
 

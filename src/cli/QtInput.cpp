@@ -1,0 +1,41 @@
+#include "cli/QtInput.h"
+
+#include "io/Exceptions.h"
+#include "io/Streams.h"
+#include "qt/BitmapQt.h"
+#include "qt/FormatReader.h"
+#include "qt/GuiApplication.h"
+#include "qt/Units.h"
+
+#include <QBuffer>
+#include <QImage>
+
+void ReadInputWithQt(const std::string& fileName, const std::string& format, TUniBitmap& target) {
+  if (!format.empty()) {
+    LoadByFormat(format, fileName, target);
+    return;
+  }
+  // Batch work reads on several threads: each keeps its own loader, as the window keeps one.
+  thread_local TImageLoader loader;
+  LoadAsWindowDoes(fileName, target, loader);
+}
+
+std::vector<uint8_t> ThumbnailPngWithQt(const TUniBitmap& bitmap, int size) {
+  QImage image = BitmapToQImage(bitmap);
+  if (image.width() > size || image.height() > size)
+    image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) throw Exception("cannot encode the thumbnail as PNG");
+  return {png.begin(), png.end()};
+}
+
+void PrepareQtInputForThreads() {
+  EnsureGuiApplication();
+}
+
+void FinishQtInput() {
+  FinalizeUnits();
+  ShutdownGuiApplication();
+}
