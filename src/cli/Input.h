@@ -12,7 +12,10 @@ class TUniBitmap;
 // Loads `fileName` into `target`. With an empty `format` the window's rule applies: BMP, DIB
 // and BLZ names are read directly, anything else through the image loader. A format name
 // (bmp, blz, gif, pcx, lbm, clp, ico, wmf, emf, jpeg) reads with that one class alone.
-void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target);
+// Alpha is kept, also of pictures the loader reads. `notes` gets what the picture lost on the
+// way (see TStockPicture), when given.
+void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target,
+               std::vector<std::string>* notes = nullptr);
 
 // The PNG file of `bitmap` scaled to fit `size` × `size`.
 std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size);

@@ -10,6 +10,7 @@
 #include "qt/Icon.h"
 #include "qt/JPEGImage.h"
 #include "qt/Metafile.h"
+#include "qt/StockReader.h"
 
 #include <functional>
 
@@ -86,5 +87,7 @@ TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
       return *this;
     }
   }
+  // Qt's own readers only for what is plainly not ours; too large a picture is raised.
+  if (LoadWithStockReaders(fileName, *this)) return *this;
   throw Exception("Not Known Format");
 }
