@@ -46,8 +46,8 @@ QString BrowseFilters(const QString& filter) {
   for (const QString& format : StockFormats())
     masks << "*." + format;
   masks.removeDuplicates();
-  return filter + ";;" + QCoreApplication::translate("TDialogs", "All pictures") + " (" +
-         masks.join(' ') + ");;" + QCoreApplication::translate("TDialogs", "All files") + " (*)";
+  return filter + ";;" + QCoreApplication::translate("TDialogs", "Minden kép") + " (" +
+         masks.join(' ') + ");;" + QCoreApplication::translate("TDialogs", "Minden fájl") + " (*)";
 }
 
 TDialogs& Dialogs() {

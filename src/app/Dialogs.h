@@ -19,8 +19,8 @@ struct TDialogs {
       saveFile;
 };
 
-// The open dialog's filters: `filter` (the window's own, first), then "All pictures" with its
-// masks and those of the formats Qt reads, then "All files".
+// The open dialog's filters: `filter` (the window's own, first), then all pictures (its masks
+// and those of the formats Qt reads), then all files; named in the window's language.
 QString BrowseFilters(const QString& filter);
 
 // The dialogs in use; the real ones unless a test replaced them.

@@ -82,11 +82,11 @@
 <context>
     <name>TDialogs</name>
     <message>
-        <source>All files</source>
+        <source>Minden fájl</source>
         <translation>Alle Dateien</translation>
     </message>
     <message>
-        <source>All pictures</source>
+        <source>Minden kép</source>
         <translation>Alle Bilder</translation>
     </message>
 </context>
