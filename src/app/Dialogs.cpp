@@ -1,9 +1,12 @@
 #include "app/Dialogs.h"
 
 #include "app/ScreenCentre.h"
+#include "qt/StockReader.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -16,7 +19,7 @@ TDialogs RealDialogs() {
   };
   d.openFile = [](QWidget* parent, const QString& filter,
                   const QString& fileName) -> std::optional<QString> {
-    QString name = QFileDialog::getOpenFileName(parent, {}, fileName, filter);
+    QString name = QFileDialog::getOpenFileName(parent, {}, fileName, BrowseFilters(filter));
     if (name.isEmpty()) return std::nullopt;
     return name;
   };
@@ -34,6 +37,18 @@ TDialogs RealDialogs() {
 }
 
 } // namespace
+
+QString BrowseFilters(const QString& filter) {
+  // The masks inside the window's filter's brackets ("Images... (*.bmp *.dib ...)").
+  const QRegularExpressionMatch own = QRegularExpression(R"(\(([^)]*)\))").match(filter);
+  QStringList masks =
+      own.hasMatch() ? own.captured(1).split(' ', Qt::SkipEmptyParts) : QStringList();
+  for (const QString& format : StockFormats())
+    masks << "*." + format;
+  masks.removeDuplicates();
+  return filter + ";;" + QCoreApplication::translate("TDialogs", "Minden kép") + " (" +
+         masks.join(' ') + ");;" + QCoreApplication::translate("TDialogs", "Minden fájl") + " (*)";
+}
 
 TDialogs& Dialogs() {
   static TDialogs dialogs = RealDialogs();

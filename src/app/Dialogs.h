@@ -19,5 +19,9 @@ struct TDialogs {
       saveFile;
 };
 
+// The open dialog's filters: `filter` (the window's own, first), then all pictures (its masks
+// and those of the formats Qt reads), then all files; named in the window's language.
+QString BrowseFilters(const QString& filter);
+
 // The dialogs in use; the real ones unless a test replaced them.
 TDialogs& Dialogs();

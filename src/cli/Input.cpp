@@ -50,13 +50,16 @@ const TInputModule& Module() {
 
 } // namespace
 
-void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
+void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target,
+               std::vector<std::string>* notes) {
   if (format.empty() && ReadByBitmapItself(fileName)) {
     target.LoadFromFile(fileName);
     return;
   }
   std::vector<uint8_t> bmp;
-  Module().read(fileName, format, bmp);
+  std::vector<std::string> said;
+  Module().read(fileName, format, bmp, said);
+  if (notes) *notes = std::move(said);
   TReadOnlyMemoryStream image(bmp);
   target.LoadFromStream(image);
 }

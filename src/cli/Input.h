@@ -12,8 +12,10 @@ class TUniBitmap;
 
 // Loads `fileName` into `target`. With an empty `format` the window's rule applies: BMP, DIB
 // and BLZ names are read directly, anything else through the image loader. A format name of
-// the format table reads with that one class alone.
-void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target);
+// the format table reads with that one class alone. Alpha is kept, also of pictures the
+// loader reads. `notes` gets what the picture lost on the way (see TStockPicture), when given.
+void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target,
+               std::vector<std::string>* notes = nullptr);
 
 // The PNG file of `bitmap` scaled to fit `size` × `size`.
 std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size);

@@ -25,10 +25,11 @@ void Start() {
   });
 }
 
-void Read(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp) {
+void Read(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp,
+          std::vector<std::string>& notes) {
   Start();
   TUniBitmap bitmap;
-  ReadInputWithQt(fileName, format, bitmap);
+  ReadInputWithQt(fileName, format, bitmap, &notes);
   TMemoryStream image;
   bitmap.SaveToStream(image);
   bmp.assign(image.Bytes().begin(), image.Bytes().end());

@@ -10,13 +10,14 @@
 
 struct TInputModule {
   int version;
-  // The input read as ReadInputWithQt reads it, as the bytes of a BMP image.
-  void (*read)(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp);
+  // The input read as ReadInputWithQt reads it, as the bytes of a BMP image, and its notes.
+  void (*read)(const std::string& fileName, const std::string& format, std::vector<uint8_t>& bmp,
+               std::vector<std::string>& notes);
   // A BMP image's thumbnail as a PNG file.
   void (*thumbnail)(const std::vector<uint8_t>& bmp, int size, std::vector<uint8_t>& png);
   void (*prepareThreads)();
   void (*finish)();
 };
 
-constexpr int kInputModuleVersion = 2;
+constexpr int kInputModuleVersion = 3;
 constexpr const char* kInputModuleEntry = "VantrelInputModule";

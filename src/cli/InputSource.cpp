@@ -8,6 +8,7 @@
 #include "io/Exceptions.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -85,11 +86,18 @@ TInputSource::TInputSource(const std::string& name, const std::string& format)
 TInputSource::~TInputSource() = default;
 
 void TInputSource::Read(TUniBitmap& target) {
-  if (!IsStandardInput()) return ReadInput(name_, format_, target);
-  if (direct_) {
+  if (direct_ && IsStandardInput()) {
     stream_->SetPosition(0);
     return target.LoadFromStream(*stream_);
   }
-  TTemporaryCopy copy(*stream_);
-  ReadInput(copy.Path(), format_, target);
+  // What the picture lost on its way in is said, one line each, under the name given.
+  std::vector<std::string> notes;
+  if (IsStandardInput()) {
+    TTemporaryCopy copy(*stream_);
+    ReadInput(copy.Path(), format_, target, &notes);
+  } else {
+    ReadInput(name_, format_, target, &notes);
+  }
+  for (const std::string& note : notes)
+    std::fprintf(stderr, "vantrel-cli: %s: %s\n", name_.c_str(), note.c_str());
 }

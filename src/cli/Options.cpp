@@ -124,6 +124,7 @@ std::string Usage() {
          "--format FMT reads with that one decoder alone. FMT:\n  " +
          InputFormatList() +
          "\n"
+         "Without --format, also: PNG, TIFF, WebP, TGA and other formats Qt reads\n"
          "pack writes a BLZ file (packed-bitmap layout unless --layout stream); unpack writes\n"
          "the plain BMP image; convert writes OUTFMT, or the format OUTPUT's extension names\n"
          "(PGM for grey pictures only). OUTFMT:\n  " +

@@ -10,7 +10,10 @@ class TUniBitmap;
 
 // Loads `fileName` into `target`. With an empty `format` the window's rule applies
 // (LoadAsWindowDoes); a format name of the format table reads with that one class alone.
-void ReadInputWithQt(const std::string& fileName, const std::string& format, TUniBitmap& target);
+// Alpha is kept, also of pictures the loader reads; `notes` gets what the picture lost on the
+// way (see TStockPicture), when given.
+void ReadInputWithQt(const std::string& fileName, const std::string& format, TUniBitmap& target,
+                     std::vector<std::string>* notes = nullptr);
 
 // The PNG file of `bitmap` scaled to fit `size` × `size`.
 std::vector<uint8_t> ThumbnailPngWithQt(const TUniBitmap& bitmap, int size);

@@ -4,6 +4,7 @@
 #include "formats/FormatTable.h"
 #include "io/Exceptions.h"
 #include "qt/FormatClasses.h"
+#include "qt/StockReader.h"
 
 #include <algorithm>
 #include <memory>
@@ -45,6 +46,8 @@ TUniBitmap& TImageLoader::tryLoadImageFile(const std::string& fileName) {
     } catch (const Exception&) {
     }
   }
+  // Qt's own readers only for what is plainly not ours; too large a picture is raised.
+  if (!draw && LoadWithStockReaders(fileName, *this)) return *this;
   if (!draw) throw Exception("Not Known Format");
   draw(*this);
   return *this;

@@ -134,4 +134,16 @@ TEST(ShowException, AddsAFullStopAfterLettersAndDigitsOnly) {
   Dialogs() = saved;
 }
 
+// The window's own filter stays first; Qt's formats join ours under all pictures.
+TEST(BrowseDialog, OffersAllPicturesAndAllFilesAfterTheWindowsFilter) {
+  const QString own = "Images... (*.bmp *.gif)";
+  const QStringList filters = BrowseFilters(own).split(";;");
+  ASSERT_EQ(filters.size(), 3);
+  EXPECT_EQ(filters[0], own);
+  EXPECT_TRUE(filters[1].startsWith("Minden kép (*.bmp *.gif *.")) << filters[1].toStdString();
+  EXPECT_TRUE(filters[1].contains(" *.png")) << filters[1].toStdString();
+  EXPECT_FALSE(filters[1].contains("*.jpeg")) << "a format of ours comes from the window's list";
+  EXPECT_EQ(filters[2], "Minden fájl (*)");
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -28,7 +30,11 @@ inline TRun Cli(std::vector<std::string> args) {
     argv.push_back(a.data());
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
+  // Qt's readers say nothing, as in the input module.
+  const QtMessageHandler qtSays =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   const int status = RunCli(static_cast<int>(argv.size()), argv.data());
+  qInstallMessageHandler(qtSays);
   return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 

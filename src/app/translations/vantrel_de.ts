@@ -80,6 +80,17 @@
     </message>
 </context>
 <context>
+    <name>TDialogs</name>
+    <message>
+        <source>Minden fájl</source>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Minden kép</source>
+        <translation>Alle Bilder</translation>
+    </message>
+</context>
+<context>
     <name>TMessDlgBox</name>
     <message>
         <source>Valóban ki szeretne lépni</source>

@@ -80,6 +80,17 @@
     </message>
 </context>
 <context>
+    <name>TDialogs</name>
+    <message>
+        <source>Minden fájl</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>Minden kép</source>
+        <translation>All pictures</translation>
+    </message>
+</context>
+<context>
     <name>TMessDlgBox</name>
     <message>
         <source>Valóban ki szeretne lépni</source>

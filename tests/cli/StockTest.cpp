@@ -1,0 +1,140 @@
+// Pictures of formats that Qt's own readers read: the command line takes them to BLZ and back
+// with the pixels ImageMagick reads, says what BLZ cannot keep of them, and leaves files that
+// look like ours to our own decoders.
+#include "CliRun.h"
+#include "blz/UniBmp.h"
+#include "cli/Input.h"
+#include "qt/SLoadImg.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+// The TrueVision 2.0 footer, without which Qt's TGA reader refuses a file.
+const char* const kTgaFooter = "printf '\\0\\0\\0\\0\\0\\0\\0\\0TRUEVISION-XFILE.\\0' >>";
+
+// ImageMagick's reading of `file` as 8-bit samples of `map` (RGB or RGBA).
+std::vector<uint8_t> Samples(const TempDir& dir, const std::string& file, const char* map) {
+  const std::string out = dir.File("samples");
+  EXPECT_EQ(testsupport::Run("convert '" + file + "[0]' -depth 8 " + map + ":'" + out + "'"), 0);
+  return ReadFile(out);
+}
+
+struct TStockCase {
+  const char* file;
+  const char* make; // ImageMagick's options and output prefix for the picture
+};
+
+// A picture with colour everywhere and, for RGBA, alpha of every kind but 0.
+const TStockCase kCases[] = {
+    {"palette.png", "-colors 12 PNG8:"},
+    {"grey.png", "-colorspace Gray PNG:"},
+    {"rgb.png", "PNG24:"},
+    {"rgba.png", "-alpha set -channel A -fx '(i+j+1)/14' +channel PNG32:"},
+    {"photo.tif", "TIFF:"},
+    {"photo.webp", "-define webp:lossless=true WEBP:"},
+    {"photo.tga", "-orient TopLeft TGA:"},
+};
+
+void MakeCase(const TempDir& dir, const TStockCase& c) {
+  std::string script =
+      "convert -seed 7 -size 9x6 plasma: -depth 8 " + std::string(c.make) + "'" + c.file + "'";
+  if (std::string(c.file).ends_with(".tga")) script += "; " + std::string(kTgaFooter) + c.file;
+  ASSERT_EQ(Shell(dir, script).status, 0) << c.file;
+}
+
+TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
+  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
+  TempDir dir;
+  for (const TStockCase& c : kCases) {
+    SCOPED_TRACE(c.file);
+    MakeCase(dir, c);
+    const TRun run = Shell(dir, std::string("$CLI pack ") + c.file + " p.blz && $CLI convert " +
+                                    c.file + " --layout stream s.blz && $CLI convert p.blz " +
+                                    "p.png && $CLI convert s.blz s.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<uint8_t> source = Samples(dir, dir.File(c.file), "RGB");
+    EXPECT_EQ(Samples(dir, dir.File("p.png"), "RGB"), source);
+    EXPECT_EQ(Samples(dir, dir.File("s.png"), "RGB"), source);
+
+    // The picture the input module hands over keeps its alpha.
+    TUniBitmap read;
+    ReadInput(dir.File(c.file), "", read);
+    const bool alpha = std::string(c.file) == "rgba.png";
+    ASSERT_EQ(read.PixelFormat(), alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
+    EXPECT_EQ(read.HasAlpha(), alpha);
+    const std::vector<uint8_t> rgba = Samples(dir, dir.File(c.file), "RGBA");
+    for (int y = 0, i = 0; y < read.Height(); ++y)
+      for (int x = 0; x < read.Width(); ++x, i += 4) {
+        const TColor got = read.GetPixel(x, y);
+        ASSERT_EQ(got, TColor(rgba[i] | rgba[i + 1] << 8 | rgba[i + 2] << 16)) << x << "," << y;
+        if (alpha) ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], rgba[i + 3]) << x << "," << y;
+      }
+  }
+}
+
+// The window draws the picture over white, as it draws every picture it opens.
+TEST(StockPictures, TheWindowDrawsOverWhite) {
+  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
+  TempDir dir;
+  MakeCase(dir, kCases[3]);
+  TImageLoader loader;
+  loader.tryLoadImageFile(dir.File("rgba.png"));
+  EXPECT_EQ(loader.PixelFormat(), TPixelFormat::pf24bit);
+  EXPECT_EQ(loader.Width(), 9);
+}
+
+TEST(StockPictures, WhatLooksLikeOursIsLeftToOurDecodersAndWhatBlzCannotKeepIsSaid) {
+  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
+  TempDir dir;
+  const TRun made = Shell(
+      dir,
+      "convert -size 6x4 gradient:red-blue PNG24:pic.png && cp pic.png pic.gif && "
+      "cp pic.png pic.ico && cp pic.png 'pic.GIF' && (printf 'GIF89a'; cat pic.png) > "
+      "gif-start.xyz && (printf '\\0\\0\\1\\0\\1\\0'; head -c 40 pic.png) > broken.ico && "
+      "cp pic.png no-extension && convert -size 6x4 gradient:red-blue -orient TopLeft tga:t.dat "
+      "&& " +
+          std::string(kTgaFooter) +
+          "t.dat && convert -size 6x4 gradient:red-blue \\( -size 6x4 xc:green \\) "
+          "\\( -size 6x4 xc:blue \\) -depth 16 pages.tif && convert -size 6x4 "
+          "gradient:red-blue -depth 8 -orient RightTop turned.tif && /usr/bin/python3 -c \"import "
+          "struct,zlib;c=lambda t,d:struct.pack('>I',len(d))+t+d+struct.pack('>I',"
+          "zlib.crc32(t+d));open('wide.png','wb').write(bytes.fromhex('89504e470d0a1a0a')"
+          "+c(b'IHDR',struct.pack('>IIBBBBB',70000,1,8,2,0,0,0))+c(b'IDAT',zlib.compress("
+          "bytes(210001)))+c(b'IEND',b''))\"");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const struct {
+    const char* file;
+    const char* said; // on standard error, after "vantrel-cli: FILE: "
+  } cases[] = {
+      {"pic.gif", "Not Known Format\n"},
+      {"pic.GIF", "Not Known Format\n"},
+      {"pic.ico", "Not Known Format\n"},
+      {"broken.ico", "Not Known Format\n"},
+      {"gif-start.xyz", "Not Known Format\n"},
+      {"no-extension", ""},
+      {"t.dat", ""},
+      {"pages.tif", "its 16-bit channels become 8-bit\n"
+                    "vantrel-cli: pages.tif: only the first of 3 pages is kept\n"},
+      {"turned.tif", "its EXIF orientation is applied\n"},
+      {"wide.png", "Picture: image width or height above 65535 (70000 x 1)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const TRun run = Process(dir, {"convert", c.file, "out.blz"});
+    const bool fails =
+        std::string(c.said).find("Not Known") == 0 || std::string(c.said).find("Picture:") == 0;
+    EXPECT_EQ(run.status, fails ? 1 : 0);
+    EXPECT_EQ(run.err, *c.said ? "vantrel-cli: " + std::string(c.file) + ": " + c.said : "");
+  }
+  // Standard input is named as the user named it.
+  EXPECT_EQ(Shell(dir, "$CLI convert - o.png < pages.tif").err,
+            "vantrel-cli: -: its 16-bit channels become 8-bit\n"
+            "vantrel-cli: -: only the first of 3 pages is kept\n");
+}
+
+} // namespace
