@@ -30,11 +30,20 @@ std::vector<uint8_t> ReadHead(TStream& input) {
   return head;
 }
 
+// Whether the fourth byte of some 32-bit pixel in `count` bytes of rows is not 0; `bytes`
+// start `offset` bytes after the first row's start.
+bool AlphaByteSet(const uint8_t* bytes, size_t count, uint64_t offset) {
+  for (size_t i = (7 - offset % 4) % 4; i < count; i += 4)
+    if (bytes[i] != 0) return true;
+  return false;
+}
+
 // The BMP image the writer makes of a plain BMP image whose rows the reader keeps, fetched in
 // order: its head, then the input's rows with their padding cleared.
 class TPlainImage {
 public:
   TPlainImage(TStream& input, TPlainBmpRows rows) : input_(input), rows_(std::move(rows)) {
+    if (rows_.alpha && !AnyAlphaByteSet()) rows_.writerHead = rows_.OpaqueHead();
     input_.SetPosition(rows_.pixelOffset);
   }
   const std::vector<uint8_t>& Head() const { return rows_.writerHead; }
@@ -53,6 +62,19 @@ public:
   }
 
 private:
+  // Reads the 32-bit rows once ahead, for the writer's choice of header.
+  bool AnyAlphaByteSet() {
+    std::vector<uint8_t> buffer(kPiece);
+    input_.SetPosition(rows_.pixelOffset);
+    for (uint64_t left = static_cast<uint64_t>(rows_.stride) * rows_.height; left > 0;) {
+      const size_t count = static_cast<size_t>(std::min<uint64_t>(left, kPiece));
+      input_.ReadBuffer(buffer.data(), static_cast<int64_t>(count));
+      if (AlphaByteSet(buffer.data(), count, 0)) return true;
+      left -= count;
+    }
+    return false;
+  }
+
   TStream& input_;
   TPlainBmpRows rows_;
 };
@@ -84,14 +106,18 @@ public:
         return head_.size() != kHeadRoom;
       rows_ = AcceptedPlainBmpRows(head_, storedSize_);
       if (!rows_) return false;
-      if (out_) out_->WriteBuffer(rows_->writerHead.data(), int64_t(rows_->writerHead.size()));
+      if (!rows_->alpha || !out_) WriteHead(rows_->writerHead);
       // What came before is in head_: hand on its rows from there.
       std::vector<uint8_t> early(head_.begin() + rows_->pixelOffset, head_.end());
       Rows(early.data(), rows_->pixelOffset, early.size());
       start += taken, bytes += taken, count -= taken;
     }
     Rows(bytes, start, count);
-    return true;
+    if (!headWritten_ && received_ >= storedSize_) {
+      WriteHead(rows_->OpaqueHead()); // every alpha byte was 0
+      WritePending();
+    }
+    return pending_.size() <= kMaxPending;
   }
 
   // Whether the image ended as the stored size says, having reached its rows.
@@ -106,13 +132,36 @@ private:
     if (a >= b || !out_) return;
     uint8_t* from = bytes + (a - offset);
     rows_->ClearPadding(from, a - begin, static_cast<size_t>(b - a));
-    out_->WriteBuffer(from, static_cast<int64_t>(b - a));
+    if (headWritten_) {
+      out_->WriteBuffer(from, static_cast<int64_t>(b - a));
+      return;
+    }
+    // Rows with an alpha channel: the writer's header depends on whether some alpha byte is
+    // not 0, so the rows wait until one is found.
+    pending_.insert(pending_.end(), from, from + (b - a));
+    if (!AlphaByteSet(from, static_cast<size_t>(b - a), a - begin)) return;
+    WriteHead(rows_->writerHead);
+    WritePending();
   }
+
+  void WriteHead(const std::vector<uint8_t>& head) {
+    if (out_) out_->WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
+    headWritten_ = true;
+  }
+  void WritePending() {
+    out_->WriteBuffer(pending_.data(), static_cast<int64_t>(pending_.size()));
+    pending_ = {};
+  }
+
+  // Rows with all alpha 0 held back beyond this go to the whole-picture path.
+  static constexpr size_t kMaxPending = size_t{16} << 20;
 
   uint64_t storedSize_;
   TStream* out_;
   std::vector<uint8_t> head_;
   std::optional<TPlainBmpRows> rows_;
+  bool headWritten_ = false;
+  std::vector<uint8_t> pending_;
   uint64_t received_ = 0;
 };
 
@@ -288,7 +337,10 @@ std::optional<TInfoFigures> WriterHeadInfo(std::span<const uint8_t> bmpHead) {
   if (bmpHead.size() < kBmpHeadersSize) return std::nullopt;
   const TBmpFileHeader file = ReadBmpFileHeader(bmpHead.data());
   const TBmpInfoHeader info = ReadBmpInfoHeader(bmpHead.data() + kBmpFileHeaderSize);
-  if (file.signature != kBmpSignature || info.size != kBmpInfoHeaderSize) return std::nullopt;
+  const bool alphaHeader =
+      info.size == kBmpV5HeaderSize && info.compression == kBmpBitFields && info.bitsPerPixel == 32;
+  if (file.signature != kBmpSignature || (info.size != kBmpInfoHeaderSize && !alphaHeader))
+    return std::nullopt;
   TInfoFigures figures;
   figures.width = info.width;
   figures.height = static_cast<int>(std::abs(int64_t{info.height}));

@@ -1,6 +1,7 @@
 // The plugins' Qt-free part: the rows handed to a host, and what a failure means to it.
 #include "PluginCore.h"
 #include "blz/BlzErrors.h"
+#include "bmp/PixelRows.h"
 #include "io/ByteReader.h"
 #include "io/Streams.h"
 
@@ -38,7 +39,7 @@ TEST(PluginCoreTest, RowToRgbGivesEveryPixelAndNothingMore) {
           const size_t channels = alpha ? 4 : 3;
           for (int y = 0; y < bitmap.Height(); ++y) {
             std::vector<uint8_t> out(channels * width + 8, 0xA5);
-            RowToRgb(bitmap, y, out.data(), alpha);
+            ConvertRow(bitmap, y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb, out.data());
             std::vector<uint8_t> expected;
             for (int x = 0; x < width; ++x) {
               const TColor c = bitmap.GetPixel(x, y);

@@ -123,6 +123,7 @@ bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> 
       });
   if ((damaged && lastWhole) || restored != static_cast<uint64_t>(storedSize)) return false;
   bitmap.ClearRowPadding();
+  if (rows->alpha) bitmap.SetHasAlpha(bitmap.AnyAlphaByteSet());
   target = std::move(bitmap);
   return true;
 }

@@ -371,7 +371,11 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   const TBmpHeader h = ReadHeaders(in);
   CheckHeaders(h, static_cast<size_t>(imageBytes));
   const int bpp = h.bitsPerPixel;
-  if (h.compression != kRgb || h.topDown || bpp == 2 || h.pixelOffset > head.size())
+  // 32-bit B,G,R(,A) under their masks, as the writer's alpha header has them, are kept too.
+  const bool maskedRows =
+      IsBitFields(h) && bpp == 32 && NativeBitFieldFormat(h.masks, bpp) == TPixelFormat::pf32bit;
+  if ((h.compression != kRgb && !maskedRows) || h.topDown || bpp == 2 ||
+      h.pixelOffset > head.size())
     return std::nullopt;
   const TPixelFormat format = bpp == 1    ? TPixelFormat::pf1bit
                               : bpp == 4  ? TPixelFormat::pf4bit
@@ -397,7 +401,8 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   rows.format = format;
   rows.pixelOffset = h.pixelOffset;
   rows.stride = stride;
-  rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette);
+  rows.alpha = maskedRows && h.masks.alpha != 0;
+  rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette, rows.alpha);
   rows.palette = std::move(palette);
   return rows;
 }
