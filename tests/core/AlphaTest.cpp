@@ -1,5 +1,6 @@
-// A picture with alpha: the writer's BITMAPV5HEADER byte for byte, and alpha through the plain
-// image and both BLZ layouts, read whole or in place, with one thread or several.
+// A picture with alpha: the writer's BITMAPV5HEADER byte for byte, alpha through the plain
+// image and both BLZ layouts, read whole or in place, with one thread or several, and the rows
+// the hosts get of every pixel format.
 #include "TestSupport.h"
 #include "blz/BlockPool.h"
 #include "blz/UniBmp.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 using testsupport::Hex;
 
@@ -115,39 +117,46 @@ TEST(AlphaBitmap, EveryLayoutKeepsAlphaAndAllZeroReadsOpaque) {
   }
 }
 
-// Every pixel format gives the same colours in every row layout, part of a row too; alpha is
-// the pixel's own only where the bitmap keeps alpha.
-TEST(AlphaBitmap, RowLayoutsAgreeOnEveryFormat) {
-  for (TPixelFormat format :
-       {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
-        TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit})
-    for (bool alpha : {false, true}) {
-      SCOPED_TRACE(testing::Message() << BitsPerPixel(format) << " bpp, alpha " << alpha);
-      TUniBitmap bitmap;
-      bitmap.Allocate(11, 2, format);
-      if (bitmap.BitsPerPixel() <= 8) bitmap.SetPalette({{1, 2, 3, 0}, {40, 50, 60, 0}});
-      for (size_t i = 0; i < bitmap.Bits().size(); ++i)
-        bitmap.Bits()[i] = uint8_t(i * 37 % 5 == 0 ? i * 13 : 1 + (i & 0x10));
-      bitmap.SetHasAlpha(alpha);
-      const bool keeps = alpha && format == TPixelFormat::pf32bit;
-      for (int y = 0; y < 2; ++y) {
-        uint8_t rgb[33], rgba[44], bgra[16];
-        ConvertRow(bitmap, y, TRowLayout::Rgb, rgb);
-        ConvertRow(bitmap, y, TRowLayout::Rgba, rgba);
-        ConvertRow(bitmap, y, 7, 4, TRowLayout::Bgra, bgra);
-        for (int x = 0; x < 11; ++x) {
-          const TColor c = bitmap.GetPixel(x, y);
-          const uint8_t a = keeps ? bitmap.ScanLine(y)[4 * x + 3] : 255;
-          const Bytes want = {GetRValue(c), GetGValue(c), GetBValue(c), a};
-          EXPECT_EQ(Bytes(rgb + 3 * x, rgb + 3 * x + 3), Bytes(want.begin(), want.begin() + 3));
-          EXPECT_EQ(Bytes(rgba + 4 * x, rgba + 4 * x + 4), want) << x;
-          if (x >= 7) {
-            EXPECT_EQ(Bytes(bgra + 4 * (x - 7), bgra + 4 * (x - 6)),
-                      (Bytes{want[2], want[1], want[0], a}));
+// Every pixel of every format, at widths that leave part of a byte or a word over, with
+// bytes after the row that must stay untouched.
+TEST(PixelRows, EveryPixelOfEveryFormatAndNothingMore) {
+  const TPixelFormat formats[] = {
+      TPixelFormat::pf1bit,  TPixelFormat::pf4bit,  TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+      TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit};
+  std::mt19937 random(7);
+  for (TPixelFormat format : formats)
+    for (int width : {1, 3, 5, 7})
+      for (bool hasAlpha : {false, true})
+        for (bool alpha : {false, true}) {
+          SCOPED_TRACE(testing::Message() << "bpp " << BitsPerPixel(format) << " width " << width
+                                          << " hasAlpha " << hasAlpha << " alpha " << alpha);
+          TBitmap bitmap;
+          bitmap.Allocate(width, 3, format);
+          for (uint8_t& byte : bitmap.Bits())
+            byte = static_cast<uint8_t>(random());
+          bitmap.ClearRowPadding();
+          if (BitsPerPixel(format) <= 8) {
+            std::vector<TRGBQuad> palette(size_t{1} << BitsPerPixel(format));
+            for (TRGBQuad& quad : palette)
+              quad = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+            bitmap.SetPalette(palette);
+          }
+          bitmap.SetHasAlpha(hasAlpha && format == TPixelFormat::pf32bit);
+          const size_t channels = alpha ? 4 : 3;
+          for (int y = 0; y < bitmap.Height(); ++y) {
+            std::vector<uint8_t> out(channels * width + 8, 0xA5);
+            ConvertRow(bitmap, y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb, out.data());
+            std::vector<uint8_t> expected;
+            for (int x = 0; x < width; ++x) {
+              const TColor c = bitmap.GetPixel(x, y);
+              expected.insert(expected.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+              const bool kept = format == TPixelFormat::pf32bit && bitmap.HasAlpha();
+              if (alpha) expected.push_back(kept ? bitmap.ScanLine(y)[4 * x + 3] : 255);
+            }
+            expected.resize(out.size(), 0xA5); // nothing written past the row
+            EXPECT_EQ(out, expected) << "row " << y;
           }
         }
-      }
-    }
 }
 
 } // namespace
