@@ -19,6 +19,7 @@
 #endif
 #ifdef VANTREL_FUZZ_PLUGIN_DECODE
 #include "PluginCore.h"
+#include "bmp/PixelRows.h"
 #endif
 
 #include <algorithm>
@@ -187,7 +188,7 @@ void plugin_decode(Bytes bytes) {
   std::vector<uint8_t> row(4 * static_cast<size_t>(bitmap.Width()));
   for (int y = 0; y < bitmap.Height(); ++y)
     for (bool alpha : {false, true})
-      RowToRgb(bitmap, y, row.data(), alpha);
+      ConvertRow(bitmap, y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb, row.data());
 }
 #endif
 

@@ -9,6 +9,7 @@
 #include "cli/PngWriter.h"
 #include "cli/Streaming.h"
 #include "cli/UsageError.h"
+#include "cli/VerifyLine.h"
 #include "formats/WindowRule.h"
 #include "io/Streams.h"
 
@@ -131,8 +132,7 @@ std::string Verify(const std::string& file) {
     image.SetPosition(0);
     TBitmap bitmap;
     bitmap.LoadFromStream(image);
-    return file + ": OK (" + LayoutName(layout) + ", " + std::to_string(contents.records) +
-           " records)";
+    return VerifiedLine(file, layout, contents.records);
   }
   // Any other picture: both layouts must give back the very BMP image that went in.
   TUniBitmap bitmap;
@@ -147,7 +147,7 @@ std::string Verify(const std::string& file) {
         !std::equal(plain.Bytes().begin(), plain.Bytes().end(), restored.Bytes().begin()))
       ThrowBlzError(packed ? TBlzError::PackedRoundTrip : TBlzError::StreamRoundTrip);
   }
-  return file + ": OK (round trip in both layouts)";
+  return RoundTripLine(file);
 }
 
 void Thumbnail(const std::string& input, const std::string& output, const std::string& size) {

@@ -1,5 +1,7 @@
 #include "cli/PixelKind.h"
 
+#include "bmp/PixelRows.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -17,7 +19,7 @@ bool HasPalette(const TBitmap& bitmap) {
 
 TPixelKind KindOf(const TBitmap& bitmap) {
   if (HasPalette(bitmap)) return IsGreyPicture(bitmap) ? TPixelKind::Grey : TPixelKind::Palette;
-  if (bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha()) return TPixelKind::Rgba;
+  if (KeepsAlpha(bitmap)) return TPixelKind::Rgba;
   return TPixelKind::Rgb;
 }
 
@@ -39,20 +41,8 @@ int SamplesPerPixel(TPixelKind kind) {
 }
 
 void RowSamples(const TBitmap& bitmap, int y, TPixelKind kind, uint8_t* out) {
-  const size_t width = size_t(bitmap.Width());
-  if (kind == TPixelKind::Rgba) {
-    const uint8_t* in = bitmap.ScanLine(y);
-    for (size_t x = 0; x < width; ++x, in += 4, out += 4)
-      out[0] = in[2], out[1] = in[1], out[2] = in[0], out[3] = in[3];
-    return;
-  }
-  // B, G, R in place, then reordered (or narrowed to grey) from the front.
-  bitmap.ExpandRowTo24(y, out);
-  if (kind == TPixelKind::Grey) {
-    for (size_t x = 0; x < width; ++x)
-      out[x] = out[3 * x];
-    return;
-  }
-  for (size_t x = 0; x < width; ++x)
-    std::swap(out[3 * x], out[3 * x + 2]);
+  ConvertRow(bitmap, y, kind == TPixelKind::Rgba ? TRowLayout::Rgba : TRowLayout::Rgb, out);
+  if (kind != TPixelKind::Grey) return;
+  for (size_t x = 0; x < size_t(bitmap.Width()); ++x)
+    out[x] = out[3 * x];
 }

@@ -73,22 +73,3 @@ std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout) {
   std::span<const uint8_t> bytes = out.Bytes();
   return {bytes.begin(), bytes.end()};
 }
-
-void RowToRgb(const TBitmap& bitmap, int y, uint8_t* out, bool alpha) {
-  const int width = bitmap.Width();
-  if (alpha && bitmap.PixelFormat() == TPixelFormat::pf32bit) {
-    const uint8_t* row = bitmap.ScanLine(y);
-    for (int x = 0; x < width; ++x, row += 4, out += 4) {
-      out[0] = row[2], out[1] = row[1], out[2] = row[0], out[3] = bitmap.HasAlpha() ? row[3] : 255;
-    }
-    return;
-  }
-  // Expanded in place from the right end: the B,G,R triples take the row's first 3 × width.
-  bitmap.ExpandRowTo24(y, out);
-  for (int x = width - 1; x >= 0; --x) {
-    const uint8_t b = out[3 * x], g = out[3 * x + 1], r = out[3 * x + 2];
-    uint8_t* p = out + (alpha ? 4 : 3) * x;
-    p[0] = r, p[1] = g, p[2] = b;
-    if (alpha) p[3] = 255;
-  }
-}

@@ -26,6 +26,3 @@ TDecodeFailure ClassifyFailure(const std::exception& failure);
 
 // The BLZ file of `bitmap`: the packed-bitmap layout, or the stream layout.
 std::vector<uint8_t> EncodeBlz(const TUniBitmap& bitmap, bool streamLayout);
-
-// Row `y` from the top as 8-bit R,G,B or R,G,B,A (when `alpha`) pixels.
-void RowToRgb(const TBitmap& bitmap, int y, uint8_t* out, bool alpha);

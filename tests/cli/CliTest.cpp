@@ -185,6 +185,12 @@ TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
       {"1 bit, padded bits", BmpFile(Picture(1001, 90, TPixelFormat::pf1bit))},
       {"8 bits", BmpFile(Picture(300, 300, TPixelFormat::pf8bit))},
       {"32 bits", BmpFile(Picture(1200, 40, TPixelFormat::pf32bit))},
+      {"32 bits with alpha",
+       [] {
+         TUniBitmap alpha = Picture(1200, 40, TPixelFormat::pf32bit);
+         alpha.SetHasAlpha(true);
+         return BmpFile(alpha);
+       }()},
       {"empty", BmpFile(Picture(0, 0, TPixelFormat::pf24bit))},
       // Converted by the reader: the whole-picture path does these.
       {"5-6-5 bit fields", BmpFile(Picture(333, 100, TPixelFormat::pf16bit))},

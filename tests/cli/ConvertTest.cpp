@@ -58,6 +58,80 @@ TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
   }
 }
 
+// An RGBA picture made elsewhere keeps every pixel and its alpha through both layouts, packed
+// piece by piece or whole, read back from a file or standard input, out as PNG, PAM or BMP.
+TEST(Convert, AlphaSurvivesEveryLayoutAndPath) {
+  TempDir dir;
+  testsupport::Image rgba{150, 70, true, {}};
+  std::string pam = "P7\nWIDTH 150\nHEIGHT 70\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+  for (int y = 0; y < rgba.height; ++y)
+    for (int x = 0; x < rgba.width; ++x) {
+      const uint8_t p[4] = {uint8_t(x * 3), uint8_t(y * 5), uint8_t(x ^ y), uint8_t(x + y * 9)};
+      pam.append(reinterpret_cast<const char*>(p), 4);
+      rgba.pixels.push_back(uint32_t(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
+    }
+  testsupport::WriteFile(dir.File("in.pam"), Bytes(pam.begin(), pam.end()));
+  // ImageMagick's BMP of an RGBA picture has the same BITMAPV5HEADER as ours.
+  ASSERT_EQ(testsupport::Run("cd " + dir.Path().string() +
+                             " && convert in.pam PNG32:in.png && convert in.png BMP:in.bmp"),
+            0);
+  auto expectPixels = [&](const std::string& file) {
+    SCOPED_TRACE(file);
+    ASSERT_EQ(testsupport::Run("convert '" + dir.File(file) +
+                               "' -depth 8 PAM:" + dir.File("decoded.pam")),
+              0);
+    const testsupport::Image decoded = testsupport::ReadNetpbm(dir.File("decoded.pam"));
+    EXPECT_TRUE(decoded.alpha);
+    for (size_t i = 0; i < rgba.pixels.size(); ++i)
+      if (rgba.pixels[i] >> 24 != 0 || decoded.pixels[i] >> 24 != 0) {
+        ASSERT_EQ(decoded.pixels[i], rgba.pixels[i]) << "pixel " << i;
+      }
+  };
+  for (const char* layout : {"packed", "stream"})
+    for (const char* whole : {"", "bmp"}) { // piece by piece, or through the decoder
+      SCOPED_TRACE(std::string(layout) + " " + whole);
+      std::vector<std::string> pack = {"pack", "--layout", layout, "in.bmp", "x.blz"};
+      if (*whole) pack.insert(pack.begin() + 1, {"--format", whole});
+      ASSERT_EQ(Process(dir, pack).status, 0);
+      ASSERT_EQ(Shell(dir, "$CLI unpack x.blz out.bmp && $CLI unpack - - <x.blz >piped.bmp && "
+                           "$CLI convert x.blz out.png && $CLI convert x.blz out.pam")
+                    .status,
+                0);
+      EXPECT_EQ(ReadFile(dir.File("piped.bmp")), ReadFile(dir.File("out.bmp")));
+      for (const char* out : {"out.bmp", "out.png", "out.pam"})
+        expectPixels(out);
+      EXPECT_EQ(Cli({"info", dir.File("x.blz")}).out.find(" 32 bpp") != std::string::npos, true);
+    }
+}
+
+// A BMP image whose alpha is all 0 reads back opaque: packed piece by piece, unpacked piece
+// by piece, its bytes are those of the whole-picture path, which writes it as opaque.
+TEST(Convert, AllZeroAlphaIsOpaqueOnEveryPath) {
+  TempDir dir;
+  TUniBitmap zero = Picture(150, 70, TPixelFormat::pf32bit);
+  for (int y = 0; y < zero.Height(); ++y)
+    for (int x = 0; x < zero.Width(); ++x)
+      zero.ScanLine(y)[4 * x + 3] = 0;
+  zero.SetHasAlpha(true);
+  zero.SaveToFile(dir.File("in.bmp"));
+  ASSERT_EQ(ReadFile(dir.File("in.bmp"))[14], 124);
+  for (const char* layout : {"packed", "stream"}) {
+    SCOPED_TRACE(layout);
+    ASSERT_EQ(Process(dir, {"pack", "--layout", layout, "in.bmp", "a.blz"}).status, 0);
+    ASSERT_EQ(
+        Process(dir, {"pack", "--format", "bmp", "--layout", layout, "in.bmp", "b.blz"}).status, 0);
+    EXPECT_EQ(ReadFile(dir.File("a.blz")), ReadFile(dir.File("b.blz")));
+    ASSERT_EQ(Shell(dir, "$CLI unpack a.blz a.bmp && $CLI unpack - - <a.blz >p.bmp && "
+                         "$CLI convert --format blz a.blz b.bmp")
+                  .status,
+              0);
+    const Bytes opaque = ReadFile(dir.File("b.bmp"));
+    EXPECT_EQ(opaque[14], 40);
+    EXPECT_EQ(ReadFile(dir.File("a.bmp")), opaque);
+    EXPECT_EQ(ReadFile(dir.File("p.bmp")), opaque);
+  }
+}
+
 TEST(Convert, InfoJsonReadsBack) {
   TempDir dir;
   Picture(37, 23, TPixelFormat::pf24bit).SaveToFile(dir.File("a.bmp"));

@@ -57,9 +57,9 @@ TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
                                     "p.png && $CLI convert s.blz s.png");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const std::vector<uint8_t> source = Samples(dir, dir.File(c.file), "RGB");
-    EXPECT_EQ(Samples(dir, dir.File("p.png"), "RGB"), source);
-    EXPECT_EQ(Samples(dir, dir.File("s.png"), "RGB"), source);
+    const std::vector<uint8_t> source = Samples(dir, dir.File(c.file), "RGBA");
+    EXPECT_EQ(Samples(dir, dir.File("p.png"), "RGBA"), source);
+    EXPECT_EQ(Samples(dir, dir.File("s.png"), "RGBA"), source);
 
     // The picture the input module hands over keeps its alpha.
     TUniBitmap read;

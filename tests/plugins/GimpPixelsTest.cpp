@@ -1,6 +1,7 @@
 // The GIMP plug-in's pixel conversion: every drawable type into the bitmap a BLZ file stores.
 #include "GimpPixels.h"
 #include "PluginCore.h"
+#include "bmp/PixelRows.h"
 
 #include <gtest/gtest.h>
 
@@ -67,24 +68,25 @@ TEST(GimpPixelsTest, EveryDrawableTypeReachesTheBlzFileUnchanged) {
     EXPECT_EQ(bitmap.BitsPerPixel(), test.bpp);
     for (int y = 0; y < 2; ++y) {
       std::array<uint8_t, 12> row{};
-      RowToRgb(bitmap, y, row.data(), true);
+      ConvertRow(bitmap, y, TRowLayout::Rgba, row.data());
       for (int x = 0; x < 3; ++x) {
         for (int c = 0; c < 4; ++c)
           EXPECT_EQ(row[4 * x + c], Expected(test, 3 * y + x, c)) << "pixel " << x << "," << y;
       }
     }
-    // The file keeps every byte (the fourth of a 32-bit pixel too) and every colour.
+    // The file keeps every byte, every colour and alpha.
     for (bool stream : {false, true}) {
       TBitmap read;
       DecodeImage(EncodeBlz(bitmap, stream), read);
       EXPECT_EQ(read.PixelFormat(), bitmap.PixelFormat()) << stream;
       EXPECT_TRUE(std::ranges::equal(read.Bits(), bitmap.Bits())) << stream;
+      EXPECT_EQ(read.HasAlpha(), bitmap.HasAlpha()) << stream;
       for (int y = 0; y < 2; ++y) {
-        std::array<uint8_t, 9> row{};
-        RowToRgb(read, y, row.data(), false);
+        std::array<uint8_t, 12> row{};
+        ConvertRow(read, y, TRowLayout::Rgba, row.data());
         for (int x = 0; x < 3; ++x) {
-          for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(row[3 * x + c], Expected(test, 3 * y + x, c))
+          for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(row[4 * x + c], Expected(test, 3 * y + x, c))
                 << "pixel " << x << "," << y << " read back, stream " << stream;
         }
       }

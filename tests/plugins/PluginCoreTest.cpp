@@ -1,4 +1,4 @@
-// The plugins' Qt-free part: the rows handed to a host, and what a failure means to it.
+// The plugins' Qt-free part: what a file is, and what a failure means to a host.
 #include "PluginCore.h"
 #include "blz/BlzErrors.h"
 #include "formats/SClpDib.h"
@@ -11,53 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// Every pixel of every format, at widths that leave part of a byte or a word over, with
-// bytes after the row that must stay untouched.
-TEST(PluginCoreTest, RowToRgbGivesEveryPixelAndNothingMore) {
-  const TPixelFormat formats[] = {
-      TPixelFormat::pf1bit,  TPixelFormat::pf4bit,  TPixelFormat::pf8bit, TPixelFormat::pf15bit,
-      TPixelFormat::pf16bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit};
-  std::mt19937 random(7);
-  for (TPixelFormat format : formats)
-    for (int width : {1, 3, 5, 7})
-      for (bool hasAlpha : {false, true})
-        for (bool alpha : {false, true}) {
-          SCOPED_TRACE(testing::Message() << "bpp " << BitsPerPixel(format) << " width " << width
-                                          << " hasAlpha " << hasAlpha << " alpha " << alpha);
-          TBitmap bitmap;
-          bitmap.Allocate(width, 3, format);
-          for (uint8_t& byte : bitmap.Bits())
-            byte = static_cast<uint8_t>(random());
-          bitmap.ClearRowPadding();
-          if (BitsPerPixel(format) <= 8) {
-            std::vector<TRGBQuad> palette(size_t{1} << BitsPerPixel(format));
-            for (TRGBQuad& quad : palette)
-              quad = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
-            bitmap.SetPalette(palette);
-          }
-          bitmap.SetHasAlpha(hasAlpha && format == TPixelFormat::pf32bit);
-          const size_t channels = alpha ? 4 : 3;
-          for (int y = 0; y < bitmap.Height(); ++y) {
-            std::vector<uint8_t> out(channels * width + 8, 0xA5);
-            RowToRgb(bitmap, y, out.data(), alpha);
-            std::vector<uint8_t> expected;
-            for (int x = 0; x < width; ++x) {
-              const TColor c = bitmap.GetPixel(x, y);
-              expected.insert(expected.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-              const bool kept = format == TPixelFormat::pf32bit && bitmap.HasAlpha();
-              if (alpha) expected.push_back(kept ? bitmap.ScanLine(y)[4 * x + 3] : 255);
-            }
-            expected.resize(out.size(), 0xA5); // nothing written past the row
-            EXPECT_EQ(out, expected) << "row " << y;
-          }
-        }
-}
 
 std::vector<uint8_t> StreamPicture(int width, int height) {
   TUniBitmap bitmap;

@@ -1,11 +1,8 @@
 #include "blz/BlockPool.h"
 
 #include "blz/BlzContainer.h"
-#include "blz/BlzErrors.h"
 
 #include "io/ByteReader.h"
-#include "io/Exceptions.h"
-#include "io/Limits.h"
 #include "io/Streams.h"
 
 #include <algorithm>
@@ -29,9 +26,6 @@ constexpr unsigned kMostThreads = 16;
 // would otherwise spend a good part of its time waiting for the lock.
 constexpr size_t kBatch = 4;
 constexpr unsigned kSlotsPerThread = 4 * kBatch;
-// A load restores at most this many pieces (8 MiB) between two growths of its image.
-constexpr size_t kWindow = 256;
-
 std::atomic<unsigned> fixedThreads{0};
 
 // Pieces in flight live in a ring of slots, a few per thread. A thread that finishes a piece
@@ -212,71 +206,6 @@ void WriteRecords(uint64_t total, const TFill& fill, TStream& out) {
         piece.in = piece.inBuffer;
       },
       out);
-}
-
-size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image) {
-  // The frames are found first, so that every piece can expand straight into its place in
-  // the image. The walk goes on past the last record, whose place is only known once its
-  // block is expanded; an error found there is raised only if the records before it are
-  // all whole pieces.
-  struct TFrame {
-    size_t at, length;
-  };
-  std::vector<TFrame> frames;
-  std::exception_ptr walkError;
-  const int64_t base = image.Size();
-  for (size_t at = 0;;) {
-    try {
-      const size_t length = blz::ReadRecordFrame(records.data() + at, records.size() - at);
-      if (base + static_cast<int64_t>((frames.size() + 1) * kPiece) >
-          limits::kMaxBitmapBytes + (1 << 20))
-        ThrowBlzError(TBlzError::TooLarge);
-      frames.push_back({at + blz::kRecordFrameSize, length});
-      at += blz::kRecordFrameSize + length;
-    } catch (const EInvalidGraphic&) {
-      walkError = std::current_exception();
-      break;
-    }
-  }
-
-  // The image grows a window of pieces at a time, as the data really expands: a file of many
-  // small frames reserves no more than it restores.
-  image.SetPosition(base);
-  size_t count = 0;
-  bool last = false;
-  for (size_t first = 0; !last;) {
-    const size_t end = std::min(frames.size(), first + kWindow);
-    uint8_t* const target = image.PrepareWrite(static_cast<int64_t>((end - first) * kPiece));
-    size_t produced = 0;
-    try {
-      RunInOrder(
-          ThreadsFor(end - first),
-          [&](TPiece& piece) {
-            const size_t frame = first + piece.index;
-            if (frame == frames.size()) std::rethrow_exception(walkError);
-            if (frame == end) return false;
-            piece.in = records.data() + frames[frame].at;
-            piece.inSize = frames[frame].length;
-            return true;
-          },
-          [&](TPiece& piece) {
-            piece.outSize =
-                DecompressBlock(piece.in, target + piece.index * kPiece, piece.inSize, kPiece);
-          },
-          [&](TPiece& piece) {
-            produced += piece.outSize;
-            count = first + piece.index + 1;
-            last = piece.outSize != kPiece;
-            return !last;
-          });
-    } catch (...) {
-      image.CommitWrite(static_cast<int64_t>(produced));
-      throw;
-    }
-    image.CommitWrite(static_cast<int64_t>(produced));
-    first = end;
-  }
-  return count;
 }
 
 } // namespace blocks

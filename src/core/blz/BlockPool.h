@@ -62,11 +62,4 @@ void WriteRecords(std::span<const uint8_t> head, std::span<const uint8_t> rows, 
 using TFill = std::function<void(uint8_t* to, uint64_t offset, size_t count)>;
 void WriteRecords(uint64_t total, const TFill& fill, TStream& out);
 
-// Reads block records from `records` and appends what they expand to, after whatever `image`
-// already holds. Stops after the first record that expands to fewer than 32768 bytes and
-// returns the number of records read. A damaged file ends the loop with EInvalidGraphic: a
-// record cut off by the end of the data, a record longer than the work buffer, or an image
-// beyond the size limit; `image` then holds what the records before it expanded to.
-size_t ReadRecords(std::span<const uint8_t> records, TMemoryStream& image);
-
 } // namespace blocks

@@ -2,6 +2,7 @@
 
 #include "blz/BlockPool.h"
 #include "blz/BlzErrors.h"
+#include "blz/RecordReader.h"
 #include "codec/LZRW1KH.h"
 #include "io/ByteReader.h"
 #include "io/Limits.h"
@@ -55,12 +56,13 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
 std::optional<TPlainBmpRows> RowsToLoadInPlace(std::span<const uint8_t> records,
                                                std::span<const uint8_t> prefix,
                                                int64_t storedSize) {
-  const std::optional<size_t> length = blz::WholeRecordFrame(records.data(), records.size());
-  if (!length) return std::nullopt;
+  blz::TRecordReader reader(records);
+  const auto record = reader.Next(prefix.size());
+  if (!record) return std::nullopt;
   std::vector<uint8_t> head(prefix.size() + lzrw1kh::kWorkBufferSize);
   std::copy(prefix.begin(), prefix.end(), head.begin());
-  const size_t first = DecompressBlock(records.data() + blz::kRecordFrameSize,
-                                       head.data() + prefix.size(), *length, kPiece);
+  const size_t first =
+      DecompressBlock(record->block, head.data() + prefix.size(), record->length, kPiece);
   if (first != kPiece) return std::nullopt;
   head.resize(prefix.size() + first);
   const std::optional<TPlainBmpRows> rows =
@@ -87,21 +89,12 @@ bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> 
   bitmap.Allocate(rows->width, rows->height, rows->format);
   if (rows->bitsPerPixel <= 8) bitmap.SetPalette(rows->palette);
   uint8_t* const bits = bitmap.Bits().data();
-  size_t at = 0;
   uint64_t restored = prefix.size();
-  bool damaged = false, lastWhole = true; // a damaged frame after a short piece is never reached
-  blocks::RunInOrder(
-      blocks::ThreadsFor(storedSize / kPiece + 1),
+  blz::TRecordReader reader(records);
+  const blz::TExpansion expansion = blz::ExpandRecords(
+      reader, blocks::ThreadsFor(storedSize / kPiece + 1), prefix.size(),
       [&](blocks::TPiece& piece) {
-        // Records beyond the stored size: not a writer's image.
-        if (prefix.size() + piece.index * kPiece > rowsEnd) return false;
-        const std::optional<size_t> length =
-            blz::WholeRecordFrame(records.data() + at, records.size() - at);
-        damaged = !length;
-        if (damaged) return false;
-        piece.in = records.data() + at + blz::kRecordFrameSize;
-        piece.inSize = *length;
-        at += blz::kRecordFrameSize + *length;
+        restored += piece.outSize;
         return true;
       },
       [&](blocks::TPiece& piece) {
@@ -116,13 +109,11 @@ bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> 
         const uint64_t b = std::min<uint64_t>(from + piece.outSize, rowsEnd);
         if (a < b) std::memcpy(bits + (a - rowsStart), piece.outBuffer + (a - from), b - a);
       },
-      [&](blocks::TPiece& piece) {
-        restored += piece.outSize;
-        lastWhole = piece.outSize == kPiece;
-        return lastWhole;
-      });
-  if ((damaged && lastWhole) || restored != static_cast<uint64_t>(storedSize)) return false;
+      // Records beyond the stored size: not a writer's image.
+      [&](size_t index) { return prefix.size() + index * kPiece <= rowsEnd; });
+  if (expansion.damaged || restored != static_cast<uint64_t>(storedSize)) return false;
   bitmap.ClearRowPadding();
+  if (rows->alpha) bitmap.SetHasAlpha(bitmap.AnyAlphaByteSet());
   target = std::move(bitmap);
   return true;
 }

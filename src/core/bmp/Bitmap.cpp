@@ -321,6 +321,16 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
   Changed();
 }
 
+bool TBitmap::AnyAlphaByteSet() const {
+  if (format_ != TPixelFormat::pf32bit) return false;
+  for (int y = 0; y < height_; ++y) {
+    const uint8_t* row = ScanLine(y);
+    for (int x = 0; x < width_; ++x)
+      if (row[4 * x + 3] != 0) return true;
+  }
+  return false;
+}
+
 void TBitmap::ExpandRowTo24(int y, uint8_t* out) const {
   const uint8_t* in = ScanLine(y);
   switch (format_) {

@@ -54,6 +54,9 @@ public:
 
   // True when a 32-bit bitmap's fourth byte is alpha rather than unused.
   bool HasAlpha() const { return alpha_; }
+  // Whether the fourth byte of some pixel of a 32-bit bitmap is not 0: a reader gives alpha
+  // only then, as a picture whose alpha is all 0 was most likely never meant to have any.
+  bool AnyAlphaByteSet() const;
   void SetHasAlpha(bool alpha) { alpha_ = alpha; }
 
   int64_t RowStride() const { return stride_; }
@@ -126,10 +129,11 @@ private:
 void ReadBmp(std::span<const uint8_t> bytes, TBitmap& target, size_t* consumed = nullptr,
              TMemoryStream* owner = nullptr);
 void WriteBmp(const TBitmap& bitmap, TStream& stream);
-// What the writer puts before the pixel rows: the headers, masks and colour table.
+// What the writer puts before the pixel rows: the headers, masks and colour table. `alpha`
+// matters for pf32bit only: the BITMAPV5HEADER that keeps the fourth byte as alpha.
 std::vector<uint8_t> BmpHeadBytes(const TBitmap& bitmap);
 std::vector<uint8_t> BmpHeadBytes(int width, int height, TPixelFormat format,
-                                  const std::vector<TRGBQuad>& palette);
+                                  const std::vector<TRGBQuad>& palette, bool alpha = false);
 
 // A BMP image whose rows the reader keeps as they are (uncompressed, bottom-up, 1, 4 or 8 bits
 // with a whole colour table, 16, 24 or 32 bits): its rows can go from the file to the writer
@@ -141,6 +145,10 @@ struct TPlainBmpRows {
   uint32_t pixelOffset = 0; // where the rows start in the image
   int64_t stride = 0;
   std::vector<uint8_t> writerHead; // what the writer puts before those rows
+  // 32-bit rows with an alpha channel. The reader keeps it, and the writer writes writerHead
+  // (the alpha header), only when some alpha byte is not 0; otherwise it writes OpaqueHead().
+  bool alpha = false;
+  std::vector<uint8_t> OpaqueHead() const;
   // Clears what the writer would not keep (the bits and bytes after each row's last pixel)
   // in `count` bytes of rows that start `offset` bytes after the first row's start.
   void ClearPadding(uint8_t* bytes, uint64_t offset, size_t count) const;

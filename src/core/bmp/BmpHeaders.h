@@ -4,6 +4,9 @@
 //   file header (14 bytes)   "BM", file size, reserved, offset of the pixel data
 //   info header (40 bytes)   size, width, height, planes, bits per pixel, compression,
 //                            image size, resolutions, colours used, colours important
+//   BITMAPV5HEADER (124)     the 40 bytes, then at 40 the red, green, blue and alpha masks,
+//                            at 56 the colour space type, then endpoints, gamma, intent and
+//                            profile fields (all 0 for an sRGB picture)
 #pragma once
 
 #include <cstddef>
@@ -13,6 +16,14 @@ inline constexpr size_t kBmpFileHeaderSize = 14;
 inline constexpr size_t kBmpInfoHeaderSize = 40;
 inline constexpr size_t kBmpHeadersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;
 inline constexpr uint16_t kBmpSignature = 0x4D42; // "BM"
+inline constexpr uint32_t kBmpBitFields = 3;      // the compression value of masked pixels
+
+// The header a picture with alpha is written with: 32-bit B,G,R,A pixels under their masks.
+inline constexpr size_t kBmpV5HeaderSize = 124;
+inline constexpr size_t kBmpV5MasksOffset = 40;      // in the info header
+inline constexpr size_t kBmpV5ColorSpaceOffset = 56; // in the info header
+inline constexpr uint32_t kLcsSRgb = 0x73524742;     // "sRGB", LCS_sRGB
+inline constexpr uint32_t kBgraMasks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 
 struct TBmpFileHeader {
   uint16_t signature = kBmpSignature;

@@ -55,7 +55,10 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   // The same checks in the same order as ReadBmp, so that a refused header gives its error.
   const TDibHeader h = ReadBmpHeaders(head, static_cast<size_t>(imageBytes));
   const int bpp = h.bitsPerPixel;
-  if (h.compression != 0 || h.topDown || bpp == 2 || h.pixelOffset > head.size())
+  // 32-bit B,G,R(,A) under their masks, as the writer's alpha header has them, are kept too.
+  const bool maskedRows = !h.os2 && (h.compression == 3 || h.compression == 6) && bpp == 32 &&
+                          NativeBitFieldFormat(h.masks, bpp) == TPixelFormat::pf32bit;
+  if ((h.compression != 0 && !maskedRows) || h.topDown || bpp == 2 || h.pixelOffset > head.size())
     return std::nullopt;
   const TPixelFormat format = bpp == 1    ? TPixelFormat::pf1bit
                               : bpp == 4  ? TPixelFormat::pf4bit
@@ -81,7 +84,8 @@ std::optional<TPlainBmpRows> PlainBmpRows(std::span<const uint8_t> head, uint64_
   rows.format = format;
   rows.pixelOffset = h.pixelOffset;
   rows.stride = stride;
-  rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette);
+  rows.alpha = maskedRows && h.masks.alpha != 0;
+  rows.writerHead = BmpHeadBytes(rows.width, rows.height, format, palette, rows.alpha);
   rows.palette = std::move(palette);
   return rows;
 }

@@ -7,6 +7,7 @@
 #undef GDK_PIXBUF_ENABLE_BACKEND
 
 #include "PluginCore.h"
+#include "bmp/PixelRows.h"
 #include "formats/FormatTable.h"
 
 #include <deque>
@@ -47,13 +48,14 @@ void SetOutOfMemory(GError** error) {
 }
 
 GdkPixbuf* ToPixbuf(const TBitmap& bitmap) {
-  const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+  const bool alpha = KeepsAlpha(bitmap);
   GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, alpha, 8, bitmap.Width(), bitmap.Height());
   if (!pixbuf) throw std::bad_alloc();
   guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
   const int stride = gdk_pixbuf_get_rowstride(pixbuf);
   for (int y = 0; y < bitmap.Height(); ++y)
-    RowToRgb(bitmap, y, pixels + static_cast<size_t>(y) * stride, alpha);
+    ConvertRow(bitmap, y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb,
+               pixels + static_cast<size_t>(y) * stride);
   return pixbuf;
 }
 

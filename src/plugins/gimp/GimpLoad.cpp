@@ -1,6 +1,7 @@
 #include "GimpLoad.h"
 
 #include "PluginCore.h"
+#include "bmp/PixelRows.h"
 #include "io/Limits.h"
 
 #include <libgimp/gimp.h>
@@ -56,7 +57,7 @@ gint32 LoadImageFile(const char* fileName) {
     DecodeImage(file, bitmap);
   }
   const int width = bitmap.Width(), height = bitmap.Height();
-  const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+  const bool alpha = KeepsAlpha(bitmap);
 
   const gint32 image = gimp_image_new(width, height, GIMP_RGB);
   if (image == -1) throw std::bad_alloc();
@@ -79,7 +80,8 @@ gint32 LoadImageFile(const char* fileName) {
   for (int top = 0; top < height; top += strip) {
     const int count = std::min(strip, height - top);
     for (int y = 0; y < count; ++y)
-      RowToRgb(bitmap, top + y, rows.data() + static_cast<size_t>(y) * width * channels, alpha);
+      ConvertRow(bitmap, top + y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb,
+                 rows.data() + static_cast<size_t>(y) * width * channels);
     gimp_pixel_rgn_set_rect(&region, rows.data(), 0, top, width, count);
   }
   gimp_drawable_flush(drawable);

@@ -3,6 +3,7 @@
 // format code only through the Qt-free core. It claims only formats that Qt and the usual
 // plugin sets do not read already, so BMP, GIF and PCX stay with their own readers.
 #include "PluginCore.h"
+#include "bmp/PixelRows.h"
 #include "formats/FormatTable.h"
 
 #include <QIODevice>
@@ -51,12 +52,12 @@ public:
       const QByteArray file = device()->readAll();
       TBitmap bitmap;
       DecodeImage(AsBytes(file), bitmap);
-      const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit && bitmap.HasAlpha();
+      const bool alpha = KeepsAlpha(bitmap);
       QImage result(bitmap.Width(), bitmap.Height(),
                     alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
       if (result.isNull()) throw std::bad_alloc();
       for (int y = 0; y < bitmap.Height(); ++y)
-        RowToRgb(bitmap, y, result.scanLine(y), alpha);
+        ConvertRow(bitmap, y, alpha ? TRowLayout::Rgba : TRowLayout::Rgb, result.scanLine(y));
       *image = std::move(result);
       return true;
     } catch (const std::exception& error) {
