@@ -78,7 +78,7 @@ constexpr TFormatClass kClasses[] = {
 constexpr bool EveryFormatInOrder() {
   if (std::size(kClasses) != kFormatCount) return false;
   for (size_t i = 0; i < kFormatCount; ++i)
-    if (static_cast<size_t>(kClasses[i].id) != i || !kClasses[i].load) return false;
+    if (static_cast<size_t>(kClasses[i].id) != i) return false;
   return true;
 }
 static_assert(EveryFormatInOrder(), "every format of the table has its class here, in order");
