@@ -1,0 +1,34 @@
+// What a failure is to a Python caller: the kinds vantrel.Error's subclasses tell apart, and
+// the failures of the module's own that are no decoder's.
+#pragma once
+
+#include "io/Exceptions.h"
+
+#include <exception>
+#include <string>
+
+enum class TFailureKind { Other, NotThisFormat, Damaged, TooLarge };
+
+// A file of no format the module reads, or a format name it does not know.
+VANTREL_DECLARE_EXCEPTION(ENotThisFormat, Exception);
+
+// Work this thread cannot do (Qt's application starts on the main thread only).
+VANTREL_DECLARE_EXCEPTION(ENotOnThisThread, Exception);
+
+// A file that cannot be opened or read; Python raises the OSError subclass of `error`
+// (FileNotFoundError for ENOENT).
+class ESystemError : public Exception {
+public:
+  ESystemError(int error, std::string fileName)
+      : Exception(fileName), error_(error), fileName_(std::move(fileName)) {}
+  int Error() const { return error_; }
+  const std::string& FileName() const { return fileName_; }
+
+private:
+  int error_;
+  std::string fileName_;
+};
+
+// The kind of a decoder's or encoder's failure. Exceptions thrown inside the input module
+// arrive as the same classes (their type names match across the module boundary).
+TFailureKind ClassifyFailure(const std::exception& failure);
