@@ -130,9 +130,8 @@ TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fil
     // The loader takes a metafile whose text cannot be drawn for no metafile at all.
     const std::string name = ModuleFormatName(bytes);
     if ((name == "wmf" || name == "emf") && syscall(SYS_gettid) != getpid())
-      throw ENotOnThisThread(
-          "Not Known Format; if this metafile draws text, reading it off the main "
-          "thread needs vantrel.prepare_threads() on the main thread first");
+      throw EHostError("Not Known Format; if this metafile draws text, reading it off the main "
+                       "thread needs vantrel.prepare_threads() on the main thread first");
     throw ENotThisFormat(failure.what());
   }
 }

@@ -20,7 +20,7 @@ bool SaysTooLarge(std::string_view text) {
 
 TFailureKind ClassifyFailure(const std::exception& failure) {
   if (dynamic_cast<const ENotThisFormat*>(&failure)) return TFailureKind::NotThisFormat;
-  if (dynamic_cast<const ENotOnThisThread*>(&failure)) return TFailureKind::Other;
+  if (dynamic_cast<const EHostError*>(&failure)) return TFailureKind::Other;
   if (dynamic_cast<const std::bad_alloc*>(&failure) ||
       dynamic_cast<const EOutOfResources*>(&failure))
     return TFailureKind::TooLarge;

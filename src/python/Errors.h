@@ -12,8 +12,9 @@ enum class TFailureKind { Other, NotThisFormat, Damaged, TooLarge };
 // A file of no format the module reads, or a format name it does not know.
 VANTREL_DECLARE_EXCEPTION(ENotThisFormat, Exception);
 
-// Work this thread cannot do (Qt's application starts on the main thread only).
-VANTREL_DECLARE_EXCEPTION(ENotOnThisThread, Exception);
+// Trouble of the module's own, no file's: the input module missing, or work this thread
+// cannot do (Qt's application starts on the main thread only).
+VANTREL_DECLARE_EXCEPTION(EHostError, Exception);
 
 // A file that cannot be opened or read; Python raises the OSError subclass of `error`
 // (FileNotFoundError for ENOENT).

@@ -8,6 +8,7 @@
 #include "formats/WindowRule.h"
 #include "io/Exceptions.h"
 #include "io/Streams.h"
+#include "python/Errors.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -45,8 +46,8 @@ const TInputModule& InputModule() {
       why = dlerror();
     }
   }
-  throw Exception("reading this format needs vantrel's input module (vantrel-cli-input.so): " +
-                  why);
+  throw EHostError("reading this format needs vantrel's input module (vantrel-cli-input.so): " +
+                   why);
 }
 
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target) {
