@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -271,6 +272,10 @@ int main(int argc, char** argv) {
       MakeScreenshot(2400, 1600).SaveToFile(std::string(argv[i + 1]) + "/screenshot-2400x1600.bmp");
       LZRW1KHShutdown();
       return 0;
+    } else if (std::strcmp(argv[i], "--write-photo") == 0 && i + 3 < argc) {
+      // One photo-like picture of the size asked, as a BMP file (bench/python/goals.py).
+      MakePhoto(std::atoi(argv[i + 1]), std::atoi(argv[i + 2])).SaveToFile(argv[i + 3]);
+      return 0;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       keep = true;
     } else if (std::strcmp(argv[i], "--part") == 0 && i + 1 < argc) {
@@ -279,7 +284,8 @@ int main(int argc, char** argv) {
       std::fprintf(
           stderr,
           "usage: vantrel-bench [--quick] [--keep] [--part codec|readers|memory|batch|cores]\n"
-          "       vantrel-bench [--quick] --write-pictures DIR\n");
+          "       vantrel-bench [--quick] --write-pictures DIR\n"
+          "       vantrel-bench --write-photo WIDTH HEIGHT FILE.bmp\n");
       return 2;
     }
   }

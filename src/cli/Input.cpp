@@ -18,6 +18,9 @@
 #ifndef VANTREL_INPUT_MODULE_FROM_BIN
 #define VANTREL_INPUT_MODULE_FROM_BIN VANTREL_INPUT_MODULE
 #endif
+#ifndef VANTREL_INPUT_MODULE_INSTALLED
+#define VANTREL_INPUT_MODULE_INSTALLED "/usr/lib/vantrel/vantrel-cli-input.so"
+#endif
 
 // Defined only where the module's table is linked into the program itself.
 extern "C" const TInputModule* VantrelInputModule() __attribute__((weak));
@@ -27,16 +30,25 @@ namespace {
 std::mutex loading;
 const TInputModule* loaded = nullptr;
 
-// Beside the program in the build tree; in the library folder once installed.
-const TInputModule& Module() {
+// The file this code was linked into: vantrel-cli, or the Python extension (whose process is
+// python3, so /proc/self/exe says nothing).
+std::filesystem::path OwnDir() {
+  Dl_info self{};
+  if (!dladdr(reinterpret_cast<void*>(&InputModule), &self) || !self.dli_fname) return {};
+  return std::filesystem::weakly_canonical(self.dli_fname).parent_path();
+}
+
+} // namespace
+
+// Beside its user in the build tree; in the library folder once installed.
+const TInputModule& InputModule() {
   std::lock_guard lock(loading);
   if (loaded) return *loaded;
   if (VantrelInputModule) return *(loaded = VantrelInputModule());
-  std::error_code error;
-  const std::filesystem::path bin =
-      std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  const std::filesystem::path own = OwnDir();
   std::string why;
-  for (const auto& path : {bin / VANTREL_INPUT_MODULE, bin / VANTREL_INPUT_MODULE_FROM_BIN}) {
+  for (const auto& path : {own / VANTREL_INPUT_MODULE, own / VANTREL_INPUT_MODULE_FROM_BIN,
+                           std::filesystem::path(VANTREL_INPUT_MODULE_INSTALLED)}) {
     if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
       auto entry = reinterpret_cast<const TInputModule* (*)()>(dlsym(handle, kInputModuleEntry));
       if (entry && entry()->version == kInputModuleVersion) return *(loaded = entry());
@@ -45,10 +57,8 @@ const TInputModule& Module() {
       why = dlerror();
     }
   }
-  throw Exception("reading this format needs the input module: " + why);
+  throw EInputModuleMissing("reading this format needs the input module: " + why);
 }
-
-} // namespace
 
 void ReadInput(const std::string& fileName, const std::string& format, TUniBitmap& target,
                std::vector<std::string>* notes) {
@@ -58,7 +68,7 @@ void ReadInput(const std::string& fileName, const std::string& format, TUniBitma
   }
   std::vector<uint8_t> bmp;
   std::vector<std::string> said;
-  Module().read(fileName, format, bmp, said);
+  InputModule().read(fileName, format, bmp, said);
   if (notes) *notes = std::move(said);
   TReadOnlyMemoryStream image(bmp);
   target.LoadFromStream(image);
@@ -68,12 +78,12 @@ std::vector<uint8_t> ThumbnailPng(const TUniBitmap& bitmap, int size) {
   TMemoryStream image;
   bitmap.SaveToStream(image);
   std::vector<uint8_t> png;
-  Module().thumbnail({image.Bytes().begin(), image.Bytes().end()}, size, png);
+  InputModule().thumbnail({image.Bytes().begin(), image.Bytes().end()}, size, png);
   return png;
 }
 
 void PrepareInputForThreads() {
-  Module().prepareThreads();
+  InputModule().prepareThreads();
 }
 
 void FinishInput() {

@@ -8,7 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "io/Exceptions.h"
+
 class TUniBitmap;
+struct TInputModule;
+
+// The input module cannot be found or is not this program's: no file's fault.
+VANTREL_DECLARE_EXCEPTION(EInputModuleMissing, Exception);
+
+// The input module, loaded on first use from beside the file this code is linked into (the
+// program, or the Python extension), then from where the package installs it.
+const TInputModule& InputModule();
 
 // Loads `fileName` into `target`. With an empty `format` the window's rule applies: BMP, DIB
 // and BLZ names are read directly, anything else through the image loader. A format name of

@@ -8,6 +8,7 @@
 
 #include <QtGlobal>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 namespace {
@@ -16,9 +17,13 @@ void Start() {
   static std::once_flag started;
   std::call_once(started, [] {
     // Metafiles that draw text get a GUI application when they first need it; no window is
-    // ever shown.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (!std::getenv("VANTREL_DEBUG"))
+    // ever shown. The command line keeps Qt's warnings off its output; a host process that
+    // loads the module (Python) keeps its own platform and message handler.
+    std::error_code error;
+    const bool commandLine =
+        std::filesystem::read_symlink("/proc/self/exe", error).filename() == "vantrel-cli";
+    setenv("QT_QPA_PLATFORM", "offscreen", commandLine ? 1 : 0);
+    if (commandLine && !std::getenv("VANTREL_DEBUG"))
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     // A program that links the module in has started the units itself.
     if (TPicture::FileFormats().empty()) InitializeUnits();

@@ -4,7 +4,8 @@
 #pragma once
 
 // Creates an off-screen GUI application unless one exists. Call it on the main thread, or
-// on the main thread before starting threads that may draw text.
+// on the main thread before starting threads that may draw text; on any other thread it
+// throws Exception saying so.
 void EnsureGuiApplication();
 
 // Destroys the application EnsureGuiApplication created, if any; before main returns.

@@ -1,0 +1,34 @@
+#include "python/Encoding.h"
+
+#include "blz/UniBmp.h"
+#include "cli/PngWriter.h"
+#include "codec/LZRW1KH.h"
+#include "io/Streams.h"
+
+std::vector<uint8_t> EncodeBitmap(TBitmap&& source, TSaveFormat format) {
+  TUniBitmap bitmap;
+  static_cast<TBitmap&>(bitmap) = std::move(source);
+  TMemoryStream out;
+  switch (format) {
+  case TSaveFormat::BlzPacked:
+  case TSaveFormat::BlzStream:
+    // The compressor's table belongs to the calling thread, and Python may call from any.
+    LZRW1KHStartup();
+    if (format == TSaveFormat::BlzStream)
+      bitmap.SaveToBLZStream(out);
+    else
+      bitmap.SaveToPackedBmpStream(out);
+    break;
+  case TSaveFormat::Bmp:
+    WriteBmp(bitmap, out);
+    break;
+  case TSaveFormat::Png:
+    WritePng(bitmap, out);
+    break;
+  }
+  return {out.Bytes().begin(), out.Bytes().end()};
+}
+
+std::vector<uint8_t> EncodePicture(const TPythonPicture& picture, TSaveFormat format) {
+  return EncodeBitmap(picture.ToBitmap(), format);
+}
