@@ -67,12 +67,12 @@ TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
     const bool alpha = std::string(c.file) == "rgba.png";
     ASSERT_EQ(read.PixelFormat(), alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
     EXPECT_EQ(read.HasAlpha(), alpha);
-    const std::vector<uint8_t> rgba = Samples(dir, dir.File(c.file), "RGBA");
     for (int y = 0, i = 0; y < read.Height(); ++y)
       for (int x = 0; x < read.Width(); ++x, i += 4) {
         const TColor got = read.GetPixel(x, y);
-        ASSERT_EQ(got, TColor(rgba[i] | rgba[i + 1] << 8 | rgba[i + 2] << 16)) << x << "," << y;
-        if (alpha) ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], rgba[i + 3]) << x << "," << y;
+        ASSERT_EQ(got, TColor(source[i] | source[i + 1] << 8 | source[i + 2] << 16))
+            << x << "," << y;
+        if (alpha) ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], source[i + 3]) << x << "," << y;
       }
   }
 }

@@ -10,17 +10,6 @@ using namespace testsupport;
 
 namespace {
 
-TEST(Picture, RegistryHoldsTheDefaultRowsThenEachUnitsRowsInStartUpOrder) {
-  std::vector<std::string> rows;
-  for (const auto& row : TPicture::FileFormats())
-    rows.push_back(row.extension + " " + row.description);
-  rows.resize(9);
-  EXPECT_EQ(rows,
-            (std::vector<std::string>{"wmf Metafiles", "emf Enhanced Metafiles", "ico Icons",
-                                      "bmp Bitmaps", "jpeg JPEG Image File", "jpg JPEG Image File",
-                                      "bmp BMP-Format", "blz BLZ-Format", "dib DIB-Format"}));
-}
-
 TEST(Picture, ExtensionsAreFoundWhateverTheirCaseTheNewestRowWinning) {
   for (const char* extension : {"bmp", "BMP", "Bmp"})
     EXPECT_EQ(TPicture::FindFileFormat(extension)->description, "BMP-Format");
