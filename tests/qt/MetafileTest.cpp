@@ -87,8 +87,8 @@ TBitmap Drawn(const std::vector<uint8_t>& bytes, int width = 100, int height = 5
   return RenderGraphic(metafile, width, height);
 }
 
-// A 1 × 1 DIB stretched over the whole picture: where its pixels start depends on the header
-// size, the colour table's length (entries used, 3 or 4 bytes each) and the bit masks.
+// A 1 × 1 DIB stretched over the whole picture, its pixels after a core or an info header and
+// a table of 3- or 4-byte entries (every header, table and mask layout: DibReaderTest).
 TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
   auto dib = [](int headerSize, int bpp, int compression, int used, std::vector<uint8_t> tail) {
     const int side = headerSize == 12 ? 2 : 4;
@@ -100,16 +100,10 @@ TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
     out.insert(out.end(), tail.begin(), tail.end());
     return out;
   };
-  std::vector<uint8_t> sixteen = Hex("00 00 00 00 00 FF FF 00");
-  sixteen.resize(16 * 4), sixteen.push_back(0x10), sixteen.resize(16 * 4 + 4);
   const std::pair<std::vector<uint8_t>, TColor> cases[] = {
       {dib(40, 24, 0, 0, Hex("FF 00 00 00")), clBlue},
-      {dib(40, 32, 3, 0, Hex("00 00 FF 00 00 FF 00 00 FF 00 00 00 00 FF 00 00")), clLime},
-      {dib(40, 32, 6, 0, Hex("00 00 FF 00 00 FF 00 00 FF 00 00 00 00 00 00 FF FF 00 00 FF")),
-       clBlue},
       {dib(12, 1, 0, 0, Hex("00 00 00 00 00 FF 80 00 00 00")), clRed},
       {dib(40, 8, 0, 2, Hex("00 00 00 00 00 FF 00 00 01 00 00 00")), clLime},
-      {dib(40, 4, 0, 0, sixteen), clYellow},
   };
   for (const auto& [bits, colour] : cases) {
     const std::vector<uint8_t> file =
