@@ -36,7 +36,11 @@ TBitmap IconPixels(const TIcon& icon) {
 bool CopyUndrawn(const TGraphic& graphic, TBitmap& target, std::vector<std::string>& notes) {
   if (const auto* icon = dynamic_cast<const TIcon*>(&graphic)) {
     if (icon->Empty()) return false;
-    target = IconPixels(*icon);
+    TBitmap pixels = IconPixels(*icon);
+    // An icon with nothing transparent is drawn as the window draws it: its inverting pixels
+    // (the background XOR a colour) only mean something over a background.
+    if (!pixels.HasAlpha()) return false;
+    target = std::move(pixels);
     return true;
   }
   if (const auto* stock = dynamic_cast<const TStockPicture*>(&graphic)) {
