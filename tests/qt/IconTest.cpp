@@ -5,6 +5,7 @@
 #include "io/Exceptions.h"
 #include "io/Streams.h"
 #include "qt/Canvas.h"
+#include "qt/Undrawn.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,13 @@ TEST(Icon, MaskedPixelsShowWhatIsBelow) {
   EXPECT_EQ(canvas.GetPixel(1, 0), RGB(0x20, 0x40, 0x60));
   EXPECT_EQ(canvas.GetPixel(2, 0), RGB(0xDF, 0xBF, 0x9F));
   EXPECT_EQ(canvas.GetPixel(5, 5), clBlack);
+
+  // Kept undrawn (the command line), a mask icon leaves nothing transparent over a blank image
+  // (its masked pixels are raster operations on what lies below), so it is drawn as the window
+  // draws it, and its transparent and inverted pixels do not turn black.
+  TBitmap undrawn;
+  std::vector<std::string> notes;
+  EXPECT_FALSE(CopyUndrawn(icon, undrawn, notes));
 }
 
 TEST(Icon, DamagedFilesAreRefusedWithAReason) {
