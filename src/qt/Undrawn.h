@@ -3,12 +3,11 @@
 // what drawing would lose: a picture's alpha and an icon's transparency.
 #pragma once
 
+#include "bmp/Bitmap.h"
 #include "bmp/Picture.h"
 
 #include <string>
 #include <vector>
-
-class TBitmap;
 
 // Puts `graphic`'s pixels into `target` undrawn and returns true when drawing would lose
 // something of them: a picture Qt read (whose notes are added to `notes`), another 32-bit
