@@ -1,12 +1,14 @@
 #include "cli/InputSource.h"
 
 #include "blz/BlzContainer.h"
+#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "cli/DescriptorStream.h"
 #include "cli/Input.h"
 #include "cli/Streaming.h"
 #include "io/Exceptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,12 +35,17 @@ std::unique_ptr<TStream> OpenStandardInput() {
   return held;
 }
 
-bool StartsAsBmpOrBlz(TStream& stream) {
-  uint8_t head[blz::kStreamHeaderSize] = {};
+TBmpLayout LayoutOf(TStream& stream, bool* startsAsBmp = nullptr) {
+  uint8_t head[std::max(blz::kStreamHeaderSize, blz::kPackedHeaderSize)] = {};
   stream.SetPosition(0);
   const size_t got = static_cast<size_t>(stream.Read(head, sizeof head));
-  return (got >= 2 && head[0] == 'B' && head[1] == 'M') ||
-         RecognizeLayout({head, got}) != TBmpLayout::Plain;
+  if (startsAsBmp) *startsAsBmp = got >= 2 && head[0] == 'B' && head[1] == 'M';
+  return RecognizeLayout({head, got});
+}
+
+bool StartsAsBmpOrBlz(TStream& stream) {
+  bool bmp = false;
+  return LayoutOf(stream, &bmp) != TBmpLayout::Plain || bmp;
 }
 
 // The loader and the decoders read files by name: a copy of standard input's bytes in a
@@ -86,6 +93,14 @@ TInputSource::TInputSource(const std::string& name, const std::string& format)
 TInputSource::~TInputSource() = default;
 
 void TInputSource::Read(TUniBitmap& target) {
+  ReadPicture(target);
+  // The window shows a packed bitmap without a stored size as nothing, without a word; a
+  // command that went on would write an empty picture and report success.
+  if (target.Empty() && LayoutOf(*stream_) == TBmpLayout::PackedBitmap)
+    ThrowBlzError(TBlzError::NoStoredSize);
+}
+
+void TInputSource::ReadPicture(TUniBitmap& target) {
   if (direct_ && IsStandardInput()) {
     stream_->SetPosition(0);
     return target.LoadFromStream(*stream_);

@@ -28,6 +28,8 @@ public:
   void Read(TUniBitmap& target);
 
 private:
+  void ReadPicture(TUniBitmap& target);
+
   std::string name_, format_;
   std::unique_ptr<TStream> stream_;
   bool direct_ = false;
