@@ -1,5 +1,5 @@
-// What both image plugins share: telling the formats apart by content, decoding them into a
-// TBitmap, and writing a BLZ file. Qt-free, so the same object serves Qt 5, Qt 6 and GTK.
+// What the image plugins share: decoding the formats offered to them into a TBitmap, and writing a
+// BLZ file. Qt-free, so the same object serves Qt 5, Qt 6 and GTK.
 #pragma once
 
 #include "blz/UniBmp.h"
@@ -9,13 +9,8 @@
 #include <span>
 #include <vector>
 
-enum class TPluginFormat { None, Blz, Clipboard, Lbm };
-
-// The format whose signature starts `head` (the first 34 bytes suffice).
-TPluginFormat SniffFormat(std::span<const uint8_t> head);
-inline constexpr size_t kSniffBytes = 34;
-
-// Decodes a whole file of one of the formats. Throws Exception with the decoder's message.
+// Decodes a whole file of one of the formats the format table offers to the plugin hosts, told
+// by its signature. Throws Exception with the decoder's message.
 void DecodeImage(std::span<const uint8_t> file, TBitmap& target);
 
 // What a failure of DecodeImage (or of the plugin's own allocations) is to a host: a file of
