@@ -35,7 +35,8 @@ struct TPlanner {
     std::vector<fs::path> files;
     const auto take = [&](const fs::directory_entry& entry) {
       if (!entry.is_regular_file()) return;
-      if (HasKnownExtension(entry.path().filename().string()))
+      const std::string name = entry.path().filename().string();
+      if (HasKnownExtension(name) || HasStockReaderExtension(name))
         files.push_back(entry.path());
       else
         ++plan.skipped;

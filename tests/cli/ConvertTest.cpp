@@ -156,8 +156,9 @@ TEST(Convert, InfoJsonReadsBack) {
             "Cannot open file \"" + dir.File("none.gif") + "\". No such file or directory");
 }
 
-// Folders give their pictures (with -r those of subfolders, paths kept); other files are
-// skipped; a second input writing a name already written fails and overwrites nothing.
+// Folders give their pictures (with -r those of subfolders, paths kept), those Qt's readers
+// read included; other files are skipped; a second input writing a name already written fails and
+// overwrites nothing.
 TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
   TempDir dir;
   fs::create_directories(dir.File("in/sub"));
@@ -167,14 +168,15 @@ TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
     picture.SaveToFile(dir.File(name));
   Picture(37, 23, TPixelFormat::pf8bit).SaveToFile(dir.File("in/a.dib"));
   testsupport::WriteFile(dir.File("in/notes.txt"), {'h', 'i'});
+  ASSERT_EQ(Cli({"convert", dir.File("a.bmp"), dir.File("in/d.png")}).status, 0);
   const struct {
     std::vector<std::string> options, inputs;
     int status;
     std::vector<const char*> written;
   } cases[] = {
       {{"convert", "--to", "ppm", "-r"}, {"in/sub", "a.bmp"}, 0, {"c.ppm", "a.ppm"}},
-      {{"pack"}, {"in"}, 1, {"a.BLZ", "b.BLZ"}},
-      {{"pack", "-r"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "sub/c.BLZ"}},
+      {{"pack"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "d.BLZ"}},
+      {{"pack", "-r"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "d.BLZ", "sub/c.BLZ"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options.back());

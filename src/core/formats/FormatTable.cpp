@@ -158,6 +158,17 @@ bool HasKnownExtension(const std::string& fileName) {
   return extension.size() >= 2 && FormatWithExtension(std::string_view(extension).substr(1));
 }
 
+bool HasStockReaderExtension(const std::string& fileName) {
+  static constexpr std::string_view kStockExtensions[] = {"png", "tif",  "tiff", "webp", "tga",
+                                                          "pbm", "pgm",  "ppm",  "pnm",  "xbm",
+                                                          "xpm", "icns", "wbmp"};
+  const std::string extension = WindowExtension(fileName);
+  if (extension.size() < 2) return false;
+  const std::string_view bare = std::string_view(extension).substr(1);
+  return std::any_of(std::begin(kStockExtensions), std::end(kStockExtensions),
+                     [&](std::string_view known) { return SameIgnoringCase(known, bare); });
+}
+
 std::string InputFormatList() {
   std::string list;
   for (const TInputFormat& format : kFormats) {

@@ -88,6 +88,11 @@ const TInputFormat* FormatWithExtension(std::string_view extension);
 // Whether `fileName`'s extension (any case) is one the loader knows.
 bool HasKnownExtension(const std::string& fileName);
 
+// Whether `fileName`'s extension (any case) is that of a picture only Qt's stock readers read
+// (PNG, TIFF, WebP, TGA, netpbm and others): a folder of them is a folder of pictures. Whether
+// such a file is read never depends on its name.
+bool HasStockReaderExtension(const std::string& fileName);
+
 // "bmp, blz, gif, ..." with the aliases in brackets, for messages and the help.
 std::string InputFormatList();
 
