@@ -44,16 +44,9 @@ template <TFormatId id> TDrawStep LoadWithCoreDecoder(const std::string& fileNam
   return [bitmap](TUniBitmap& target) { DrawBitmap(*bitmap, target); };
 }
 
-TDrawStep LoadIcon(const std::string& fileName) {
-  auto icon = std::make_shared<TIcon>();
-  icon->LoadFromFile(fileName);
-  return [icon](TUniBitmap& target) {
-    TUniBitmap bitmap;
-    bitmap.AssignIconHandle(icon->Handle());
-    DrawBitmap(bitmap, target);
-  };
-}
-
+// Icons, metafiles and JPEG pictures are drawn as pictures: the window draws them over white,
+// while a target that keeps what drawing loses (the command line's) takes an icon's
+// transparency whether its extension or its content told what it is.
 template <class Graphic> TDrawStep LoadGraphic(const std::string& fileName) {
   auto graphic = std::make_shared<Graphic>();
   graphic->LoadFromFile(fileName);
@@ -69,7 +62,7 @@ constexpr TFormatClass kClasses[] = {
     {Pcx, Make<TSPCXBitmap>, Make<TSPCXBitmap>, LoadWithCoreDecoder<Pcx>},
     {Lbm, Make<TSLBMImage>, Make<TSLBMImage>, LoadWithCoreDecoder<Lbm>},
     {Clp, Make<TSClpDIBitmap>, Make<TSClpDIBitmap>, LoadWithCoreDecoder<Clp>},
-    {Ico, Make<TIcon>, Make<TIcon>, LoadIcon},
+    {Ico, Make<TIcon>, Make<TIcon>, LoadGraphic<TIcon>},
     {Wmf, Make<TMetafile>, Make<TMetafile>, LoadGraphic<TMetafile>},
     {Emf, Make<TMetafile>, Make<TMetafile>, LoadGraphic<TMetafile>},
     {Jpeg, Make<TJPEGImage>, Make<TJPEGImage>, LoadGraphic<TJPEGImage>},
