@@ -70,13 +70,6 @@ Bytes Build(const GifParts& p) {
   return out;
 }
 
-TSGIFBitmap Load(const Bytes& bytes) {
-  TReadOnlyMemoryStream stream(bytes);
-  TSGIFBitmap bitmap;
-  bitmap.LoadFromStream(stream);
-  return bitmap;
-}
-
 // Palette indices of the bitmap, row by row from the top.
 std::vector<int> Indices(const TBitmap& b) {
   std::vector<int> out;
@@ -112,27 +105,27 @@ TEST(GifDecoder, DecodesHandMadeData) {
       {"extensions passed over", {Image(2, {4, 3, 2, 1, 0, 5}), 2, 2, 0, extensions}, {3, 2, 1, 0}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(Indices(Load(Build(c.parts))), c.indices) << c.name;
+    EXPECT_EQ(Indices(testsupport::Loaded<TSGIFBitmap>(Build(c.parts))), c.indices) << c.name;
 }
 
 // Entries beyond the table read are black; a local table replaces the whole global one.
 TEST(GifDecoder, Palettes) {
   GifParts p = {Image(2, {4, 0, 1, 2, 3, 5})};
-  const TSGIFBitmap global = Load(Build(p));
+  const TSGIFBitmap global = testsupport::Loaded<TSGIFBitmap>(Build(p));
   EXPECT_EQ(global.Palette()[1], (TRGBQuad{0, 0, 0xFF, 0}));
   EXPECT_EQ(global.Palette()[4], (TRGBQuad{}));
   p.localTable = testsupport::Hex("10 20 30 40 50 60"); // 2 entries
-  const TSGIFBitmap local = Load(Build(p));
+  const TSGIFBitmap local = testsupport::Loaded<TSGIFBitmap>(Build(p));
   EXPECT_EQ(local.Palette()[1], (TRGBQuad{0x60, 0x50, 0x40, 0}));
   EXPECT_EQ(local.Palette()[2], (TRGBQuad{}));
   p.localTable.clear(), p.globalTable.clear();
-  EXPECT_EQ(Load(Build(p)).Palette(), std::vector<TRGBQuad>(256));
+  EXPECT_EQ(testsupport::Loaded<TSGIFBitmap>(Build(p)).Palette(), std::vector<TRGBQuad>(256));
 }
 
 TEST(GifDecoder, AFailedLoadKeepsThePictureAndEveryRowReportsProgress) {
   int rows = 0;
   SetDecoderProgress([&] { ++rows; });
-  TSGIFBitmap b = Load(Build({Image(2, {4, 1, 2, 3, 1, 5})}));
+  TSGIFBitmap b = testsupport::Loaded<TSGIFBitmap>(Build({Image(2, {4, 1, 2, 3, 1, 5})}));
   SetDecoderProgress(nullptr);
   EXPECT_EQ(rows, 2);
   Bytes bad = Build({Image(2, {4, 0, 7, 5}), 5, 5});
