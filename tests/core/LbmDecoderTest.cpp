@@ -96,13 +96,6 @@ Bytes Ilbm(int width, int height, int planes, int colors, const Bytes& body) {
   return file.Build();
 }
 
-TSLBMImage Decode(const Bytes& bytes) {
-  TReadOnlyMemoryStream stream(bytes);
-  TSLBMImage image;
-  image.LoadFromStream(stream);
-  return image;
-}
-
 // The palette indices of a 4- or 8-bit picture, row by row from the top.
 Bytes IndicesOf(const TBitmap& bitmap) {
   Bytes out;
@@ -154,7 +147,7 @@ TEST_P(LbmPicture, DecodesToTheIndicesItWasBuiltFrom) {
   // Amiga programs often write annotations before the bitmap header.
   const Bytes name = {'N', 'A', 'M', 'E', 0, 0, 0, 3, 'a', 'b', 'c', 0};
   if (c.annotated) bytes.insert(bytes.begin() + 12, name.begin(), name.end());
-  TSLBMImage image = Decode(bytes);
+  TSLBMImage image = testsupport::Loaded<TSLBMImage>(bytes);
   EXPECT_EQ(image.BitsPerPixel(), c.bits);
   ASSERT_EQ(image.Palette().size(), c.paletteSize);
   EXPECT_EQ(image.Palette()[c.at], c.entry);
@@ -187,7 +180,10 @@ TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
 }
 
 // Each check raises its own kind, and the values just inside each limit load. A picture
-// beyond the bitmap limits raises the limits' error, its text led by the kind's.
+// beyond the bitmap limits raises the limits' error, its text led by the kind's. The refusals
+// just beyond the limits (39 bytes, 9 planes, 8001 pixels, PBM rows of 8002 bytes), and those
+// of another form type, no body, height 0, PCHG and plain bodies short of whole rows, are rows
+// of the corpus manifest (tests/data/regressions/lbm).
 TEST(LbmDecoder, ChecksRaiseTheirKinds) {
   using enum TLBMError;
   auto file = [](std::string type, uint16_t width, uint16_t height, uint8_t planes,
@@ -201,29 +197,19 @@ TEST(LbmDecoder, ChecksRaiseTheirKinds) {
     std::optional<TLBMError> kind; // none: the picture loads
     size_t length = 0;             // the file cut to this many bytes, unless 0
   } cases[] = {
-      {"39 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 39},
       {"40 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 40},
-      {"another form type", file("ACBM", 4, 1, 1, 1, {{"BODY", body}}), NotLbm},
       {"PBM with any fourth character", file("PBMx", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
-      {"no body", file("ILBM", 4, 1, 1, 1, {{"CMAP", Bytes(6, 0)}}), Corrupted},
       {"width 0", file("ILBM", 0, 1, 1, 1, {{"BODY", body}}), NoSize},
-      {"height 0", file("ILBM", 4, 0, 1, 1, {{"BODY", body}}), NoSize},
       {"8 planes", file("ILBM", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
-      {"9 planes", file("ILBM", 4, 1, 9, 1, {{"BODY", body}}), TooManyPlanes},
       {"24 planes", file("ILBM", 4, 1, 24, 1, {{"BODY", body}}), std::nullopt},
       {"25 planes", file("ILBM", 4, 1, 25, 1, {{"BODY", body}}), TooManyPlanes},
       {"32 planes", file("ILBM", 4, 1, 32, 1, {{"BODY", body}}), std::nullopt},
       {"33 planes", file("ILBM", 4, 1, 33, 1, {{"BODY", body}}), TooManyPlanes},
-      {"plain, 0 planes", file("ILBM", 4, 1, 0, 0, {{"BODY", body}}), Corrupted},
-      {"plain, rows of 0 bytes", file("ILBM", 4, 5, 1, 0, {{"BODY", body}}), Corrupted},
       {"plain, rows of 1 byte", file("ILBM", 4, 4, 1, 0, {{"BODY", body}}), std::nullopt},
-      {"PCHG", file("ILBM", 4, 1, 1, 1, {{"PCHG", body}, {"BODY", body}}), LinePalettes},
       {"CTBL", file("ILBM", 4, 1, 1, 1, {{"CTBL", body}, {"BODY", body}}), LinePalettes},
       {"8000 pixels wide", file("ILBM", 8000, 1, 1, 1, {{"BODY", body}}), std::nullopt},
-      {"8001 pixels wide", file("ILBM", 8001, 1, 1, 1, {{"BODY", body}}), TooWide},
       {"PBM rows of 8001 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8001, 0)}}),
        std::nullopt},
-      {"PBM rows of 8002 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8002, 0)}}), TooWide},
       {"beyond the pixel limit", file("ILBM", 8000, 65535, 8, 1, {{"BODY", body}}), TooLarge},
   };
   for (const auto& c : cases) {
@@ -231,7 +217,7 @@ TEST(LbmDecoder, ChecksRaiseTheirKinds) {
     Bytes bytes = c.file.Build();
     if (c.length) bytes.resize(c.length);
     try {
-      Decode(bytes);
+      testsupport::Loaded<TSLBMImage>(bytes);
       EXPECT_FALSE(c.kind.has_value()) << "loaded";
     } catch (const Exception& e) {
       ASSERT_TRUE(c.kind.has_value()) << e.what();
