@@ -1,6 +1,7 @@
 // Hand-made LBM files for what the encoders of the manifest do not write: PBM bodies, mask
 // planes, ByteRun1 runs across rows and 8192-byte blocks, no-op control bytes, the colour-map
 // rules, chunks around the header, short bodies.
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/SLBMImg.h"
 #include "io/Streams.h"
@@ -11,32 +12,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct LbmFile {
-  std::string formType = "ILBM";
-  uint16_t width = 16, height = 2;
-  uint8_t planes = 2, masking = 0, compression = 0;
-  std::vector<std::pair<std::string, Bytes>> chunks; // after BMHD, in order
-
-  Bytes Build() const {
-    Bytes out;
-    auto tag = [&](const std::string& id) { out.insert(out.end(), id.begin(), id.begin() + 4); };
-    auto be = [&](uint32_t v, int n) {
-      while (n--)
-        out.push_back(uint8_t(v >> 8 * n));
-    };
-    tag("FORM"), be(0, 4), tag(formType), tag("BMHD"), be(20, 4); // the form size is not read
-    be(width, 2), be(height, 2), be(0, 4);
-    out.insert(out.end(), {planes, masking, compression, 0, 0, 0, 1, 1});
-    be(width, 2), be(height, 2);
-    for (const auto& [id, data] : chunks) {
-      tag(id), be(uint32_t(data.size()), 4);
-      out.insert(out.end(), data.begin(), data.end());
-      if (data.size() % 2) out.push_back(0);
-    }
-    return out;
-  }
-};
+using testsupport::LbmFile;
 
 // A deterministic picture of `colors` values with runs of equal pixels and noise.
 Bytes Indices(int width, int height, int colors, uint32_t seed = 1) {

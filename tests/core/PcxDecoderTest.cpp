@@ -1,10 +1,10 @@
 // Hand-made PCX files: runs (count 0, across scanlines), missing data, the palette rules,
 // origins other than 0. Every kind of picture is also held against pcxtoppm, and the header
 // checks with their texts are rows, in the corpus manifest.
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/Progress.h"
 #include "formats/SPCXImg.h"
-#include "io/ByteReader.h"
 #include "io/Streams.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +13,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct PcxHeader {
-  int bitsPerPixel = 8, planes = 1, version = 5;
-  int xmin = 0, ymin = 0, width = 4, height = 2;
-  int bytesPerLine = 4;
-};
-
-Bytes Build(const PcxHeader& h, const Bytes& data) {
-  Bytes out(128 + data.size(), 0);
-  auto put16 = [&](size_t at, int v) { StoreU16LE(&out[at], uint16_t(v)); };
-  out[0] = 10, out[1] = uint8_t(h.version), out[2] = 1, out[3] = uint8_t(h.bitsPerPixel);
-  put16(4, h.xmin), put16(6, h.ymin);
-  put16(8, h.xmin + h.width - 1), put16(10, h.ymin + h.height - 1);
-  out[65] = uint8_t(h.planes);
-  put16(66, h.bytesPerLine);
-  std::copy(data.begin(), data.end(), out.begin() + 128);
-  return out;
-}
+using testsupport::PcxFile;
+using testsupport::PcxHeader;
 
 TEST(PcxDecoder, RunsAndMissingData) {
   const struct {
@@ -45,7 +29,7 @@ TEST(PcxDecoder, RunsAndMissingData) {
   };
   for (const auto& c : cases) {
     const PcxHeader h = {.width = c.width, .height = c.height, .bytesPerLine = c.width};
-    TSPCXBitmap b = testsupport::Loaded<TSPCXBitmap>(Build(h, testsupport::Hex(c.data)));
+    TSPCXBitmap b = testsupport::Loaded<TSPCXBitmap>(PcxFile(h, testsupport::Hex(c.data)));
     Bytes pixels;
     for (int y = 0; y < c.height; ++y)
       pixels.insert(pixels.end(), b.ScanLine(y), b.ScanLine(y) + c.width);
@@ -80,7 +64,7 @@ TEST(PcxDecoder, PaletteRules) {
     Bytes end(c.marker ? 769 : 0, uint8_t(c.marker));
     for (size_t i = 1; i < end.size(); ++i)
       end[i] = uint8_t((i - 1) / 3 + (i - 1) % 3);
-    Bytes bytes = Build(h, Bytes(16, 0));
+    Bytes bytes = PcxFile(h, Bytes(16, 0));
     bytes.insert(bytes.end(), end.begin(), end.end());
     const Bytes header = testsupport::Hex(c.header);
     std::copy(header.begin(), header.end(), bytes.begin() + 16);
@@ -113,7 +97,7 @@ TEST(PcxDecoder, HeaderChecksRaiseTheirKinds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      testsupport::Loaded<TSPCXBitmap>(Build(c.header, Bytes(4, 0)));
+      testsupport::Loaded<TSPCXBitmap>(PcxFile(c.header, Bytes(4, 0)));
       EXPECT_FALSE(c.kind.has_value()) << "loaded";
     } catch (const EPCXException& e) {
       ASSERT_TRUE(c.kind.has_value()) << e.what();
@@ -126,7 +110,8 @@ TEST(PcxDecoder, TheTopScanlineIsTheTopRowAndEachRowReportsProgress) {
   const PcxHeader h = {.xmin = -3, .ymin = 10, .height = 3};
   int rows = 0;
   SetDecoderProgress([&] { ++rows; });
-  TSPCXBitmap b = testsupport::Loaded<TSPCXBitmap>(Build(h, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3}));
+  TSPCXBitmap b =
+      testsupport::Loaded<TSPCXBitmap>(PcxFile(h, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3}));
   SetDecoderProgress(nullptr);
   EXPECT_EQ(rows, 3);
   EXPECT_EQ(b.Height(), 3);

@@ -65,34 +65,16 @@ Bytes ClipboardFile(int32_t width, int32_t height) {
       {{8, testsupport::Dib({.width = width, .height = height, .after = 0})}});
 }
 
-Bytes Gif(uint16_t width) {
-  Bytes file = Text("GIF89a");
-  file.resize(13);
-  file.push_back(0x2C);
-  file.resize(file.size() + 9);
-  StoreU16LE(&file[18], width), StoreU16LE(&file[20], 1);
-  file.insert(file.end(), {2, 1, 0x0C, 0}); // a clear code and a pixel, then no end code
+// An ILBM of 8 planes, compressed, whose body holds two bytes and claims `bodySize`.
+Bytes Ilbm(uint16_t width, uint16_t height, uint8_t bodySize = 2) {
+  Bytes file = testsupport::LbmFile{"ILBM", width, height, 8, 0, 1, {{"BODY", {0, 0}}}}.Build();
+  file.end()[-3] = bodySize; // the low byte of the body's big-endian length
   return file;
 }
 
-Bytes Pcx(uint16_t xmax, uint16_t bytesPerLine) {
-  Bytes file(128);
-  file[0] = 10, file[1] = 5, file[2] = 1, file[3] = 8, file[65] = 1;
-  StoreU16LE(&file[8], xmax), StoreU16LE(&file[66], bytesPerLine);
-  return file;
-}
-
-// An ILBM of 8 planes, compressed, whose body holds two bytes.
-Bytes Ilbm(uint16_t width, uint16_t height, uint32_t bodySize = 2) {
-  Bytes file = Text(std::string("FORM\0\0\0\0ILBMBMHD", 16));
-  file.insert(file.end(), {0, 0, 0, 20, uint8_t(width >> 8), uint8_t(width), uint8_t(height >> 8),
-                           uint8_t(height), 0, 0, 0, 0, 8, 0, 1});
-  file.resize(file.size() + 9);
-  const Bytes body = Text("BODY");
-  file.insert(file.end(), body.begin(), body.end());
-  file.insert(file.end(), {uint8_t(bodySize >> 24), uint8_t(bodySize >> 16), uint8_t(bodySize >> 8),
-                           uint8_t(bodySize), 0, 0});
-  return file;
+// A GIF of one row: a clear code and a pixel, then no end code.
+Bytes Gif(int width) {
+  return testsupport::GifFile({.imageData = {2, 1, 0x0C, 0}, .width = width, .height = 1});
 }
 
 // Every format's failures as a host sees them: a file of another format is an unknown type, a
@@ -111,8 +93,9 @@ TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
   StoreU32LE(&stored[30], kLzrwMagic); // a packed bitmap of stored size 0: no image
   Bytes riff = Text("RIFF");
   riff.resize(40);
-  Bytes shortPcx = Pcx(0, 1);
-  shortPcx[8] = 0xFF, shortPcx[9] = 0xFF; // xmax −1: no width
+  // xmax −1: no width.
+  const Bytes shortPcx =
+      testsupport::PcxFile({.width = 0x10000, .height = 1, .bytesPerLine = 1}, {});
   auto plugin = [](std::span<const uint8_t> file) {
     TBitmap bitmap;
     DecodeImage(file, bitmap);
@@ -146,7 +129,8 @@ TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
       {"GIF too wide", Gif(8002), gif, F::OutOfMemory},
       {"GIF without its end code", Gif(1), gif, F::Corrupt},
       {"not a PCX", Text("hello"), pcx, F::NotThisFormat},
-      {"PCX too wide", Pcx(8999, 9000), pcx, F::OutOfMemory},
+      {"PCX too wide", testsupport::PcxFile({.width = 9000, .height = 1, .bytesPerLine = 9000}, {}),
+       pcx, F::OutOfMemory},
       {"PCX without width", shortPcx, pcx, F::Corrupt},
       {"not a BMP", Text("hello"), bmp, F::NotThisFormat},
       {"BMP too large",
