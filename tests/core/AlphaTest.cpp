@@ -128,11 +128,7 @@ TEST(PixelRows, EveryPixelOfEveryFormatAndNothingMore) {
         for (bool alpha : {false, true}) {
           SCOPED_TRACE(testing::Message() << "bpp " << BitsPerPixel(format) << " width " << width
                                           << " hasAlpha " << hasAlpha << " alpha " << alpha);
-          TBitmap bitmap;
-          bitmap.Allocate(width, 3, format);
-          for (uint8_t& byte : bitmap.Bits())
-            byte = static_cast<uint8_t>(random());
-          bitmap.ClearRowPadding();
+          TUniBitmap bitmap = testsupport::Noise(width, 3, format, random());
           if (BitsPerPixel(format) <= 8) {
             std::vector<TRGBQuad> palette(size_t{1} << BitsPerPixel(format));
             for (TRGBQuad& quad : palette)
