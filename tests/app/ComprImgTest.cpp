@@ -29,9 +29,7 @@ using TWriter = void (TUniBitmap::*)(TStream&) const;
 
 // The bytes one of the bitmap's writers makes: by default the plain BMP file.
 std::vector<uint8_t> Written(const TUniBitmap& bitmap, TWriter write = &TUniBitmap::SaveToStream) {
-  TMemoryStream s;
-  (bitmap.*write)(s);
-  return {s.Bytes().begin(), s.Bytes().end()};
+  return testsupport::Saved([&](TStream& s) { (bitmap.*write)(s); });
 }
 
 // A picture of w × h with a pattern, saved as a 24-bit BMP file.

@@ -10,21 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace {
 
+using testsupport::Noise;
 using testsupport::TempDir;
-
-TUniBitmap Noise(int width, int height, TPixelFormat format, unsigned seed) {
-  std::mt19937 random(seed);
-  TUniBitmap bitmap;
-  bitmap.Allocate(width, height, format);
-  for (uint8_t& b : bitmap.Bits())
-    b = static_cast<uint8_t>(random() % 3 ? 0x5A : random());
-  bitmap.ClearRowPadding();
-  return bitmap;
-}
 
 // What `load` leaves in `bitmap`: the error text, if any, and the picture as a BMP file.
 template <typename Load>
@@ -35,17 +24,15 @@ std::pair<std::string, std::vector<uint8_t>> Outcome(TUniBitmap& bitmap, Load lo
   } catch (const Exception& e) {
     error = e.what();
   }
-  TMemoryStream s;
-  bitmap.SaveToStream(s);
-  return {error, {s.Bytes().begin(), s.Bytes().end()}};
+  return {error, testsupport::Written(bitmap)};
 }
 
 TEST(ImageFileReader, GivesWhatLoadFromFileGives) {
   TempDir dir;
-  const TUniBitmap before = Noise(5, 4, TPixelFormat::pf8bit, 1);
+  const TUniBitmap before = Noise(5, 4, TPixelFormat::pf8bit, 1, 3);
   std::vector<std::string> files;
   for (TPixelFormat format : {TPixelFormat::pf24bit, TPixelFormat::pf32bit, TPixelFormat::pf4bit}) {
-    const TUniBitmap picture = Noise(211, 173, format, static_cast<unsigned>(format));
+    const TUniBitmap picture = Noise(211, 173, format, static_cast<unsigned>(format), 3);
     const std::string name = dir.File("p" + std::to_string(BitsPerPixel(format)));
     picture.SaveToFile(name + ".bmp");
     picture.SaveToPackedBmpFile(name + "-packed.blz");
@@ -71,7 +58,7 @@ TEST(ImageFileReader, GivesWhatLoadFromFileGives) {
 }
 
 TEST(BitmapView, PaintsTheBitmapsPixelsWhereverExposed) {
-  auto bitmap = std::make_shared<TUniBitmap>(Noise(300, 200, TPixelFormat::pf24bit, 9));
+  auto bitmap = std::make_shared<TUniBitmap>(Noise(300, 200, TPixelFormat::pf24bit, 9, 3));
   TBitmapView view;
   view.SetBitmap(bitmap);
   view.resize(view.BitmapSize());

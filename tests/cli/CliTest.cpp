@@ -13,6 +13,7 @@ namespace {
 
 using testsupport::Hex;
 using testsupport::ReadFile;
+using testsupport::Saved;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 namespace fs = std::filesystem;
@@ -165,12 +166,6 @@ TEST(CliProcess, ReadsEveryFormatAsThisProcessDoes) {
 
 // Streaming: the commands on BMP and BLZ files go piece by piece; their bytes and messages
 // must be those of the whole-picture path.
-
-Bytes Saved(const std::function<void(TStream&)>& save) {
-  TMemoryStream out;
-  save(out);
-  return {out.Bytes().begin(), out.Bytes().end()};
-}
 
 TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
   blocks::SetThreads(3);

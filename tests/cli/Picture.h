@@ -1,6 +1,7 @@
 // The pictures the command line's tests feed it.
 #pragma once
 
+#include "TestSupport.h"
 #include "blz/UniBmp.h"
 #include "io/ByteReader.h"
 #include "io/Streams.h"
@@ -25,9 +26,7 @@ inline TUniBitmap Picture(int width, int height, TPixelFormat format, bool grey 
 }
 
 inline Bytes BmpFile(const TUniBitmap& bitmap) {
-  TMemoryStream image;
-  bitmap.SaveToStream(image);
-  return {image.Bytes().begin(), image.Bytes().end()};
+  return testsupport::Written(bitmap);
 }
 
 // A 32-bit BMP file with a 40-byte header turned into one with bit fields and an alpha mask.

@@ -74,18 +74,11 @@ TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
             << x << "," << y;
         if (alpha) ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], source[i + 3]) << x << "," << y;
       }
+    // The window draws the picture over white, as it draws every picture it opens.
+    TImageLoader loader;
+    loader.tryLoadImageFile(dir.File(c.file));
+    EXPECT_EQ(std::pair(loader.PixelFormat(), loader.Width()), std::pair(TPixelFormat::pf24bit, 9));
   }
-}
-
-// The window draws the picture over white, as it draws every picture it opens.
-TEST(StockPictures, TheWindowDrawsOverWhite) {
-  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
-  TempDir dir;
-  MakeCase(dir, kCases[3]);
-  TImageLoader loader;
-  loader.tryLoadImageFile(dir.File("rgba.png"));
-  EXPECT_EQ(loader.PixelFormat(), TPixelFormat::pf24bit);
-  EXPECT_EQ(loader.Width(), 9);
 }
 
 TEST(StockPictures, WhatLooksLikeOursIsLeftToOurDecodersAndWhatBlzCannotKeepIsSaid) {

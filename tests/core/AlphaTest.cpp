@@ -19,11 +19,11 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes Written(const TUniBitmap& bitmap, TBmpLayout layout) {
-  TMemoryStream s;
-  if (layout == TBmpLayout::Plain) bitmap.SaveToStream(s);
-  if (layout == TBmpLayout::BLZStream) bitmap.SaveToBLZStream(s);
-  if (layout == TBmpLayout::PackedBitmap) bitmap.SaveToPackedBmpStream(s);
-  return {s.Bytes().begin(), s.Bytes().end()};
+  return testsupport::Saved([&](TStream& s) {
+    if (layout == TBmpLayout::Plain) bitmap.SaveToStream(s);
+    if (layout == TBmpLayout::BLZStream) bitmap.SaveToBLZStream(s);
+    if (layout == TBmpLayout::PackedBitmap) bitmap.SaveToPackedBmpStream(s);
+  });
 }
 
 // 32-bit pixels B,G,R,A with every alpha `alpha(x, y)`.
@@ -105,9 +105,7 @@ TEST(AlphaBitmap, EveryLayoutKeepsAlphaAndAllZeroReadsOpaque) {
         if (layout == TBmpLayout::PackedBitmap) {
           EXPECT_EQ(file[54], 3);
         }
-        TReadOnlyMemoryStream stream(file);
-        TUniBitmap read;
-        read.LoadFromStream(stream);
+        const TUniBitmap read = testsupport::Loaded<TUniBitmap>(file);
         EXPECT_EQ(read.HasAlpha(), !c.zero);
         EXPECT_TRUE(std::ranges::equal(read.Bits(), bitmap.Bits()));
         EXPECT_EQ(Written(read, TBmpLayout::Plain),
@@ -130,11 +128,7 @@ TEST(PixelRows, EveryPixelOfEveryFormatAndNothingMore) {
         for (bool alpha : {false, true}) {
           SCOPED_TRACE(testing::Message() << "bpp " << BitsPerPixel(format) << " width " << width
                                           << " hasAlpha " << hasAlpha << " alpha " << alpha);
-          TBitmap bitmap;
-          bitmap.Allocate(width, 3, format);
-          for (uint8_t& byte : bitmap.Bits())
-            byte = static_cast<uint8_t>(random());
-          bitmap.ClearRowPadding();
+          TUniBitmap bitmap = testsupport::Noise(width, 3, format, random());
           if (BitsPerPixel(format) <= 8) {
             std::vector<TRGBQuad> palette(size_t{1} << BitsPerPixel(format));
             for (TRGBQuad& quad : palette)

@@ -1,3 +1,4 @@
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "blz/BlockPool.h"
 #include "blz/BlzErrors.h"
@@ -7,18 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
-#include <random>
 
+using testsupport::Dib;
 using testsupport::Hex;
+using testsupport::Loaded;
+using testsupport::Noise;
+using testsupport::Written;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes ToBytes(const TCustomMemoryStream& s) {
-  return {s.Bytes().begin(), s.Bytes().end()};
-}
 
 const Bytes kWhite2x2 =
     Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 01 00 "
@@ -32,58 +33,30 @@ const Bytes kWhite2x2Packed =
         "01 00 18 00 4C 5A 52 57 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
         "00 00 00 00 00 00 0D 00 40 48 00 FF 00 12 00 00 00 72 FF 00 00");
 
-Bytes PlainOf(const TBitmap& bitmap) {
-  TMemoryStream s;
-  bitmap.SaveToStream(s);
-  return ToBytes(s);
-}
-
 Bytes Saved(const TUniBitmap& bitmap, bool packed) {
-  TMemoryStream s;
-  if (packed)
-    bitmap.SaveToPackedBmpStream(s);
-  else
-    bitmap.SaveToBLZStream(s);
-  return ToBytes(s);
-}
-
-// Loads `bytes` through the recognising reader.
-TUniBitmap Loaded(const Bytes& bytes) {
-  TReadOnlyMemoryStream s(bytes);
-  TUniBitmap bitmap;
-  bitmap.LoadFromStream(s);
-  return bitmap;
-}
-
-TUniBitmap Noise(int width, int height, TPixelFormat format, unsigned seed) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(width, height, format);
-  std::mt19937 random(seed);
-  for (auto& b : bitmap.Bits())
-    b = static_cast<uint8_t>(random() % 7 == 0 ? random() : 0x33);
-  bitmap.ClearRowPadding();
-  return bitmap;
+  return testsupport::Saved(
+      [&](TStream& s) { packed ? bitmap.SaveToPackedBmpStream(s) : bitmap.SaveToBLZStream(s); });
 }
 
 TEST(BlzLayouts, WorkedPairIsWrittenByteForByteAndReadsBack) {
   TUniBitmap bitmap;
   bitmap.SetSize(2, 2);
-  EXPECT_EQ(PlainOf(bitmap), kWhite2x2);
+  EXPECT_EQ(Written(bitmap), kWhite2x2);
   EXPECT_EQ(Saved(bitmap, false), kWhite2x2Stream);
   EXPECT_EQ(Saved(bitmap, true), kWhite2x2Packed);
   for (const Bytes& file : {kWhite2x2Stream, kWhite2x2Packed, kWhite2x2})
-    EXPECT_EQ(PlainOf(Loaded(file)), kWhite2x2);
+    EXPECT_EQ(Written(Loaded<TUniBitmap>(file)), kWhite2x2);
 }
 
 TEST(BlzLayouts, PackedHeaderKeepsTheBmpHeadersAndMovesTheCompressionField) {
   // A 64 × 64 picture of 16 bits per pixel (5-5-5) as the about box's logo is stored.
-  TUniBitmap bitmap = Noise(64, 64, TPixelFormat::pf15bit, 7);
+  TUniBitmap bitmap = Noise(64, 64, TPixelFormat::pf15bit, 7, 7);
   Bytes packed = Saved(bitmap, true);
   Bytes head(packed.begin(), packed.begin() + 58);
   EXPECT_EQ(head, Hex("42 4D 36 20 00 00 36 20 00 00 36 00 00 00 28 00 00 00 40 00 00 00 40 00 "
                       "00 00 01 00 10 00 4C 5A 52 57 00 20 00 00 00 00 00 00 00 00 00 00 00 00 "
                       "00 00 00 00 00 00 00 00 00 00"));
-  EXPECT_EQ(PlainOf(Loaded(packed)), PlainOf(bitmap));
+  EXPECT_EQ(Written(Loaded<TUniBitmap>(packed)), Written(bitmap));
 }
 
 // Hands the BMP image over from a copy, so the packer cannot use the rows in place.
@@ -116,21 +89,21 @@ TEST(BlzLayouts, RoundTripsEveryPixelFormatAndPieceBoundary) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.width << "x" << c.height << " bpp " << BitsPerPixel(c.format));
-    TUniBitmap bitmap = Noise(c.width, c.height, c.format, 1);
+    TUniBitmap bitmap = Noise(c.width, c.height, c.format, 1, 7);
     TCopyingWriter copy;
     copy.Assign(bitmap);
-    Bytes plain = PlainOf(bitmap);
+    Bytes plain = Written(bitmap);
     for (bool packed : {false, true}) {
       Bytes file = Saved(bitmap, packed);
       EXPECT_EQ(Saved(copy, packed), file);
       blocks::SetThreads(3);
       EXPECT_EQ(Saved(bitmap, packed), file);
-      EXPECT_EQ(PlainOf(Loaded(file)), plain);
+      EXPECT_EQ(Written(Loaded<TUniBitmap>(file)), plain);
       blocks::SetThreads(0);
-      EXPECT_EQ(PlainOf(Loaded(file)), plain);
+      EXPECT_EQ(Written(Loaded<TUniBitmap>(file)), plain);
       TMemoryStream restored;
       TBlzContents contents = RestoreBmpImage(file, restored);
-      EXPECT_EQ(ToBytes(restored), plain);
+      EXPECT_TRUE(std::ranges::equal(restored.Bytes(), plain));
       size_t payload = packed ? plain.size() - 54 : plain.size();
       EXPECT_EQ(contents.records, payload / 32768 + 1);
       if (payload % 32768 == 0) {
@@ -141,16 +114,12 @@ TEST(BlzLayouts, RoundTripsEveryPixelFormatAndPieceBoundary) {
 }
 
 TEST(BlzLayouts, IncompressibleDataIsStoredInFullRecords) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(256, 256, TPixelFormat::pf24bit);
-  std::mt19937 random(3);
-  for (auto& b : bitmap.Bits())
-    b = static_cast<uint8_t>(random());
+  const TUniBitmap bitmap = Noise(256, 256, TPixelFormat::pf24bit, 3);
   Bytes file = Saved(bitmap, false);
   // Record 1 is a stored block of 32769 bytes.
   EXPECT_EQ(Bytes(file.begin() + 8, file.begin() + 11), Hex("01 80 80"));
-  EXPECT_GT(file.size(), PlainOf(bitmap).size());
-  EXPECT_EQ(PlainOf(Loaded(file)), PlainOf(bitmap));
+  EXPECT_GT(file.size(), Written(bitmap).size());
+  EXPECT_EQ(Written(Loaded<TUniBitmap>(file)), Written(bitmap));
 }
 
 TEST(BlzRecognition, ContentDecidesNeverTheName) {
@@ -163,7 +132,7 @@ TEST(BlzRecognition, ContentDecidesNeverTheName) {
   Bytes storedSizeOne = kWhite2x2Packed; // the stored size only says how much to expect
   storedSizeOne[6] = 1;
   for (const Bytes& file : {reversed, wrongSize, packedReversed, storedSizeOne})
-    EXPECT_EQ(PlainOf(Loaded(file)), kWhite2x2);
+    EXPECT_EQ(Written(Loaded<TUniBitmap>(file)), kWhite2x2);
 
   testsupport::TempDir dir;
   testsupport::WriteFile(dir.File("looks.bmp"), kWhite2x2Stream);
@@ -171,7 +140,7 @@ TEST(BlzRecognition, ContentDecidesNeverTheName) {
   for (const char* name : {"looks.bmp", "looks.blz"}) {
     TUniBitmap bitmap;
     bitmap.LoadFromFile(dir.File(name));
-    EXPECT_EQ(PlainOf(bitmap), kWhite2x2) << name;
+    EXPECT_EQ(Written(bitmap), kWhite2x2) << name;
   }
   // Whatever the stream's position, the file is read from its start.
   TMemoryStream s;
@@ -179,15 +148,15 @@ TEST(BlzRecognition, ContentDecidesNeverTheName) {
   s.SetPosition(30);
   TUniBitmap bitmap;
   bitmap.LoadFromStream(s);
-  EXPECT_EQ(PlainOf(bitmap), kWhite2x2);
+  EXPECT_EQ(Written(bitmap), kWhite2x2);
   // Each layout saved to a file loads back through the BLZ file reader.
-  const TUniBitmap noisy = Noise(77, 33, TPixelFormat::pf4bit, 4);
+  const TUniBitmap noisy = Noise(77, 33, TPixelFormat::pf4bit, 4, 7);
   noisy.SaveToBLZFile(dir.File("a.blz"));
   noisy.SaveToPackedBmpFile(dir.File("b.bmp"));
   for (const char* name : {"a.blz", "b.bmp"}) {
     TUniBitmap loaded;
     loaded.LoadFromBLZFile(dir.File(name));
-    EXPECT_EQ(PlainOf(loaded), PlainOf(noisy)) << name;
+    EXPECT_EQ(Written(loaded), Written(noisy)) << name;
   }
 }
 
@@ -197,27 +166,27 @@ TEST(BlzRecognition, PackedBitmapWithoutStoredSizeLeavesTheImageAlone) {
   Bytes negative = kWhite2x2Packed;
   std::copy_n(Hex("FF FF FF FF").begin(), 4, negative.begin() + 6);
   for (const Bytes& file : {reservedZero, negative}) {
-    TUniBitmap bitmap = Noise(3, 3, TPixelFormat::pf24bit, 9);
-    Bytes before = PlainOf(bitmap);
+    TUniBitmap bitmap = Noise(3, 3, TPixelFormat::pf24bit, 9, 7);
+    Bytes before = Written(bitmap);
     TReadOnlyMemoryStream s(file);
     EXPECT_NO_THROW(bitmap.LoadFromStream(s));
-    EXPECT_EQ(PlainOf(bitmap), before);
+    EXPECT_EQ(Written(bitmap), before);
   }
 }
 
 TEST(BlzDamage, EveryTruncationAndBadRecordIsRefusedCleanly) {
-  TUniBitmap bitmap = Noise(90, 90, TPixelFormat::pf24bit, 5);
+  TUniBitmap bitmap = Noise(90, 90, TPixelFormat::pf24bit, 5, 7);
   for (bool packed : {false, true}) {
     Bytes file = Saved(bitmap, packed);
     for (size_t cut = 0; cut < file.size(); cut += (cut < 100 ? 1 : 97)) {
       Bytes shorter(file.begin(), file.begin() + static_cast<long>(cut));
-      TUniBitmap target = Noise(2, 2, TPixelFormat::pf24bit, 1);
-      Bytes before = PlainOf(target);
+      TUniBitmap target = Noise(2, 2, TPixelFormat::pf24bit, 1, 7);
+      Bytes before = Written(target);
       TReadOnlyMemoryStream s(shorter);
       try {
         target.LoadFromStream(s);
       } catch (const Exception&) {
-        EXPECT_EQ(PlainOf(target), before) << "a failed load changed the image, cut " << cut;
+        EXPECT_EQ(Written(target), before) << "a failed load changed the image, cut " << cut;
       }
     }
     Bytes longRecord = file;
@@ -225,7 +194,7 @@ TEST(BlzDamage, EveryTruncationAndBadRecordIsRefusedCleanly) {
     longRecord[lengthAt] = 0xFF;
     longRecord[lengthAt + 1] = 0xFF;
     try {
-      Loaded(longRecord);
+      Loaded<TUniBitmap>(longRecord);
       ADD_FAILURE() << "a record longer than the work buffer loaded";
     } catch (const EBlzError& error) {
       EXPECT_EQ(error.Kind(), TBlzError::RecordTooLong);
@@ -288,26 +257,25 @@ TEST(BlzResources, ResourceReadersFindByNameAndNumber) {
   std::filesystem::create_directories(dir.Path() / "BITMAP");
   testsupport::WriteFile(dir.File("RCDATA/LOGO"), kWhite2x2Packed);
   testsupport::WriteFile(dir.File("RCDATA/#7"), kWhite2x2Stream);
-  Bytes core = Hex("0C 00 00 00 01 00 01 00 01 00 08 00");
+  Bytes core = Dib({.headerSize = 12, .bpp = 8, .width = 1, .height = 1, .after = 0});
   for (int i = 0; i < 256; ++i)
     core.insert(core.end(), {uint8_t(i), 2, 3});
   core.insert(core.end(), {1, 0, 0, 0}); // colour 1: red 3, green 2, blue 1
-  Bytes info = Hex("28 00 00 00 01 00 00 00 01 00 00 00 01 00 10 00 03 00 00 00");
-  info.resize(40, 0);
+  Bytes info = Dib({.bpp = 16, .compression = 3, .width = 1, .height = 1, .after = 0});
   for (const Bytes& tail : {Hex("00 F8 00 00 E0 07 00 00 1F 00 00 00"), Hex("E0 07 00 00")})
     info.insert(info.end(), tail.begin(), tail.end()); // 5-6-5 masks, then one green pixel
   testsupport::WriteFile(dir.File("BITMAP/CORE"), core);
   testsupport::WriteFile(dir.File("BITMAP/FIELDS"), info);
-  Bytes plain = Hex("28 00 00 00 01 00 00 00 01 00 00 00 01 00 18 00");
-  plain.resize(40, 0), plain.insert(plain.end(), {1, 2, 3, 0}); // 24 bits: neither table nor masks
+  // 24 bits: neither table nor masks.
+  const Bytes plain = Dib({.width = 1, .height = 1, .after = 0}, {1, 2, 3, 0});
   testsupport::WriteFile(dir.File("BITMAP/PLAIN"), plain);
   testsupport::WriteFile(dir.File("BITMAP/WHOLE"), kWhite2x2); // a whole BMP file is taken as it is
   HINSTANCE module{dir.Path().string() + "/"};
   TUniBitmap bitmap;
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromPackedBmpResName(module, "LOGO")), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromBLZResID(module, 7)), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromResName(module, "LOGO")), kWhite2x2);
-  EXPECT_EQ(PlainOf(bitmap.BitmapFromResID(module, 7)), kWhite2x2);
+  EXPECT_EQ(Written(bitmap.BitmapFromPackedBmpResName(module, "LOGO")), kWhite2x2);
+  EXPECT_EQ(Written(bitmap.BitmapFromBLZResID(module, 7)), kWhite2x2);
+  EXPECT_EQ(Written(bitmap.BitmapFromResName(module, "LOGO")), kWhite2x2);
+  EXPECT_EQ(Written(bitmap.BitmapFromResID(module, 7)), kWhite2x2);
   EXPECT_THROW(bitmap.LoadFromResName(module, "MISSING"), EResNotFound);
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "CORE").GetPixel(0, 0), RGB(3, 2, 1));
   EXPECT_EQ(bitmap.BitmapFromBitmapResName(module, "FIELDS").GetPixel(0, 0), RGB(0, 255, 0));

@@ -1,38 +1,15 @@
 // The one DIB rule: where the colour table and the rows start for every header size, mask
 // placement and colour count, and the pixels that come out.
 #include "bmp/DibReader.h"
-#include "io/ByteReader.h"
+#include "HandMade.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct DibSpec {
-  uint32_t headerSize = 40;
-  uint16_t bpp = 24;
-  uint32_t compression = 0;
-  uint32_t colorsUsed = 0;
-  int32_t width = 2, height = 1;
-  size_t after = 4096; // bytes after the header
-};
-
-Bytes Dib(const DibSpec& s) {
-  Bytes dib(s.headerSize + s.after);
-  StoreU32LE(&dib[0], s.headerSize);
-  if (s.headerSize == 12) {
-    StoreU16LE(&dib[4], uint16_t(s.width)), StoreU16LE(&dib[6], uint16_t(s.height));
-    StoreU16LE(&dib[8], 1), StoreU16LE(&dib[10], s.bpp);
-    return dib;
-  }
-  uint8_t header[124] = {};
-  StoreU32LE(header + 4, uint32_t(s.width)), StoreU32LE(header + 8, uint32_t(s.height));
-  StoreU16LE(header + 12, 1), StoreU16LE(header + 14, s.bpp);
-  StoreU32LE(header + 16, s.compression), StoreU32LE(header + 32, s.colorsUsed);
-  std::copy(header + 4, header + std::min<uint32_t>(s.headerSize, 124), dib.begin() + 4);
-  return dib;
-}
+using testsupport::Dib;
+using testsupport::DibSpec;
 
 TEST(DibReader, RowsStartAfterHeaderMasksAndColourTable) {
   const struct {

@@ -1,6 +1,7 @@
 // Hand-made GIF byte sequences for what no encoder writes: short images, more rows than the
 // height, interlace of small heights. Broken files and their texts are rows of the corpus
 // manifest (tests/data/regressions/gif).
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/Progress.h"
 #include "formats/SGIFImg.h"
@@ -11,6 +12,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using testsupport::GifFile;
+using testsupport::GifParts;
 
 // The codes of one LZW stream, packed least-significant bit first at the widths a decoder
 // expects: every code after the first since a clear defines an entry, and the width grows
@@ -42,39 +45,6 @@ Bytes Image(int minCodeSize, const std::vector<int>& codes) {
   data.insert(data.begin(), {uint8_t(minCodeSize), uint8_t(data.size())});
   data.push_back(0);
   return data;
-}
-
-struct GifParts {
-  Bytes imageData; // minimum code size and sub-blocks
-  int width = 2, height = 2;
-  uint8_t descriptorFlags = 0;
-  Bytes blocksBefore; // extensions and other blocks before the image descriptor
-  Bytes localTable;
-  Bytes globalTable = testsupport::Hex("00 00 00 FF 00 00 00 FF 00 00 00 FF"); // 4 entries
-};
-
-Bytes Build(const GifParts& p) {
-  auto u16 = [](int v) { return Bytes{uint8_t(v), uint8_t(v >> 8)}; };
-  auto append = [](Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); };
-  auto flag = [](const Bytes& table) { // 2 or 4 entries
-    return uint8_t(table.empty() ? 0 : table.size() > 6 ? 0x81 : 0x80);
-  };
-  Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
-  append(out, u16(p.width)), append(out, u16(p.height));
-  append(out, {flag(p.globalTable), 0, 0}), append(out, p.globalTable);
-  append(out, p.blocksBefore), append(out, {0x2C, 0, 0, 0, 0});
-  append(out, u16(p.width)), append(out, u16(p.height));
-  out.push_back(p.descriptorFlags | flag(p.localTable));
-  append(out, p.localTable), append(out, p.imageData);
-  out.push_back(0x3B);
-  return out;
-}
-
-TSGIFBitmap Load(const Bytes& bytes) {
-  TReadOnlyMemoryStream stream(bytes);
-  TSGIFBitmap bitmap;
-  bitmap.LoadFromStream(stream);
-  return bitmap;
 }
 
 // Palette indices of the bitmap, row by row from the top.
@@ -112,30 +82,30 @@ TEST(GifDecoder, DecodesHandMadeData) {
       {"extensions passed over", {Image(2, {4, 3, 2, 1, 0, 5}), 2, 2, 0, extensions}, {3, 2, 1, 0}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(Indices(Load(Build(c.parts))), c.indices) << c.name;
+    EXPECT_EQ(Indices(testsupport::Loaded<TSGIFBitmap>(GifFile(c.parts))), c.indices) << c.name;
 }
 
 // Entries beyond the table read are black; a local table replaces the whole global one.
 TEST(GifDecoder, Palettes) {
   GifParts p = {Image(2, {4, 0, 1, 2, 3, 5})};
-  const TSGIFBitmap global = Load(Build(p));
+  const TSGIFBitmap global = testsupport::Loaded<TSGIFBitmap>(GifFile(p));
   EXPECT_EQ(global.Palette()[1], (TRGBQuad{0, 0, 0xFF, 0}));
   EXPECT_EQ(global.Palette()[4], (TRGBQuad{}));
   p.localTable = testsupport::Hex("10 20 30 40 50 60"); // 2 entries
-  const TSGIFBitmap local = Load(Build(p));
+  const TSGIFBitmap local = testsupport::Loaded<TSGIFBitmap>(GifFile(p));
   EXPECT_EQ(local.Palette()[1], (TRGBQuad{0x60, 0x50, 0x40, 0}));
   EXPECT_EQ(local.Palette()[2], (TRGBQuad{}));
   p.localTable.clear(), p.globalTable.clear();
-  EXPECT_EQ(Load(Build(p)).Palette(), std::vector<TRGBQuad>(256));
+  EXPECT_EQ(testsupport::Loaded<TSGIFBitmap>(GifFile(p)).Palette(), std::vector<TRGBQuad>(256));
 }
 
 TEST(GifDecoder, AFailedLoadKeepsThePictureAndEveryRowReportsProgress) {
   int rows = 0;
   SetDecoderProgress([&] { ++rows; });
-  TSGIFBitmap b = Load(Build({Image(2, {4, 1, 2, 3, 1, 5})}));
+  TSGIFBitmap b = testsupport::Loaded<TSGIFBitmap>(GifFile({Image(2, {4, 1, 2, 3, 1, 5})}));
   SetDecoderProgress(nullptr);
   EXPECT_EQ(rows, 2);
-  Bytes bad = Build({Image(2, {4, 0, 7, 5}), 5, 5});
+  Bytes bad = GifFile({Image(2, {4, 0, 7, 5}), 5, 5});
   TReadOnlyMemoryStream stream(bad);
   EXPECT_THROW(b.LoadFromStream(stream), EGIFException);
   EXPECT_EQ(b.Width(), 2);

@@ -1,6 +1,7 @@
 // Hand-made LBM files for what the encoders of the manifest do not write: PBM bodies, mask
 // planes, ByteRun1 runs across rows and 8192-byte blocks, no-op control bytes, the colour-map
 // rules, chunks around the header, short bodies.
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/SLBMImg.h"
 #include "io/Streams.h"
@@ -11,32 +12,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct LbmFile {
-  std::string formType = "ILBM";
-  uint16_t width = 16, height = 2;
-  uint8_t planes = 2, masking = 0, compression = 0;
-  std::vector<std::pair<std::string, Bytes>> chunks; // after BMHD, in order
-
-  Bytes Build() const {
-    Bytes out;
-    auto tag = [&](const std::string& id) { out.insert(out.end(), id.begin(), id.begin() + 4); };
-    auto be = [&](uint32_t v, int n) {
-      while (n--)
-        out.push_back(uint8_t(v >> 8 * n));
-    };
-    tag("FORM"), be(0, 4), tag(formType), tag("BMHD"), be(20, 4); // the form size is not read
-    be(width, 2), be(height, 2), be(0, 4);
-    out.insert(out.end(), {planes, masking, compression, 0, 0, 0, 1, 1});
-    be(width, 2), be(height, 2);
-    for (const auto& [id, data] : chunks) {
-      tag(id), be(uint32_t(data.size()), 4);
-      out.insert(out.end(), data.begin(), data.end());
-      if (data.size() % 2) out.push_back(0);
-    }
-    return out;
-  }
-};
+using testsupport::LbmFile;
 
 // A deterministic picture of `colors` values with runs of equal pixels and noise.
 Bytes Indices(int width, int height, int colors, uint32_t seed = 1) {
@@ -96,13 +72,6 @@ Bytes Ilbm(int width, int height, int planes, int colors, const Bytes& body) {
   return file.Build();
 }
 
-TSLBMImage Decode(const Bytes& bytes) {
-  TReadOnlyMemoryStream stream(bytes);
-  TSLBMImage image;
-  image.LoadFromStream(stream);
-  return image;
-}
-
 // The palette indices of a 4- or 8-bit picture, row by row from the top.
 Bytes IndicesOf(const TBitmap& bitmap) {
   Bytes out;
@@ -154,7 +123,7 @@ TEST_P(LbmPicture, DecodesToTheIndicesItWasBuiltFrom) {
   // Amiga programs often write annotations before the bitmap header.
   const Bytes name = {'N', 'A', 'M', 'E', 0, 0, 0, 3, 'a', 'b', 'c', 0};
   if (c.annotated) bytes.insert(bytes.begin() + 12, name.begin(), name.end());
-  TSLBMImage image = Decode(bytes);
+  TSLBMImage image = testsupport::Loaded<TSLBMImage>(bytes);
   EXPECT_EQ(image.BitsPerPixel(), c.bits);
   ASSERT_EQ(image.Palette().size(), c.paletteSize);
   EXPECT_EQ(image.Palette()[c.at], c.entry);
@@ -187,7 +156,10 @@ TEST(LbmDecoder, FourBitRowsOfWidthNineAreEightBytes) {
 }
 
 // Each check raises its own kind, and the values just inside each limit load. A picture
-// beyond the bitmap limits raises the limits' error, its text led by the kind's.
+// beyond the bitmap limits raises the limits' error, its text led by the kind's. The refusals
+// just beyond the limits (39 bytes, 9 planes, 8001 pixels, PBM rows of 8002 bytes), and those
+// of another form type, no body, height 0, PCHG and plain bodies short of whole rows, are rows
+// of the corpus manifest (tests/data/regressions/lbm).
 TEST(LbmDecoder, ChecksRaiseTheirKinds) {
   using enum TLBMError;
   auto file = [](std::string type, uint16_t width, uint16_t height, uint8_t planes,
@@ -201,29 +173,19 @@ TEST(LbmDecoder, ChecksRaiseTheirKinds) {
     std::optional<TLBMError> kind; // none: the picture loads
     size_t length = 0;             // the file cut to this many bytes, unless 0
   } cases[] = {
-      {"39 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 39},
       {"40 bytes", file("ILBM", 4, 1, 1, 1, {{"BODY", Bytes(20, 0)}}), Corrupted, 40},
-      {"another form type", file("ACBM", 4, 1, 1, 1, {{"BODY", body}}), NotLbm},
       {"PBM with any fourth character", file("PBMx", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
-      {"no body", file("ILBM", 4, 1, 1, 1, {{"CMAP", Bytes(6, 0)}}), Corrupted},
       {"width 0", file("ILBM", 0, 1, 1, 1, {{"BODY", body}}), NoSize},
-      {"height 0", file("ILBM", 4, 0, 1, 1, {{"BODY", body}}), NoSize},
       {"8 planes", file("ILBM", 4, 1, 8, 1, {{"BODY", body}}), std::nullopt},
-      {"9 planes", file("ILBM", 4, 1, 9, 1, {{"BODY", body}}), TooManyPlanes},
       {"24 planes", file("ILBM", 4, 1, 24, 1, {{"BODY", body}}), std::nullopt},
       {"25 planes", file("ILBM", 4, 1, 25, 1, {{"BODY", body}}), TooManyPlanes},
       {"32 planes", file("ILBM", 4, 1, 32, 1, {{"BODY", body}}), std::nullopt},
       {"33 planes", file("ILBM", 4, 1, 33, 1, {{"BODY", body}}), TooManyPlanes},
-      {"plain, 0 planes", file("ILBM", 4, 1, 0, 0, {{"BODY", body}}), Corrupted},
-      {"plain, rows of 0 bytes", file("ILBM", 4, 5, 1, 0, {{"BODY", body}}), Corrupted},
       {"plain, rows of 1 byte", file("ILBM", 4, 4, 1, 0, {{"BODY", body}}), std::nullopt},
-      {"PCHG", file("ILBM", 4, 1, 1, 1, {{"PCHG", body}, {"BODY", body}}), LinePalettes},
       {"CTBL", file("ILBM", 4, 1, 1, 1, {{"CTBL", body}, {"BODY", body}}), LinePalettes},
       {"8000 pixels wide", file("ILBM", 8000, 1, 1, 1, {{"BODY", body}}), std::nullopt},
-      {"8001 pixels wide", file("ILBM", 8001, 1, 1, 1, {{"BODY", body}}), TooWide},
       {"PBM rows of 8001 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8001, 0)}}),
        std::nullopt},
-      {"PBM rows of 8002 bytes", file("PBM ", 2, 1, 8, 0, {{"BODY", Bytes(8002, 0)}}), TooWide},
       {"beyond the pixel limit", file("ILBM", 8000, 65535, 8, 1, {{"BODY", body}}), TooLarge},
   };
   for (const auto& c : cases) {
@@ -231,7 +193,7 @@ TEST(LbmDecoder, ChecksRaiseTheirKinds) {
     Bytes bytes = c.file.Build();
     if (c.length) bytes.resize(c.length);
     try {
-      Decode(bytes);
+      testsupport::Loaded<TSLBMImage>(bytes);
       EXPECT_FALSE(c.kind.has_value()) << "loaded";
     } catch (const Exception& e) {
       ASSERT_TRUE(c.kind.has_value()) << e.what();

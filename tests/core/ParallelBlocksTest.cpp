@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "blz/BlockPool.h"
 #include "blz/UniBmp.h"
 #include "io/ByteReader.h"
@@ -32,9 +33,7 @@ Bytes Mixed(size_t size) {
 }
 
 Bytes Records(const Bytes& head, const Bytes& rows) {
-  TMemoryStream out;
-  blocks::WriteRecords(head, rows, out);
-  return {out.Bytes().begin(), out.Bytes().end()};
+  return testsupport::Saved([&](TStream& out) { blocks::WriteRecords(head, rows, out); });
 }
 
 // The outcome of restoring `file` with `threads` threads: the error text, and what the image
@@ -57,13 +56,8 @@ Restored Restore(const Bytes& file, unsigned threads) {
     result.error = e.what();
   }
   result.image.assign(image.Bytes().begin(), image.Bytes().end());
-  try {
-    TUniBitmap bitmap;
-    TReadOnlyMemoryStream in(file);
-    bitmap.LoadFromStream(in);
-  } catch (const Exception& e) {
-    result.loadError = e.what();
-  }
+  result.loadError =
+      testsupport::ThrownText<Exception>([&] { testsupport::Loaded<TUniBitmap>(file); });
   return result;
 }
 
@@ -112,9 +106,7 @@ TEST(ParallelBlocks, DamageInTheMiddleEndsTheLoadAsOnOneThread) {
   bitmap.Allocate(2000, 400, TPixelFormat::pf24bit);
   const Bytes pixels = Mixed(bitmap.Bits().size());
   std::memcpy(bitmap.Bits().data(), pixels.data(), pixels.size());
-  TMemoryStream out;
-  bitmap.SaveToBLZStream(out);
-  const Bytes file(out.Bytes().begin(), out.Bytes().end());
+  const Bytes file = testsupport::Saved([&](TStream& out) { bitmap.SaveToBLZStream(out); });
   // Where record 40 starts.
   size_t at = 8;
   for (int i = 0; i < 40; ++i)

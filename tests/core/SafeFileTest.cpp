@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,15 +31,6 @@ void WriteNew(TStream& out) {
 void ExpectOnlyTheOldFile(const fs::path& dir, const std::string& target) {
   EXPECT_EQ(ReadFile(target), kOld);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-}
-
-TUniBitmap NoisyBitmap(int side) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(side, side, TPixelFormat::pf24bit);
-  std::mt19937 random(1);
-  for (auto& b : bitmap.Bits())
-    b = static_cast<uint8_t>(random());
-  return bitmap;
 }
 
 // Runs `body` in a child process and returns its exit status (or -signal).
@@ -78,7 +68,8 @@ TEST(SaveFaults, AFullFileSystemKeepsTheOldFile) {
     GTEST_SKIP() << "cannot mount a small file system here";
   std::string target = (small / "old.blz").string();
   WriteFile(target, kOld);
-  TUniBitmap big = NoisyBitmap(400); // about 480 KB, stored blocks: does not fit
+  TUniBitmap big =
+      Noise(400, 400, TPixelFormat::pf24bit, 1); // about 480 KB, stored blocks: does not fit
   for (bool packed : {true, false}) {
     const std::string text = ThrownText<EStreamError>(
         [&] { packed ? big.SaveToPackedBmpFile(target) : big.SaveToBLZFile(target); });
@@ -113,8 +104,8 @@ TEST(SaveFaults, AWriterThatFailsOrIsKilledOrMayNotWriteLeavesNothingBehind) {
   EXPECT_EQ(InChild([&] {
               if (::geteuid() != 0) return 0; // only root can become an unprivileged user
               if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
-              const std::string text =
-                  ThrownText<EFCreateError>([&] { NoisyBitmap(20).SaveToBLZFile(target); });
+              const std::string text = ThrownText<EFCreateError>(
+                  [&] { Noise(20, 20, TPixelFormat::pf24bit, 1).SaveToBLZFile(target); });
               return text.find(target) != std::string::npos ? 0 : 2;
             }),
             0);

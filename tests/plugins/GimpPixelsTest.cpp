@@ -66,14 +66,16 @@ TEST(GimpPixelsTest, EveryDrawableTypeReachesTheBlzFileUnchanged) {
                       kColormap);
     bitmap.ClearRowPadding();
     EXPECT_EQ(bitmap.BitsPerPixel(), test.bpp);
-    for (int y = 0; y < 2; ++y) {
-      std::array<uint8_t, 12> row{};
-      ConvertRow(bitmap, y, TRowLayout::Rgba, row.data());
-      for (int x = 0; x < 3; ++x) {
-        for (int c = 0; c < 4; ++c)
-          EXPECT_EQ(row[4 * x + c], Expected(test, 3 * y + x, c)) << "pixel " << x << "," << y;
+    auto expectPixels = [&](const TBitmap& shown, const char* what) {
+      for (int y = 0; y < 2; ++y) {
+        std::array<uint8_t, 12> row{};
+        ConvertRow(shown, y, TRowLayout::Rgba, row.data());
+        for (int x = 0; x < 3; ++x)
+          for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(row[4 * x + c], Expected(test, 3 * y + x, c)) << x << "," << y << what;
       }
-    }
+    };
+    expectPixels(bitmap, "");
     // The file keeps every byte, every colour and alpha.
     for (bool stream : {false, true}) {
       TBitmap read;
@@ -81,15 +83,7 @@ TEST(GimpPixelsTest, EveryDrawableTypeReachesTheBlzFileUnchanged) {
       EXPECT_EQ(read.PixelFormat(), bitmap.PixelFormat()) << stream;
       EXPECT_TRUE(std::ranges::equal(read.Bits(), bitmap.Bits())) << stream;
       EXPECT_EQ(read.HasAlpha(), bitmap.HasAlpha()) << stream;
-      for (int y = 0; y < 2; ++y) {
-        std::array<uint8_t, 12> row{};
-        ConvertRow(read, y, TRowLayout::Rgba, row.data());
-        for (int x = 0; x < 3; ++x) {
-          for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(row[4 * x + c], Expected(test, 3 * y + x, c))
-                << "pixel " << x << "," << y << " read back, stream " << stream;
-        }
-      }
+      expectPixels(read, stream ? " read back from a stream" : " read back packed");
     }
   }
 }

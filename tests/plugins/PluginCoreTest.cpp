@@ -1,5 +1,7 @@
 // The plugins' Qt-free part: what a file is, and what a failure means to a host.
 #include "PluginCore.h"
+#include "HandMade.h"
+#include "TestSupport.h"
 #include "blz/BlzErrors.h"
 #include "formats/SClpDib.h"
 #include "formats/SGIFImg.h"
@@ -16,14 +18,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::vector<uint8_t> StreamPicture(int width, int height) {
-  TUniBitmap bitmap;
-  bitmap.Allocate(width, height, TPixelFormat::pf24bit, true);
-  TMemoryStream out;
-  bitmap.SaveToBLZStream(out);
-  return {out.Bytes().begin(), out.Bytes().end()};
-}
-
 // What the host is told of the failure `action` throws.
 template <class F> TDecodeFailure FailureOf(F action) {
   try {
@@ -39,61 +33,22 @@ Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
 }
 
-// A clipboard file of one CF_DIB entry.
-Bytes ClipboardFile(const Bytes& dib, uint32_t lengthExtra = 0) {
-  Bytes file(4 + 89);
-  StoreU16LE(&file[0], 50000), StoreU16LE(&file[2], 1), StoreU16LE(&file[4], 8);
-  StoreU32LE(&file[6], static_cast<uint32_t>(dib.size() + lengthExtra));
-  StoreU32LE(&file[10], static_cast<uint32_t>(file.size()));
-  file.insert(file.end(), dib.begin(), dib.end());
+// A clipboard file of one CF_DIB entry: a 40-byte header of a 24-bit picture.
+Bytes ClipboardFile(int32_t width, int32_t height) {
+  return testsupport::ClipboardFile(
+      {{8, testsupport::Dib({.width = width, .height = height, .after = 0})}});
+}
+
+// An ILBM of 8 planes, compressed, whose body holds two bytes and claims `bodySize`.
+Bytes Ilbm(uint16_t width, uint16_t height, uint8_t bodySize = 2) {
+  Bytes file = testsupport::LbmFile{"ILBM", width, height, 8, 0, 1, {{"BODY", {0, 0}}}}.Build();
+  file.end()[-3] = bodySize; // the low byte of the body's big-endian length
   return file;
 }
 
-// A 40-byte info header of a 24-bit picture.
-Bytes InfoHeader(int32_t width, int32_t height) {
-  Bytes header(40);
-  StoreU32LE(&header[0], 40), StoreU32LE(&header[4], uint32_t(width));
-  StoreU32LE(&header[8], uint32_t(height)), StoreU16LE(&header[12], 1);
-  StoreU16LE(&header[14], 24);
-  return header;
-}
-
-Bytes BmpFile(int32_t width, int32_t height) {
-  Bytes file(14);
-  file[0] = 'B', file[1] = 'M', StoreU32LE(&file[10], 54);
-  const Bytes info = InfoHeader(width, height);
-  file.insert(file.end(), info.begin(), info.end());
-  return file;
-}
-
-Bytes Gif(uint16_t width) {
-  Bytes file = Text("GIF89a");
-  file.resize(13);
-  file.push_back(0x2C);
-  file.resize(file.size() + 9);
-  StoreU16LE(&file[18], width), StoreU16LE(&file[20], 1);
-  file.insert(file.end(), {2, 1, 0x0C, 0}); // a clear code and a pixel, then no end code
-  return file;
-}
-
-Bytes Pcx(uint16_t xmax, uint16_t bytesPerLine) {
-  Bytes file(128);
-  file[0] = 10, file[1] = 5, file[2] = 1, file[3] = 8, file[65] = 1;
-  StoreU16LE(&file[8], xmax), StoreU16LE(&file[66], bytesPerLine);
-  return file;
-}
-
-// An ILBM of 8 planes, compressed, whose body holds two bytes.
-Bytes Ilbm(uint16_t width, uint16_t height, uint32_t bodySize = 2) {
-  Bytes file = Text(std::string("FORM\0\0\0\0ILBMBMHD", 16));
-  file.insert(file.end(), {0, 0, 0, 20, uint8_t(width >> 8), uint8_t(width), uint8_t(height >> 8),
-                           uint8_t(height), 0, 0, 0, 0, 8, 0, 1});
-  file.resize(file.size() + 9);
-  const Bytes body = Text("BODY");
-  file.insert(file.end(), body.begin(), body.end());
-  file.insert(file.end(), {uint8_t(bodySize >> 24), uint8_t(bodySize >> 16), uint8_t(bodySize >> 8),
-                           uint8_t(bodySize), 0, 0});
-  return file;
+// A GIF of one row: a clear code and a pixel, then no end code.
+Bytes Gif(int width) {
+  return testsupport::GifFile({.imageData = {2, 1, 0x0C, 0}, .width = width, .height = 1});
 }
 
 // Every format's failures as a host sees them: a file of another format is an unknown type, a
@@ -101,8 +56,12 @@ Bytes Ilbm(uint16_t width, uint16_t height, uint32_t bodySize = 2) {
 // anything else is a corrupt image. The plugins' formats go through DecodeImage.
 TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
   using F = TDecodeFailure;
-  Bytes truncatedBlz = StreamPicture(5, 5);
+  TUniBitmap black;
+  black.Allocate(5, 5, TPixelFormat::pf24bit, true);
+  Bytes truncatedBlz = testsupport::Saved([&](TStream& s) { black.SaveToBLZStream(s); });
   truncatedBlz.resize(truncatedBlz.size() - 3);
+  Bytes beyond = ClipboardFile(1, 1);
+  beyond[6] += 1; // the entry's length one byte beyond the end
   Bytes stored(58, 0);
   stored[0] = 'B', stored[1] = 'M';
   StoreU32LE(&stored[30], kLzrwMagic); // a packed bitmap of stored size 0: no image
@@ -110,8 +69,9 @@ TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
   unmarked[0] = 'X'; // the magic where a packed bitmap has it, in a file that is no BMP
   Bytes riff = Text("RIFF");
   riff.resize(40);
-  Bytes shortPcx = Pcx(0, 1);
-  shortPcx[8] = 0xFF, shortPcx[9] = 0xFF; // xmax −1: no width
+  // xmax −1: no width.
+  const Bytes shortPcx =
+      testsupport::PcxFile({.width = 0x10000, .height = 1, .bytesPerLine = 1}, {});
   auto plugin = [](std::span<const uint8_t> file) {
     TBitmap bitmap;
     DecodeImage(file, bitmap);
@@ -134,9 +94,9 @@ TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
       {"BLZ truncated", truncatedBlz, plugin, F::Corrupt},
       {"BLZ holding no image", stored, plugin, F::Corrupt},
       {"BLZ magic without a BMP header", unmarked, plugin, F::NotThisFormat},
-      {"clipboard entry beyond the end", ClipboardFile(InfoHeader(1, 1), 1), plugin, F::Corrupt},
-      {"clipboard DIB too large", ClipboardFile(InfoHeader(65535, 65535)), plugin, F::OutOfMemory},
-      {"clipboard DIB cut short", ClipboardFile(InfoHeader(4, 4)), plugin, F::Corrupt},
+      {"clipboard entry beyond the end", beyond, plugin, F::Corrupt},
+      {"clipboard DIB too large", ClipboardFile(65535, 65535), plugin, F::OutOfMemory},
+      {"clipboard DIB cut short", ClipboardFile(4, 4), plugin, F::Corrupt},
       {"LBM too large", Ilbm(8000, 65535), plugin, F::OutOfMemory},
       {"LBM too wide", Ilbm(9000, 1), plugin, F::OutOfMemory},
       {"LBM body beyond the end", Ilbm(8, 1, 99), plugin, F::Corrupt},
@@ -146,11 +106,16 @@ TEST(PluginCoreTest, EveryFormatsFailuresAreToldApartForTheHost) {
       {"GIF too wide", Gif(8002), gif, F::OutOfMemory},
       {"GIF without its end code", Gif(1), gif, F::Corrupt},
       {"not a PCX", Text("hello"), pcx, F::NotThisFormat},
-      {"PCX too wide", Pcx(8999, 9000), pcx, F::OutOfMemory},
+      {"PCX too wide", testsupport::PcxFile({.width = 9000, .height = 1, .bytesPerLine = 9000}, {}),
+       pcx, F::OutOfMemory},
       {"PCX without width", shortPcx, pcx, F::Corrupt},
       {"not a BMP", Text("hello"), bmp, F::NotThisFormat},
-      {"BMP too large", BmpFile(65535, 65535), bmp, F::OutOfMemory},
-      {"BMP cut short", BmpFile(4, 4), bmp, F::Corrupt},
+      {"BMP too large",
+       testsupport::BmpFile(testsupport::Dib({.width = 65535, .height = 65535, .after = 0})), bmp,
+       F::OutOfMemory},
+      {"BMP cut short",
+       testsupport::BmpFile(testsupport::Dib({.width = 4, .height = 4, .after = 0})), bmp,
+       F::Corrupt},
   };
   for (const auto& c : cases)
     EXPECT_EQ(FailureOf([&] { c.decode(c.file); }), c.expected) << c.name;

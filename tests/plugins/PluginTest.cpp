@@ -1,3 +1,4 @@
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "blz/UniBmp.h"
 #include "io/ByteReader.h"
@@ -33,19 +34,14 @@ std::vector<uint8_t> PatternFile(const std::string& kind, const testsupport::Tem
   }
   TUniBitmap bitmap;
   QImageToBitmap(Pattern(), bitmap);
-  TMemoryStream out;
-  if (kind == "packed") bitmap.SaveToPackedBmpStream(out);
-  if (kind == "stream") bitmap.SaveToBLZStream(out);
-  if (kind == "bmp" || kind == "clp") bitmap.SaveToStream(out);
-  std::vector<uint8_t> file(out.Bytes().begin(), out.Bytes().end());
-  if (kind != "clp") return file;
+  const std::vector<uint8_t> file = testsupport::Saved([&](TStream& out) {
+    if (kind == "packed") bitmap.SaveToPackedBmpStream(out);
+    if (kind == "stream") bitmap.SaveToBLZStream(out);
+    if (kind == "bmp" || kind == "clp") bitmap.SaveToStream(out);
+  });
   // A clipboard file with one CF_DIB entry: the BMP image without its file header.
-  std::vector<uint8_t> clp(4 + 89);
-  StoreU16LE(&clp[0], 50000), StoreU16LE(&clp[2], 1), StoreU16LE(&clp[4], 8);
-  StoreU32LE(&clp[6], static_cast<uint32_t>(file.size() - 14));
-  StoreU32LE(&clp[10], static_cast<uint32_t>(clp.size()));
-  clp.insert(clp.end(), file.begin() + 14, file.end());
-  return clp;
+  if (kind == "clp") return testsupport::ClipboardFile({{8, {file.begin() + 14, file.end()}}});
+  return file;
 }
 
 class PluginTest : public testing::Test {

@@ -6,7 +6,6 @@ import pathlib
 import subprocess
 
 import numpy
-import pytest
 
 DATA = pathlib.Path(__file__).resolve().parent.parent / "data"
 CLI = os.environ.get("VANTREL_CLI", "vantrel-cli")
@@ -51,11 +50,3 @@ def same_pixels(picture, pam):
 def cli(*args, check=True):
     return subprocess.run([CLI, *map(str, args)], capture_output=True, check=check)
 
-
-@pytest.fixture
-def cli_pam(tmp_path):
-    """The pixels the command line converts a file to, or None when it refuses it."""
-    def convert(path):
-        out = tmp_path / "cli.pam"
-        return read_pam(out) if cli("convert", path, out, check=False).returncode == 0 else None
-    return convert

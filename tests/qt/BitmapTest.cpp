@@ -14,14 +14,9 @@
 #include <sstream>
 
 using testsupport::Hex;
+using testsupport::Written;
 
 namespace {
-
-std::vector<uint8_t> Written(const TBitmap& bitmap) {
-  TMemoryStream stream;
-  bitmap.SaveToStream(stream);
-  return {stream.Bytes().begin(), stream.Bytes().end()};
-}
 
 constexpr TPixelFormat kFormats[] = {
     TPixelFormat::pf1bit,  TPixelFormat::pf4bit,  TPixelFormat::pf8bit, TPixelFormat::pf15bit,

@@ -1,6 +1,7 @@
 // Hand-made BMP files: the variants no tool at hand writes (RLE4, deltas, top-down, partial
 // tables, odd masks) and hostile ones that must be refused with EInvalidGraphic before any
 // large allocation.
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "bmp/Bitmap.h"
 #include "io/ByteReader.h"
@@ -27,23 +28,16 @@ struct TBmpBuilder {
   int64_t pixelOffset = -1; // -1: right after the table
 
   std::vector<uint8_t> Build() const {
-    std::vector<uint8_t> file(14 + headerSize, 0);
-    uint8_t* h = file.data() + 14;
-    file[0] = 'B', file[1] = 'M';
-    StoreU32LE(h, headerSize), StoreU32LE(h + 4, uint32_t(width));
-    StoreU32LE(h + 8, uint32_t(height)), StoreU16LE(h + 12, uint16_t(planes));
-    StoreU16LE(h + 14, uint16_t(bpp)), StoreU32LE(h + 16, compression);
-    StoreU32LE(h + 32, colorsUsed);
+    std::vector<uint8_t> dib = testsupport::Dib(
+        {headerSize, uint16_t(bpp), compression, colorsUsed, width, height, uint16_t(planes), 0});
     for (size_t i = 0; i < masks.size(); ++i) {
-      if (headerSize <= 40) file.resize(file.size() + 4);
-      StoreU32LE(file.data() + (headerSize > 40 ? 54 + 4 * i : file.size() - 4), masks[i]);
+      if (headerSize <= 40) dib.resize(dib.size() + 4);
+      StoreU32LE(dib.data() + (headerSize > 40 ? 40 + 4 * i : dib.size() - 4), masks[i]);
     }
-    file.insert(file.end(), table.begin(), table.end());
-    const auto offset = uint32_t(pixelOffset < 0 ? int64_t(file.size()) : pixelOffset);
-    file.insert(file.end(), pixels.begin(), pixels.end());
-    StoreU32LE(file.data() + 2, uint32_t(file.size()));
-    StoreU32LE(file.data() + 10, offset);
-    return file;
+    dib.insert(dib.end(), table.begin(), table.end());
+    const auto offset = uint32_t(pixelOffset < 0 ? int64_t(14 + dib.size()) : pixelOffset);
+    dib.insert(dib.end(), pixels.begin(), pixels.end());
+    return testsupport::BmpFile(dib, offset);
   }
 };
 

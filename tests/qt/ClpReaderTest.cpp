@@ -1,4 +1,5 @@
 // The clipboard file reader: the BMP file it makes of the CF_DIB entry, and each refusal.
+#include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/SClpDib.h"
 #include "io/ByteReader.h"
@@ -12,35 +13,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Entry {
-  uint16_t format;
-  Bytes data;
-};
-
-// A clipboard file with the entries in the given order.
-Bytes ClipboardFile(const std::vector<Entry>& entries) {
-  Bytes out(4 + 89 * entries.size());
-  StoreU16LE(&out[0], 50000);
-  StoreU16LE(&out[2], static_cast<uint16_t>(entries.size()));
-  for (size_t i = 0; i < entries.size(); ++i) {
-    uint8_t* entry = &out[4 + 89 * i];
-    StoreU16LE(entry, entries[i].format);
-    StoreU32LE(entry + 2, static_cast<uint32_t>(entries[i].data.size()));
-    StoreU32LE(entry + 6, static_cast<uint32_t>(out.size()));
-    std::memcpy(entry + 10, "Name", 4);
-    out.insert(out.end(), entries[i].data.begin(), entries[i].data.end());
-  }
-  return out;
-}
-
-// A 2 × 1 DIB with a 40-byte header and `extra` bytes after it.
-Bytes Dib(uint16_t bpp, size_t extra = 8, uint32_t compression = 0, uint32_t colorsUsed = 0) {
-  Bytes dib(40 + extra);
-  StoreU32LE(&dib[0], 40), StoreU32LE(&dib[4], 2), StoreU32LE(&dib[8], 1);
-  StoreU16LE(&dib[12], 1), StoreU16LE(&dib[14], bpp);
-  StoreU32LE(&dib[16], compression), StoreU32LE(&dib[32], colorsUsed);
-  return dib;
-}
+using testsupport::ClipboardFile;
+using testsupport::Dib;
 
 // The BMP file made of the first CF_DIB entry.
 Bytes BmpOf(const Bytes& clipboardFile) {
@@ -54,7 +28,7 @@ Bytes BmpOf(const Bytes& clipboardFile) {
 // refused file keeps the picture loaded before; a file of no entries loads an empty one.
 TEST(ClpReader, RefusedAndEmptyFiles) {
   TSClpDIBitmap bitmap;
-  const Bytes good = ClipboardFile({{8, Dib(24)}}), bad = ClipboardFile({{8, {40, 0}}});
+  const Bytes good = ClipboardFile({{8, Dib({.after = 8})}}), bad = ClipboardFile({{8, {40, 0}}});
   const Bytes none = ClipboardFile({});
   TReadOnlyMemoryStream goodStream(good), badStream(bad), noneStream(none);
   bitmap.LoadFromStream(goodStream);
@@ -81,9 +55,7 @@ TEST(ClpReader, RealClipboardBitmaps) {
     const Bytes bmp =
         BmpOf(ClipboardFile({{2, {0}}, {8, testsupport::ReadFile((root / c.dib).string())}}));
     EXPECT_EQ(LoadU32LE(bmp.data() + 10), c.pixelOffset);
-    TBitmap bitmap;
-    TReadOnlyMemoryStream stream(bmp);
-    bitmap.LoadFromStream(stream);
+    const TBitmap bitmap = testsupport::Loaded<TBitmap>(bmp);
     if (c.target) {
       EXPECT_EQ(BitmapToQImage(bitmap).convertToFormat(QImage::Format_RGB32),
                 QImage((root / c.target).string().c_str()).convertToFormat(QImage::Format_RGB32));

@@ -57,9 +57,7 @@ TEST(Icon, ShowsTheRightEntryAsIcotoolExtractsIt) {
     std::vector<uint8_t> bytes = ReadFile(ico);
     const size_t at = 16 * size_t(c.damaged) + 2; // the damaged entry's offset field
     if (c.damaged) bytes[(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16) + 16] = 9;
-    TIcon icon;
-    TReadOnlyMemoryStream stream(bytes);
-    icon.LoadFromStream(stream);
+    const TIcon icon = Loaded<TIcon>(bytes);
     ASSERT_EQ(icon.Width(), 32);
     ASSERT_EQ(icon.Height(), 32);
     EXPECT_EQ(ComparePixels(RenderGraphic(icon, 32, 32), ExtractedOverWhite(dir, ico, c.entry), 1),
@@ -79,9 +77,7 @@ TEST(Icon, MaskedPixelsShowWhatIsBelow) {
   ico[22 + 48 + 31 * 4] = 0b10100000;
   ico[22 + 48 + 128 + 31 * 4] = 0b01100000;
 
-  TIcon icon;
-  TReadOnlyMemoryStream stream(ico);
-  icon.LoadFromStream(stream);
+  const TIcon icon = Loaded<TIcon>(ico);
   TBitmap canvas;
   canvas.SetSize(32, 32);
   canvas.Fill(RGB(0x20, 0x40, 0x60));

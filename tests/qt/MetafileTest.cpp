@@ -1,6 +1,7 @@
 // TMetafile: small WMF and EMF files written here, checked at known pixels; damaged files;
 // Windows' own renderings of the corpus drawings, compared loosely.
 #include "qt/Metafile.h"
+#include "HandMade.h"
 #include "MetafileWriters.h"
 #include "TestSupport.h"
 #include "io/Streams.h"
@@ -55,9 +56,7 @@ std::vector<uint8_t> SceneEmf() {
 TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
   for (const auto& [name, bytes] : {std::pair{"wmf", SceneWmf()}, {"emf", SceneEmf()}}) {
     SCOPED_TRACE(name);
-    TMetafile metafile;
-    TReadOnlyMemoryStream stream(bytes);
-    metafile.LoadFromStream(stream);
+    const TMetafile metafile = Loaded<TMetafile>(bytes);
     ASSERT_EQ(metafile.Width(), 100);
     ASSERT_EQ(metafile.Height(), 50);
     TBitmap drawn = RenderGraphic(metafile, 100, 50);
@@ -81,29 +80,21 @@ TEST(Metafile, DrawsShapesTextAndBitmapsWhereTheyBelong) {
 
 // A metafile drawn at 100 × 50, its own size, or at another size.
 TBitmap Drawn(const std::vector<uint8_t>& bytes, int width = 100, int height = 50) {
-  TMetafile metafile;
-  TReadOnlyMemoryStream stream(bytes);
-  metafile.LoadFromStream(stream);
-  return RenderGraphic(metafile, width, height);
+  return RenderGraphic(Loaded<TMetafile>(bytes), width, height);
 }
 
 // A 1 × 1 DIB stretched over the whole picture, its pixels after a core or an info header and
 // a table of 3- or 4-byte entries (every header, table and mask layout: DibReaderTest).
 TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
-  auto dib = [](int headerSize, int bpp, int compression, int used, std::vector<uint8_t> tail) {
-    const int side = headerSize == 12 ? 2 : 4;
-    std::vector<uint8_t> out;
-    Put(out, headerSize), Put(out, 1, side), Put(out, 1, side), Put(out, 1, 2), Put(out, bpp, 2);
-    if (headerSize == 40)
-      for (int field : {compression, 0, 0, 0, used, 0})
-        Put(out, field);
-    out.insert(out.end(), tail.begin(), tail.end());
-    return out;
-  };
+  const DibSpec pixel = {.width = 1, .height = 1, .after = 0};
   const std::pair<std::vector<uint8_t>, TColor> cases[] = {
-      {dib(40, 24, 0, 0, Hex("FF 00 00 00")), clBlue},
-      {dib(12, 1, 0, 0, Hex("00 00 00 00 00 FF 80 00 00 00")), clRed},
-      {dib(40, 8, 0, 2, Hex("00 00 00 00 00 FF 00 00 01 00 00 00")), clLime},
+      {Dib(pixel, Hex("FF 00 00 00")), clBlue},
+      {Dib({.headerSize = 12, .bpp = 1, .width = 1, .height = 1, .after = 0},
+           Hex("00 00 00 00 00 FF 80 00 00 00")),
+       clRed},
+      {Dib({.bpp = 8, .colorsUsed = 2, .width = 1, .height = 1, .after = 0},
+           Hex("00 00 00 00 00 FF 00 00 01 00 00 00")),
+       clLime},
   };
   for (const auto& [bits, colour] : cases) {
     const std::vector<uint8_t> file =
@@ -139,32 +130,18 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
-// A red brush is saved, a blue one selected, then RestoreDC(n) runs: a negative n counts back
-// from the newest save, a positive one from the first; 0 and saves that do not exist are
-// ignored.
-TEST(Metafile, RestoreDcTakesBackOnlyASaveThatExists) {
-  const std::pair<int64_t, TColor> cases[] = {
-      {-1, clRed}, {1, clRed}, {0, clBlue}, {2, clBlue}, {-2, clBlue}};
-  for (const auto& [which, colour] : cases) {
-    EmfWriter e;
-    e.Rec(39, {1, 0, 0xFF, 0}).Rec(39, {2, 0, 0xFF0000, 0}).Rec(37, {1}).Rec(37, {0x80000008});
-    e.Rec(33, {}).Rec(37, {2}).Rec(34, {which}).Rec(43, {0, 0, 100, 50});
-    EXPECT_EQ(Drawn(e.Build()).GetPixel(50, 25), colour) << which;
-  }
-}
-
-// A polygon list whose one polygon has no points fills its record exactly: nothing to draw,
-// and the records after it still play.
-TEST(Metafile, AnEmptyPolygonListIsNoDamage) {
-  EmfWriter e;
-  e.Rec(91, {0, 0, 0, 0, 1, 0, 0}).Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
-  e.Rec(43, {0, 0, 100, 50});
-  EXPECT_EQ(Drawn(e.Build()).GetPixel(50, 25), clRed);
-}
-
-// Two clip rectangles (0..60 then 40..100 across) joined by each region mode, then a red fill
-// of the whole picture: red shows at x = 20, 50 and 80 where the clip lets it through.
-TEST(Metafile, ClipRegionModesJoinTheRegions) {
+// A red brush and the null pen selected, then each row's records, then a fill of the whole
+// picture: what shows at x = 20, 50 and 80, R red, B blue, - white.
+// - A blue brush selected after a save, then RestoreDC(n): a negative n counts back from the
+//   newest save, a positive one from the first; 0 and saves that do not exist are ignored.
+// - A polygon list whose one polygon has no points fills its record exactly: nothing to draw,
+//   and the records after it still play.
+// - Two clip rectangles (0..60 then 40..100 across) joined by each region mode.
+TEST(Metafile, RestoreDcEmptyPolygonsAndClipRegionsBeforeAFill) {
+  using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
+  auto restore = [](int64_t which) -> TRecords {
+    return {{39, {2, 0, 0xFF0000, 0}}, {33, {}}, {37, {2}}, {34, {which}}};
+  };
   auto region = [](std::vector<int64_t> rects, int mode) {
     std::vector<int64_t> params = {
         32 + 4 * int64_t(rects.size()), mode, 32, 1, int64_t(rects.size() / 4),
@@ -172,26 +149,37 @@ TEST(Metafile, ClipRegionModesJoinTheRegions) {
     params.insert(params.end(), rects.begin(), rects.end());
     return params;
   };
-  const std::pair<std::vector<std::pair<uint32_t, std::vector<int64_t>>>, const char*> cases[] = {
-      {{{75, region({40, 0, 100, 50}, 1)}}, "-R-"}, // AND
-      {{{75, region({40, 0, 100, 50}, 2)}}, "RRR"}, // OR
-      {{{75, region({40, 0, 100, 50}, 4)}}, "R--"}, // DIFF
-      {{{75, region({40, 0, 100, 50}, 5)}}, "-RR"}, // COPY
-      {{{75, region({}, 5)}}, "RRR"},               // COPY of no region: no clip
-      {{{29, {40, 0, 100, 50}}}, "R--"},            // exclude
-      {{{30, {40, 0, 100, 50}}}, "-R-"},            // intersect
+  auto clip = [&](uint32_t type, std::vector<int64_t> params) -> TRecords {
+    return {{75, region({0, 0, 60, 50}, 5)}, {type, std::move(params)}};
   };
-  for (const auto& [records, shown] : cases) {
+  const std::vector<int64_t> right = {40, 0, 100, 50};
+  const std::tuple<const char*, TRecords, const char*> cases[] = {
+      {"RestoreDC(-1)", restore(-1), "RRR"},
+      {"RestoreDC(1)", restore(1), "RRR"},
+      {"RestoreDC(0)", restore(0), "BBB"},
+      {"RestoreDC(2)", restore(2), "BBB"},
+      {"RestoreDC(-2)", restore(-2), "BBB"},
+      {"an empty polygon", {{91, {0, 0, 0, 0, 1, 0, 0}}}, "RRR"},
+      {"AND", clip(75, region(right, 1)), "-R-"},
+      {"OR", clip(75, region(right, 2)), "RRR"},
+      {"DIFF", clip(75, region(right, 4)), "R--"},
+      {"COPY", clip(75, region(right, 5)), "-RR"},
+      {"COPY of no region: no clip", clip(75, region({}, 5)), "RRR"},
+      {"exclude", clip(29, right), "R--"},
+      {"intersect", clip(30, right), "-R-"},
+  };
+  for (const auto& [name, records, shown] : cases) {
     EmfWriter e;
-    e.Rec(75, region({0, 0, 60, 50}, 5));
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
     for (const auto& [type, params] : records)
       e.Rec(type, params);
-    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008}).Rec(43, {0, 0, 100, 50});
-    const std::vector<uint8_t> file = e.Build();
+    const TBitmap drawn = Drawn(e.Rec(43, {0, 0, 100, 50}).Build());
     std::string got;
-    for (int x : {20, 50, 80})
-      got += Drawn(file).GetPixel(x, 25) == clRed ? 'R' : '-';
-    EXPECT_EQ(got, shown) << records.front().first << " " << records.front().second[1];
+    for (int x : {20, 50, 80}) {
+      const TColor c = drawn.GetPixel(x, 25);
+      got += c == clRed ? 'R' : c == clBlue ? 'B' : '-';
+    }
+    EXPECT_EQ(got, shown) << name;
   }
 }
 

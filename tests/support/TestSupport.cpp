@@ -68,6 +68,20 @@ fs::path CorporaDir() {
   return {};
 }
 
+std::vector<uint8_t> Written(const TBitmap& bitmap) {
+  return Saved([&](TStream& stream) { bitmap.SaveToStream(stream); });
+}
+
+TUniBitmap Noise(int width, int height, TPixelFormat format, unsigned seed, unsigned every) {
+  TUniBitmap bitmap;
+  bitmap.Allocate(width, height, format);
+  std::mt19937 random(seed);
+  for (uint8_t& byte : bitmap.Bits())
+    byte = static_cast<uint8_t>(random() % every == 0 ? random() : 0x33);
+  bitmap.ClearRowPadding();
+  return bitmap;
+}
+
 namespace {
 std::string Token(std::istream& in) {
   std::string token;

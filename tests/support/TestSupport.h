@@ -1,13 +1,16 @@
-// Helpers shared by the tests: temporary folders, running external tools, reading files.
+// Helpers shared by the tests: temporary folders, running external tools, reading files,
+// pictures written to and loaded from memory.
 #pragma once
+
+#include "blz/UniBmp.h"
+#include "io/Streams.h"
 
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
-
-class TBitmap;
 
 namespace testsupport {
 
@@ -47,6 +50,28 @@ Image ReadNetpbm(const std::string& fileName);
 // colour channels are, and a fully transparent reference pixel matches any pixel.
 std::string ComparePixels(const TBitmap& bitmap, const Image& reference, int tolerance = 0,
                           int bits = 8);
+
+// The bytes `save` writes into a memory stream.
+template <class F> std::vector<uint8_t> Saved(F&& save) {
+  TMemoryStream stream;
+  save(stream);
+  return {stream.Bytes().begin(), stream.Bytes().end()};
+}
+
+// A bitmap as a plain BMP file.
+std::vector<uint8_t> Written(const TBitmap& bitmap);
+
+// A picture of class T loaded from `bytes`.
+template <class T> T Loaded(std::span<const uint8_t> bytes) {
+  TReadOnlyMemoryStream stream(bytes);
+  T picture;
+  picture.LoadFromStream(stream);
+  return picture;
+}
+
+// A width × height picture of `format` whose bytes are random one in `every` and 0x33
+// otherwise (so it packs to some degree unless `every` is 1); the row padding is cleared.
+TUniBitmap Noise(int width, int height, TPixelFormat format, unsigned seed, unsigned every = 1);
 
 // The message of the `E` that `action` throws, or "" when it throws none; other exceptions
 // pass through and fail the test.
