@@ -72,7 +72,9 @@ TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
         const TColor got = read.GetPixel(x, y);
         ASSERT_EQ(got, TColor(source[i] | source[i + 1] << 8 | source[i + 2] << 16))
             << x << "," << y;
-        if (alpha) ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], source[i + 3]) << x << "," << y;
+        if (alpha) {
+          ASSERT_EQ(read.ScanLine(y)[x * 4 + 3], source[i + 3]) << x << "," << y;
+        }
       }
     // The window draws the picture over white, as it draws every picture it opens.
     TImageLoader loader;
