@@ -2,10 +2,11 @@
 command line and Pillow, threads, a Dask cluster against vantrel-cli --jobs, and a worker's
 memory while converting one picture.
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/python/goals.py PHOTO.blz CLI
+    PYTHONPATH=build/python /usr/bin/python3 bench/python/goals.py PHOTO.blz CLI [GOAL...]
 
 PHOTO.blz is a photo-like picture from vantrel-bench's maker (scripts/bench-python makes it);
-CLI is vantrel-cli. Every figure is the median of 7 runs.
+CLI is vantrel-cli; GOAL names the goals to measure (reading, threads, dask, memory), all of
+them when none is named. Every figure is the median of 7 runs.
 """
 
 import io
@@ -157,16 +158,18 @@ def dask(files, cli, folder):
 
 
 def memory(photo, folder):
+    # The peak is the process's own (VmHWM): ru_maxrss would also count the parent's memory
+    # that the child shared until it started python3.
     script = f"""if True:
-        import resource, vantrel
+        import vantrel
         from vantrel import _vantrel
-        def rss():
+        def status(field):
             for line in open("/proc/self/status"):
-                if line.startswith("VmRSS:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1]) * 1024
-        before = rss()
+        before = status("VmRSS")
         _vantrel.convert_file({photo!r}, {os.path.join(folder, "photo.png")!r}, "png")
-        print(resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024 - before)
+        print(status("VmHWM") - before)
     """
     grown = int(subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                                check=True).stdout)
@@ -178,13 +181,17 @@ def memory(photo, folder):
 
 def main():
     photo, cli = sys.argv[1], sys.argv[2]
+    goals = set(sys.argv[3:]) or {"reading", "threads", "dask", "memory"}
     with tempfile.TemporaryDirectory() as folder:
-        pixels = reading(photo, cli)
-        threads(crops(pixels, 40, 1200, 1600, folder))
-        small = os.path.join(folder, "small")
-        os.makedirs(small)
-        dask(crops(pixels, 200, 480, 640, small), cli, folder)
-        memory(photo, folder)
+        pixels = reading(photo, cli) if "reading" in goals else numpy.asarray(vantrel.open(photo))
+        if "threads" in goals:
+            threads(crops(pixels, 40, 1200, 1600, folder))
+        if "dask" in goals:
+            small = os.path.join(folder, "small")
+            os.makedirs(small)
+            dask(crops(pixels, 200, 480, 640, small), cli, folder)
+        if "memory" in goals:
+            memory(photo, folder)
 
 
 if __name__ == "__main__":

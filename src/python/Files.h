@@ -3,12 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
+
+// A whole file's bytes, in memory that is not cleared before the file fills it.
+class TFileBytes {
+public:
+  std::span<const uint8_t> Bytes() const { return {bytes_.get(), size_}; }
+  size_t Size() const { return size_; }
+  void Release() { bytes_.reset(), size_ = 0; }
+
+private:
+  friend TFileBytes ReadWholeFile(const std::string& fileName);
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t size_ = 0;
+};
 
 // The whole file; throws ESystemError when it cannot be read.
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName);
+TFileBytes ReadWholeFile(const std::string& fileName);
 
 // Creates or replaces `fileName` with `bytes`; throws ESystemError.
 void WriteWholeFile(const std::string& fileName, std::span<const uint8_t> bytes);

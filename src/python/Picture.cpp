@@ -1,10 +1,12 @@
 #include "python/Picture.h"
 
-#include "cli/PixelKind.h"
 #include "io/Exceptions.h"
+#include "io/ImageMemory.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -59,32 +61,44 @@ int ChannelsOf(TPictureMode mode) {
   return mode == TPictureMode::Rgb ? 3 : mode == TPictureMode::Rgba ? 4 : 1;
 }
 
-void TPythonPicture::AllocatePixels() {
-  const size_t bytes = RowBytes() * size_t(height_);
-  pixels_.reset(new uint8_t[std::max<size_t>(bytes, 1)]);
+void TPythonPicture::FreeDeleter::operator()(uint8_t* p) const {
+  std::free(p);
 }
 
-TPythonPicture TPythonPicture::FromBitmap(TBitmap&& bitmap, std::string format) {
-  if (bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
+// Large pictures on 2 MiB pages: fresh 4 KiB pages fault one by one as the rows fill them.
+void TPythonPicture::AllocatePixels() {
+  const size_t bytes = std::max<size_t>(RowBytes() * size_t(height_), 1);
+  pixels_.reset(static_cast<uint8_t*>(std::malloc(bytes)));
+  if (!pixels_) throw std::bad_alloc();
+  AdviseHugePages(pixels_.get(), bytes);
+}
+
+TPythonPicture TPythonPicture::Blank(int width, int height, int bitsPerPixel, TPixelKind kind,
+                                     const std::vector<TRGBQuad>& palette, std::string format) {
   TPythonPicture picture;
-  picture.width_ = bitmap.Width();
-  picture.height_ = bitmap.Height();
-  picture.bitsPerPixel_ = bitmap.BitsPerPixel();
+  picture.width_ = width;
+  picture.height_ = height;
+  picture.bitsPerPixel_ = bitsPerPixel;
   picture.format_ = std::move(format);
-  const TPixelKind kind = KindOf(bitmap);
   picture.mode_ = kind == TPixelKind::Palette ? TPictureMode::P
                   : kind == TPixelKind::Grey  ? TPictureMode::L
                   : kind == TPixelKind::Rgba  ? TPictureMode::Rgba
                                               : TPictureMode::Rgb;
   if (kind == TPixelKind::Palette) {
     // Every index a pixel can hold has a colour; entries the table lacks are black.
-    picture.palette_.resize(size_t(1) << picture.bitsPerPixel_);
-    for (size_t i = 0; i < picture.palette_.size() && i < bitmap.Palette().size(); ++i) {
-      const TRGBQuad& c = bitmap.Palette()[i];
-      picture.palette_[i] = {c.rgbRed, c.rgbGreen, c.rgbBlue};
-    }
+    picture.palette_.resize(size_t(1) << bitsPerPixel);
+    for (size_t i = 0; i < picture.palette_.size() && i < palette.size(); ++i)
+      picture.palette_[i] = {palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue};
   }
   picture.AllocatePixels();
+  return picture;
+}
+
+TPythonPicture TPythonPicture::FromBitmap(TBitmap&& bitmap, std::string format) {
+  if (bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
+  const TPixelKind kind = KindOf(bitmap);
+  TPythonPicture picture = Blank(bitmap.Width(), bitmap.Height(), bitmap.BitsPerPixel(), kind,
+                                 bitmap.Palette(), std::move(format));
   const size_t rowBytes = picture.RowBytes();
   // Grey rows are made 3 samples wide before they are narrowed.
   std::vector<uint8_t> wide(kind == TPixelKind::Grey ? size_t(picture.width_) * 3 : 0);

@@ -61,7 +61,9 @@ def open(source, format=None):
     The format is told by content, as the command line tells it, unless `format` names one
     (a name or alias of `vantrel-cli --format`: "blz", "gif", "lbm", "jpg", ...). The
     picture keeps the file's own mode: a palette picture stays "P" (or "L" when all its
-    colours are grey), a 32-bit picture with alpha is "RGBA".
+    colours are grey), a 32-bit picture with alpha is "RGBA". What a picture lost on the way
+    (16-bit channels made 8-bit, frames after the first, ...) is in its `notes`, a tuple of
+    the phrases vantrel-cli prints on standard error; it is empty when nothing was lost.
     """
     path, data = _source(source)
     if path is not None:
