@@ -3,6 +3,7 @@
 #include "blz/BlzContainer.h"
 #include "blz/RecordReader.h"
 #include "codec/LZRW1KH.h"
+#include "python/ChannelOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -101,18 +102,7 @@ private:
       }
       return;
     }
-    // B,G,R to R,G,B: byte c of a pixel goes to byte 2 - c.
-    const auto swapped = [](size_t at) { return at - at % 3 + 2 - at % 3; };
-    size_t at = from;
-    for (; at < to && at % 3; ++at)
-      out[swapped(at)] = *in++;
-    for (; at + 3 <= to; at += 3, in += 3) {
-      out[at] = in[2];
-      out[at + 1] = in[1];
-      out[at + 2] = in[0];
-    }
-    for (; at < to; ++at)
-      out[swapped(at)] = *in++;
+    SwapRedAndBlue(in, from, to, out);
   }
 
   uint64_t start_, end_, stride_, height_;
