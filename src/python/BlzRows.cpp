@@ -3,6 +3,7 @@
 #include "blz/BlzContainer.h"
 #include "blz/RecordReader.h"
 #include "codec/LZRW1KH.h"
+#include "io/Limits.h"
 #include "python/ChannelOrder.h"
 
 #include <algorithm>
@@ -119,8 +120,11 @@ std::optional<TPythonPicture> PictureFromBlzRows(std::span<const uint8_t> file) 
   const std::optional<TBlzParts> parts = PartsOf(file, header);
   if (!parts) return std::nullopt;
   const std::optional<TPlainBmpRows> rows = RowsOf(*parts);
-  if (!rows || (rows->format != TPixelFormat::pf24bit && rows->format != TPixelFormat::pf8bit))
+  // An empty picture is the bitmap reader's to refuse.
+  if (!rows || (rows->format != TPixelFormat::pf24bit && rows->format != TPixelFormat::pf8bit) ||
+      rows->width <= 0 || rows->height <= 0)
     return std::nullopt;
+  limits::CheckBitmapLimits(rows->width, rows->height, rows->bitsPerPixel, "Bitmap");
 
   TBitmap paletteHolder; // the bitmap reader's view of the colour table, for the kind
   TPixelKind kind = TPixelKind::Rgb;
