@@ -191,6 +191,8 @@ def memory(photo, folder):
 def main():
     photo, cli = sys.argv[1], sys.argv[2]
     goals = set(sys.argv[3:]) or {"reading", "threads", "dask", "memory"}
+    load = "load average %.2f %.2f %.2f on %d cores"
+    print(load % (*os.getloadavg(), os.cpu_count()), flush=True)
     with tempfile.TemporaryDirectory() as folder:
         pixels = reading(photo, cli) if "reading" in goals else numpy.asarray(vantrel.open(photo))
         if "threads" in goals:
@@ -201,6 +203,7 @@ def main():
             dask(crops(pixels, 200, 480, 640, small), cli, folder)
         if "memory" in goals:
             memory(photo, folder)
+    print(load % (*os.getloadavg(), os.cpu_count()))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,5 @@
 #include "python/Files.h"
 
-#include "io/ImageMemory.h"
 #include "python/Errors.h"
 
 #include <algorithm>
@@ -11,13 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Room for `bytes` of a file, on 2 MiB pages when large: the read faults in every page of it.
-std::unique_ptr<uint8_t[]> Room(size_t bytes) {
-  auto room = std::make_unique_for_overwrite<uint8_t[]>(bytes);
-  AdviseHugePages(room.get(), bytes);
-  return room;
-}
 
 // Writes all of `bytes` to `fd` and closes it; throws ESystemError naming `fileName`.
 void WriteAndClose(int fd, const std::string& fileName, std::span<const uint8_t> bytes) {
@@ -46,10 +38,10 @@ TFileBytes ReadWholeFile(const std::string& fileName) {
   const off_t size = ::lseek(fd, 0, SEEK_END);
   ::lseek(fd, 0, SEEK_SET);
   size_t room = size_t(std::max<off_t>(size, 0)) + 1;
-  file.bytes_ = Room(room);
+  file.bytes_ = spare::TakeMemory(room);
   for (;;) {
     if (file.size_ == room) {
-      auto larger = Room(room * 2);
+      spare::TBlock larger = spare::TakeMemory(room * 2);
       std::memcpy(larger.get(), file.bytes_.get(), file.size_);
       file.bytes_ = std::move(larger);
       room *= 2;

@@ -2,12 +2,14 @@
 // and the rest), and temporary files for readers that take a name.
 #pragma once
 
+#include "python/SpareMemory.h"
+
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 
-// A whole file's bytes, in memory that is not cleared before the file fills it.
+// A whole file's bytes, in memory that is not cleared before the file fills it (and that the
+// next file or picture reuses once released).
 class TFileBytes {
 public:
   std::span<const uint8_t> Bytes() const { return {bytes_.get(), size_}; }
@@ -16,7 +18,7 @@ public:
 
 private:
   friend TFileBytes ReadWholeFile(const std::string& fileName);
-  std::unique_ptr<uint8_t[]> bytes_;
+  spare::TBlock bytes_;
   size_t size_ = 0;
 };
 

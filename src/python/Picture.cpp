@@ -1,12 +1,9 @@
 #include "python/Picture.h"
 
 #include "io/Exceptions.h"
-#include "io/ImageMemory.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -61,16 +58,8 @@ int ChannelsOf(TPictureMode mode) {
   return mode == TPictureMode::Rgb ? 3 : mode == TPictureMode::Rgba ? 4 : 1;
 }
 
-void TPythonPicture::FreeDeleter::operator()(uint8_t* p) const {
-  std::free(p);
-}
-
-// Large pictures on 2 MiB pages: fresh 4 KiB pages fault one by one as the rows fill them.
 void TPythonPicture::AllocatePixels() {
-  const size_t bytes = std::max<size_t>(RowBytes() * size_t(height_), 1);
-  pixels_.reset(static_cast<uint8_t*>(std::malloc(bytes)));
-  if (!pixels_) throw std::bad_alloc();
-  AdviseHugePages(pixels_.get(), bytes);
+  pixels_ = spare::TakeMemory(RowBytes() * size_t(height_));
 }
 
 TPythonPicture TPythonPicture::Blank(int width, int height, int bitsPerPixel, TPixelKind kind,

@@ -8,6 +8,7 @@
 
 #include "bmp/Bitmap.h"
 #include "cli/PixelKind.h"
+#include "python/SpareMemory.h"
 
 #include <array>
 #include <cstdint>
@@ -61,8 +62,5 @@ private:
   std::vector<TColour> palette_;
   std::string format_;
   std::vector<std::string> notes_;
-  struct FreeDeleter {
-    void operator()(uint8_t* p) const;
-  };
-  std::unique_ptr<uint8_t[], FreeDeleter> pixels_;
+  spare::TBlock pixels_;
 };
