@@ -14,7 +14,8 @@ class TFileBytes {
 public:
   std::span<const uint8_t> Bytes() const { return {bytes_.get(), size_}; }
   size_t Size() const { return size_; }
-  void Release() { bytes_.reset(), size_ = 0; }
+  // Frees the memory at once, keeping none of it for the next file.
+  void Free() { spare::FreeNow(bytes_), size_ = 0; }
 
 private:
   friend TFileBytes ReadWholeFile(const std::string& fileName);

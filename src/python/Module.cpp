@@ -80,12 +80,12 @@ TSaveFormat SaveFormatNamed(const std::string& format) {
 
 py::bytes Encode(const TPythonPicture& picture, const std::string& format) {
   const TSaveFormat kind = SaveFormatNamed(format);
-  std::vector<uint8_t> bytes;
+  TMemoryStream out;
   {
     py::gil_scoped_release unlocked;
-    bytes = EncodePicture(picture, kind);
+    EncodePicture(picture, kind, out);
   }
-  return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return py::bytes(reinterpret_cast<const char*>(out.Memory()), size_t(out.Size()));
 }
 
 TPictureMode ModeNamed(const std::string& name) {
@@ -129,11 +129,13 @@ py::tuple ConvertFile(const std::string& input, const std::string& output,
     TFileBytes file = ReadWholeFile(input);
     read = file.Size();
     TDecodedBitmap decoded = DecodeFile(file.Bytes(), input, "");
-    file.Release();
+    // Its memory goes back to the system before the encoder asks for more.
+    file.Free();
     if (decoded.bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
-    const std::vector<uint8_t> bytes = EncodeBitmap(std::move(decoded.bitmap), kind);
-    written = bytes.size();
-    WriteWholeFile(output, bytes);
+    TMemoryStream out;
+    EncodeBitmap(std::move(decoded.bitmap), kind, out);
+    written = size_t(out.Size());
+    WriteWholeFile(output, out.Bytes());
   }
   return py::make_tuple(read, written);
 }

@@ -37,6 +37,10 @@ void TGiveBack::operator()(uint8_t* block) const {
   std::free(block);
 }
 
+void FreeNow(TBlock& block) {
+  std::free(block.release());
+}
+
 TBlock TakeMemory(size_t bytes) {
   bytes = std::max<size_t>(bytes, 1);
   if (bytes >= kKeptFrom) {

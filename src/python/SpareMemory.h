@@ -17,6 +17,10 @@ struct TGiveBack {
 };
 using TBlock = std::unique_ptr<uint8_t[], TGiveBack>;
 
+// Frees `block` and keeps nothing of it: for memory the system should have back before more
+// is asked for.
+void FreeNow(TBlock& block);
+
 // At least `bytes` bytes (1 when 0), not cleared: a kept block that fits, or new memory (on
 // 2 MiB pages when large). Throws std::bad_alloc.
 TBlock TakeMemory(size_t bytes);

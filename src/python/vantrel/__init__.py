@@ -13,6 +13,8 @@ Sources are paths (str or os.PathLike), bytes-like objects or binary file object
 destinations are paths or binary file objects. Failures raise vantrel.Error or one of its
 subclasses (UnknownFormatError, DamagedFileError, TooLargeError); a missing file raises
 FileNotFoundError. Decoding and encoding release the GIL, so threads decode in parallel.
+The memory of the last two large pictures (or files) freed is kept for the next ones read,
+which then skip the system's clearing of fresh memory.
 
 vantrel.pillow adds BLZ, LBM and clipboard files to Pillow; vantrel.batch converts whole
 archives on a Dask cluster (also as `python3 -m vantrel convert`).
