@@ -10,6 +10,7 @@
 #include "formats/WindowRule.h"
 #include "io/ByteReader.h"
 #include "io/Streams.h"
+#include "python/BlzRows.h"
 #include "python/Errors.h"
 #include "python/Files.h"
 #include "python/ModuleInput.h"
@@ -69,7 +70,7 @@ std::string BitmapFormatName(std::span<const uint8_t> bytes, std::string_view cl
 
 TDecodedBitmap DecodeWithCore(const TCoreDecoder& decoder, std::span<const uint8_t> bytes) {
   TReadOnlyMemoryStream stream(bytes);
-  return {decoder.decode(stream), BitmapFormatName(bytes, decoder.name)};
+  return {decoder.decode(stream), BitmapFormatName(bytes, decoder.name), {}};
 }
 
 // The name of the input module's row that these bytes are, by the signature that row's
@@ -94,12 +95,24 @@ TDecodedBitmap DecodeWithModule(std::span<const uint8_t> bytes, const std::strin
   if (fileName.empty() || ReadByBitmapItself(fileName))
     copy = std::make_unique<TTemporaryFile>(bytes);
   std::vector<uint8_t> bmp;
-  std::vector<std::string> notes; // what a picture Qt read lost; Python has no place for them
+  std::vector<std::string> notes;
   module.read(copy ? copy->Name() : fileName, format, bmp, notes);
   TBitmap bitmap;
   ReadBmp(bmp, bitmap);
   bmp = {};
-  return {std::move(bitmap), format.empty() ? ModuleFormatName(bytes) : format};
+  return {std::move(bitmap), format.empty() ? ModuleFormatName(bytes) : format, std::move(notes)};
+}
+
+// The core's decoder that `format` names, or that claims the bytes first when it is empty;
+// null for the input module's formats (a weak claim that fails goes on to those too).
+const TCoreDecoder* CoreDecoderFor(std::span<const uint8_t> bytes, const std::string& format) {
+  if (!format.empty()) {
+    const TInputFormat* row = FindInputFormat(format);
+    return row ? CoreDecoderNamed(row->name) : nullptr;
+  }
+  for (const TCoreDecoder& decoder : kCoreDecoders)
+    if (decoder.claims(bytes)) return &decoder;
+  return nullptr;
 }
 
 } // namespace
@@ -139,6 +152,14 @@ TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fil
 
 TPythonPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& fileName,
                              const std::string& format) {
+  // A BLZ file goes straight into the picture's layout when it can.
+  if (const TCoreDecoder* decoder = CoreDecoderFor(bytes, format);
+      decoder && decoder->decode == DecodeBitmap)
+    if (std::optional<TPythonPicture> picture = PictureFromBlzRows(bytes))
+      return std::move(*picture);
   TDecodedBitmap decoded = DecodeFile(bytes, fileName, format);
-  return TPythonPicture::FromBitmap(std::move(decoded.bitmap), std::move(decoded.format));
+  TPythonPicture picture =
+      TPythonPicture::FromBitmap(std::move(decoded.bitmap), std::move(decoded.format));
+  picture.SetNotes(std::move(decoded.notes));
+  return picture;
 }

@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 struct TDecodedBitmap {
   TBitmap bitmap;
-  std::string format; // the format table's name of the row that read it
+  std::string format;             // the format table's name of the row that read it
+  std::vector<std::string> notes; // what a picture Qt's readers read lost on the way
 };
 
 // `bytes` are the file's; `fileName` names the same bytes on disk, or is empty. `format` is

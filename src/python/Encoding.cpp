@@ -5,10 +5,9 @@
 #include "codec/LZRW1KH.h"
 #include "io/Streams.h"
 
-std::vector<uint8_t> EncodeBitmap(TBitmap&& source, TSaveFormat format) {
+void EncodeBitmap(TBitmap&& source, TSaveFormat format, TMemoryStream& out) {
   TUniBitmap bitmap;
   static_cast<TBitmap&>(bitmap) = std::move(source);
-  TMemoryStream out;
   switch (format) {
   case TSaveFormat::BlzPacked:
   case TSaveFormat::BlzStream:
@@ -26,9 +25,8 @@ std::vector<uint8_t> EncodeBitmap(TBitmap&& source, TSaveFormat format) {
     WritePng(bitmap, out);
     break;
   }
-  return {out.Bytes().begin(), out.Bytes().end()};
 }
 
-std::vector<uint8_t> EncodePicture(const TPythonPicture& picture, TSaveFormat format) {
-  return EncodeBitmap(picture.ToBitmap(), format);
+void EncodePicture(const TPythonPicture& picture, TSaveFormat format, TMemoryStream& out) {
+  EncodeBitmap(picture.ToBitmap(), format, out);
 }

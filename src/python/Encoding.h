@@ -3,14 +3,11 @@
 #pragma once
 
 #include "bmp/Bitmap.h"
+#include "io/Streams.h"
 #include "python/Picture.h"
-
-#include <cstdint>
-#include <string>
-#include <vector>
 
 enum class TSaveFormat { BlzPacked, BlzStream, Bmp, Png };
 
-// The file's bytes; throws Exception when the picture cannot be written.
-std::vector<uint8_t> EncodeBitmap(TBitmap&& bitmap, TSaveFormat format);
-std::vector<uint8_t> EncodePicture(const TPythonPicture& picture, TSaveFormat format);
+// Writes the file's bytes to `out`; throws Exception when the picture cannot be written.
+void EncodeBitmap(TBitmap&& bitmap, TSaveFormat format, TMemoryStream& out);
+void EncodePicture(const TPythonPicture& picture, TSaveFormat format, TMemoryStream& out);

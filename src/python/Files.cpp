@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -28,18 +29,24 @@ void WriteAndClose(int fd, const std::string& fileName, std::span<const uint8_t>
 
 } // namespace
 
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
+TFileBytes ReadWholeFile(const std::string& fileName) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw ESystemError(errno, fileName);
-  // Read to the end, whatever size the file claimed when it was opened.
-  std::vector<uint8_t> bytes;
+  // Read to the end, whatever size the file claimed when it was opened: one byte more than
+  // that is asked for, so the end shows without a second buffer.
+  TFileBytes file;
   const off_t size = ::lseek(fd, 0, SEEK_END);
   ::lseek(fd, 0, SEEK_SET);
-  bytes.resize(size_t(std::max<off_t>(size, 0)) + 1);
-  size_t filled = 0;
+  size_t room = size_t(std::max<off_t>(size, 0)) + 1;
+  file.bytes_ = spare::TakeMemory(room);
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (file.size_ == room) {
+      spare::TBlock larger = spare::TakeMemory(room * 2);
+      std::memcpy(larger.get(), file.bytes_.get(), file.size_);
+      file.bytes_ = std::move(larger);
+      room *= 2;
+    }
+    const ssize_t got = ::read(fd, file.bytes_.get() + file.size_, room - file.size_);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       const int error = errno;
@@ -47,11 +54,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
       throw ESystemError(error, fileName);
     }
     if (got == 0) break;
-    filled += size_t(got);
+    file.size_ += size_t(got);
   }
-  bytes.resize(filled);
   ::close(fd);
-  return bytes;
+  return file;
 }
 
 void WriteWholeFile(const std::string& fileName, std::span<const uint8_t> bytes) {

@@ -2,13 +2,29 @@
 // and the rest), and temporary files for readers that take a name.
 #pragma once
 
+#include "python/SpareMemory.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
+
+// A whole file's bytes, in memory that is not cleared before the file fills it (and that the
+// next file or picture reuses once released).
+class TFileBytes {
+public:
+  std::span<const uint8_t> Bytes() const { return {bytes_.get(), size_}; }
+  size_t Size() const { return size_; }
+  // Frees the memory at once, keeping none of it for the next file.
+  void Free() { spare::FreeNow(bytes_), size_ = 0; }
+
+private:
+  friend TFileBytes ReadWholeFile(const std::string& fileName);
+  spare::TBlock bytes_;
+  size_t size_ = 0;
+};
 
 // The whole file; throws ESystemError when it cannot be read.
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName);
+TFileBytes ReadWholeFile(const std::string& fileName);
 
 // Creates or replaces `fileName` with `bytes`; throws ESystemError.
 void WriteWholeFile(const std::string& fileName, std::span<const uint8_t> bytes);

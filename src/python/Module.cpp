@@ -57,8 +57,8 @@ std::string FormatName(const std::optional<std::string>& format) {
 
 TPythonPicture OpenPath(const std::string& fileName, const std::optional<std::string>& format) {
   py::gil_scoped_release unlocked;
-  const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
-  return DecodePicture(bytes, fileName, FormatName(format));
+  const TFileBytes file = ReadWholeFile(fileName);
+  return DecodePicture(file.Bytes(), fileName, FormatName(format));
 }
 
 TPythonPicture OpenBytes(const py::buffer& source, const std::optional<std::string>& format) {
@@ -80,12 +80,12 @@ TSaveFormat SaveFormatNamed(const std::string& format) {
 
 py::bytes Encode(const TPythonPicture& picture, const std::string& format) {
   const TSaveFormat kind = SaveFormatNamed(format);
-  std::vector<uint8_t> bytes;
+  TMemoryStream out;
   {
     py::gil_scoped_release unlocked;
-    bytes = EncodePicture(picture, kind);
+    EncodePicture(picture, kind, out);
   }
-  return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return py::bytes(reinterpret_cast<const char*>(out.Memory()), size_t(out.Size()));
 }
 
 TPictureMode ModeNamed(const std::string& name) {
@@ -126,14 +126,16 @@ py::tuple ConvertFile(const std::string& input, const std::string& output,
   size_t read = 0, written = 0;
   {
     py::gil_scoped_release unlocked;
-    std::vector<uint8_t> bytes = ReadWholeFile(input);
-    read = bytes.size();
-    TDecodedBitmap decoded = DecodeFile(bytes, input, "");
-    bytes = {};
+    TFileBytes file = ReadWholeFile(input);
+    read = file.Size();
+    TDecodedBitmap decoded = DecodeFile(file.Bytes(), input, "");
+    // Its memory goes back to the system before the encoder asks for more.
+    file.Free();
     if (decoded.bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
-    bytes = EncodeBitmap(std::move(decoded.bitmap), kind);
-    written = bytes.size();
-    WriteWholeFile(output, bytes);
+    TMemoryStream out;
+    EncodeBitmap(std::move(decoded.bitmap), kind, out);
+    written = size_t(out.Size());
+    WriteWholeFile(output, out.Bytes());
   }
   return py::make_tuple(read, written);
 }
@@ -245,6 +247,17 @@ changing it changes what save() writes.)")
           },
           "The name of the format that read it (\"blz\", \"gif\", ...), or None for a picture "
           "made from an array.")
+      .def_property_readonly(
+          "notes",
+          [](const TPythonPicture& p) {
+            py::tuple notes(p.Notes().size());
+            for (size_t i = 0; i < p.Notes().size(); ++i)
+              notes[i] = py::str(p.Notes()[i]);
+            return notes;
+          },
+          "What the picture lost on its way from the file, as the command line notes it on "
+          "standard error (\"its 16-bit channels become 8-bit\", \"only the first of 3 "
+          "frames is kept\", ...): a tuple of str, empty when nothing was lost.")
       .def_buffer(&PixelBuffer)
       .def("__repr__", [](const TPythonPicture& p) {
         return "<vantrel.Picture " + std::string(ModeName(p.Mode())) + " " +

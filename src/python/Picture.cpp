@@ -1,6 +1,5 @@
 #include "python/Picture.h"
 
-#include "cli/PixelKind.h"
 #include "io/Exceptions.h"
 
 #include <algorithm>
@@ -60,31 +59,35 @@ int ChannelsOf(TPictureMode mode) {
 }
 
 void TPythonPicture::AllocatePixels() {
-  const size_t bytes = RowBytes() * size_t(height_);
-  pixels_.reset(new uint8_t[std::max<size_t>(bytes, 1)]);
+  pixels_ = spare::TakeMemory(RowBytes() * size_t(height_));
 }
 
-TPythonPicture TPythonPicture::FromBitmap(TBitmap&& bitmap, std::string format) {
-  if (bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
+TPythonPicture TPythonPicture::Blank(int width, int height, int bitsPerPixel, TPixelKind kind,
+                                     const std::vector<TRGBQuad>& palette, std::string format) {
   TPythonPicture picture;
-  picture.width_ = bitmap.Width();
-  picture.height_ = bitmap.Height();
-  picture.bitsPerPixel_ = bitmap.BitsPerPixel();
+  picture.width_ = width;
+  picture.height_ = height;
+  picture.bitsPerPixel_ = bitsPerPixel;
   picture.format_ = std::move(format);
-  const TPixelKind kind = KindOf(bitmap);
   picture.mode_ = kind == TPixelKind::Palette ? TPictureMode::P
                   : kind == TPixelKind::Grey  ? TPictureMode::L
                   : kind == TPixelKind::Rgba  ? TPictureMode::Rgba
                                               : TPictureMode::Rgb;
   if (kind == TPixelKind::Palette) {
     // Every index a pixel can hold has a colour; entries the table lacks are black.
-    picture.palette_.resize(size_t(1) << picture.bitsPerPixel_);
-    for (size_t i = 0; i < picture.palette_.size() && i < bitmap.Palette().size(); ++i) {
-      const TRGBQuad& c = bitmap.Palette()[i];
-      picture.palette_[i] = {c.rgbRed, c.rgbGreen, c.rgbBlue};
-    }
+    picture.palette_.resize(size_t(1) << bitsPerPixel);
+    for (size_t i = 0; i < picture.palette_.size() && i < palette.size(); ++i)
+      picture.palette_[i] = {palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue};
   }
   picture.AllocatePixels();
+  return picture;
+}
+
+TPythonPicture TPythonPicture::FromBitmap(TBitmap&& bitmap, std::string format) {
+  if (bitmap.Empty()) throw EInvalidGraphic("The file holds an empty picture");
+  const TPixelKind kind = KindOf(bitmap);
+  TPythonPicture picture = Blank(bitmap.Width(), bitmap.Height(), bitmap.BitsPerPixel(), kind,
+                                 bitmap.Palette(), std::move(format));
   const size_t rowBytes = picture.RowBytes();
   // Grey rows are made 3 samples wide before they are narrowed.
   std::vector<uint8_t> wide(kind == TPixelKind::Grey ? size_t(picture.width_) * 3 : 0);

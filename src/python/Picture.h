@@ -7,6 +7,8 @@
 #pragma once
 
 #include "bmp/Bitmap.h"
+#include "cli/PixelKind.h"
+#include "python/SpareMemory.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +28,10 @@ public:
   // Takes `bitmap`'s pixels into the picture's layout; the bitmap is emptied on the way, so
   // the two are never both held whole for longer than the conversion.
   static TPythonPicture FromBitmap(TBitmap&& bitmap, std::string format);
+  // A picture whose pixels are yet to be filled, for a `bitsPerPixel` bitmap of `kind` with
+  // the colour table `palette` (1 to 8 bits).
+  static TPythonPicture Blank(int width, int height, int bitsPerPixel, TPixelKind kind,
+                              const std::vector<TRGBQuad>& palette, std::string format);
   // A picture of `mode` whose pixels are `width` × `height` × channels bytes from `pixels`.
   TPythonPicture(TPictureMode mode, int width, int height, const uint8_t* pixels,
                  std::vector<TColour> palette);
@@ -40,6 +46,10 @@ public:
   TPictureMode Mode() const { return mode_; }
   const std::vector<TColour>& Palette() const { return palette_; }
   const std::string& Format() const { return format_; }
+  // What the picture lost on its way from the file, as the command line notes it on standard
+  // error ("its 16-bit channels become 8-bit", ...).
+  const std::vector<std::string>& Notes() const { return notes_; }
+  void SetNotes(std::vector<std::string> notes) { notes_ = std::move(notes); }
   uint8_t* Pixels() { return pixels_.get(); }
   size_t RowBytes() const { return size_t(width_) * size_t(ChannelsOf(mode_)); }
 
@@ -51,5 +61,6 @@ private:
   int width_ = 0, height_ = 0, bitsPerPixel_ = 0;
   std::vector<TColour> palette_;
   std::string format_;
-  std::unique_ptr<uint8_t[]> pixels_;
+  std::vector<std::string> notes_;
+  spare::TBlock pixels_;
 };

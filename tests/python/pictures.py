@@ -8,8 +8,9 @@ PALETTE = numpy.array([[0, 0, 0], [255, 0, 0], [0, 128, 255], [250, 250, 10], [9
                       numpy.uint8)
 
 
-def arrays(height=23, width=37):
-    """(mode, pixels, palette) for each mode save() takes; odd sizes exercise row padding."""
+def arrays(height=97, width=351):
+    """(mode, pixels, palette) for each mode save() takes; odd sizes exercise row padding, and
+    rows of noise over several BLZ records pixels that two records share."""
     rng = numpy.random.default_rng(7)
     return {
         "P": (rng.integers(0, len(PALETTE), (height, width), numpy.uint8), PALETTE),

@@ -20,7 +20,9 @@ from conftest import CLI, DATA, cli, corpora_dir, read_pam, same_pixels
 from pictures import arrays, clipboard_file
 
 REGRESSIONS = DATA / "regressions"
-# One file per format the command line reads, from the test data: (file, format, mode).
+# One file per format the command line reads, from the test data: (file, format, mode), and
+# what Qt's readers note on the way for the one file that loses something.
+NOTES = {"grey16.png": ("its 16-bit channels become 8-bit",)}
 FORMATS = [
     ("regressions/loader/bmp-named.BMP", "bmp", "RGB"),
     ("regressions/blz_streaming/pal8-packed.blz", "blz", "P"),
@@ -33,6 +35,7 @@ FORMATS = [
     ("regressions/loader/icon.ico", "ico", "RGB"),
     ("regressions/loader/jpeg-named.JPEG", "jpeg", "RGB"),
     ("text.wmf", "wmf", "RGB"),
+    ("grey16.png", None, "RGB"),
 ]
 SOURCES = {
     "path": lambda path: path,
@@ -56,6 +59,8 @@ def made(tmp_path_factory):
     bmp = folder / "pal8.bmp"
     cli("convert", REGRESSIONS / "blz_streaming/pal8-packed.blz", bmp)
     (folder / "clipboard.clp").write_bytes(clipboard_file(bmp.read_bytes()))
+    grey16 = numpy.arange(12, dtype=numpy.uint16).reshape(3, 4) * 5000
+    PIL.Image.fromarray(grey16).save(folder / "grey16.png")
     return folder
 
 
@@ -76,7 +81,7 @@ def cli_pixels(path):
 def test_open_gives_the_pixels_the_command_line_gives(made, name, format, mode, source):
     path = data_file(made, name)
     picture = vantrel.open(SOURCES[source](path))
-    assert (picture.format, picture.mode) == (format, mode)
+    assert (picture.format, picture.mode, picture.notes) == (format, mode, NOTES.get(name, ()))
     assert same_pixels(picture, cli_pixels(path))
 
 
@@ -195,19 +200,23 @@ def test_every_file_reads_as_the_command_line_reads_it_or_is_refused(tmp_path):
     assert disagree == []
 
 
-def test_threads_decode_at_once_and_alike():
-    path = REGRESSIONS / "blz_streaming/big-stream.blz"
+def test_threads_decode_at_once_and_alike(tmp_path):
+    # Over 4 MB: the memory of a picture a thread is done with goes to the next one it reads.
+    pixels = arrays(1100, 1300)["RGB"][0]
+    path = tmp_path / "large.blz"
+    vantrel.save(pixels, path)
     results = [None] * 4
 
     def work(index):
-        results[index] = numpy.asarray(vantrel.open(path))
+        for _ in range(3):
+            results[index] = numpy.asarray(vantrel.open(path))
 
     threads = [threading.Thread(target=work, args=(i,)) for i in range(4)]
     for thread in threads:
         thread.start()
     for thread in threads:
         thread.join()
-    assert all(numpy.array_equal(result, results[0]) for result in results)
+    assert all(numpy.array_equal(result, pixels) for result in results)
 
 
 def test_a_metafile_off_the_main_thread_needs_qt_prepared_there():

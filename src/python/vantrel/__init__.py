@@ -13,6 +13,8 @@ Sources are paths (str or os.PathLike), bytes-like objects or binary file object
 destinations are paths or binary file objects. Failures raise vantrel.Error or one of its
 subclasses (UnknownFormatError, DamagedFileError, TooLargeError); a missing file raises
 FileNotFoundError. Decoding and encoding release the GIL, so threads decode in parallel.
+The memory of the last two large pictures (or files) freed is kept for the next ones read,
+which then skip the system's clearing of fresh memory.
 
 vantrel.pillow adds BLZ, LBM and clipboard files to Pillow; vantrel.batch converts whole
 archives on a Dask cluster (also as `python3 -m vantrel convert`).
@@ -61,7 +63,9 @@ def open(source, format=None):
     The format is told by content, as the command line tells it, unless `format` names one
     (a name or alias of `vantrel-cli --format`: "blz", "gif", "lbm", "jpg", ...). The
     picture keeps the file's own mode: a palette picture stays "P" (or "L" when all its
-    colours are grey), a 32-bit picture with alpha is "RGBA".
+    colours are grey), a 32-bit picture with alpha is "RGBA". What a picture lost on the way
+    (16-bit channels made 8-bit, frames after the first, ...) is in its `notes`, a tuple of
+    the phrases vantrel-cli prints on standard error; it is empty when nothing was lost.
     """
     path, data = _source(source)
     if path is not None:
