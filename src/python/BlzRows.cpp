@@ -1,6 +1,7 @@
 #include "python/BlzRows.h"
 
 #include "blz/BlzContainer.h"
+#include "blz/InPlaceRows.h"
 #include "blz/RecordReader.h"
 #include "codec/LZRW1KH.h"
 #include "io/Limits.h"
@@ -36,27 +37,6 @@ std::optional<TBlzParts> PartsOf(std::span<const uint8_t> file, blz::TPackedHead
     break;
   }
   return std::nullopt;
-}
-
-// The rows of the image, told from its headers and the first record's piece; nullopt when
-// that piece is damaged or short, or the image is not one whose rows the reader keeps as they
-// are and which ends with them.
-std::optional<TPlainBmpRows> RowsOf(const TBlzParts& parts) {
-  if (parts.storedSize <= 0) return std::nullopt;
-  blz::TRecordReader reader(parts.records);
-  const auto record = reader.Next(parts.prefix.size());
-  if (!record) return std::nullopt;
-  std::vector<uint8_t> head(parts.prefix.size() + lzrw1kh::kWorkBufferSize);
-  std::copy(parts.prefix.begin(), parts.prefix.end(), head.begin());
-  const size_t first =
-      DecompressBlock(record->block, head.data() + parts.prefix.size(), record->length, kPiece);
-  if (first != kPiece) return std::nullopt;
-  head.resize(parts.prefix.size() + first);
-  std::optional<TPlainBmpRows> rows =
-      AcceptedPlainBmpRows(head, static_cast<uint64_t>(parts.storedSize));
-  if (!rows || rows->pixelOffset + rows->stride * rows->height != parts.storedSize)
-    return std::nullopt;
-  return rows;
 }
 
 // Where the image's rows (bottom-up, B,G,R pixels or palette indices, padded) go in the
@@ -119,7 +99,8 @@ std::optional<TPythonPicture> PictureFromBlzRows(std::span<const uint8_t> file) 
   blz::TPackedHeader header;
   const std::optional<TBlzParts> parts = PartsOf(file, header);
   if (!parts) return std::nullopt;
-  const std::optional<TPlainBmpRows> rows = RowsOf(*parts);
+  const std::optional<TPlainBmpRows> rows =
+      blz::RowsToLoadInPlace(parts->records, parts->prefix, parts->storedSize);
   // An empty picture is the bitmap reader's to refuse.
   if (!rows || (rows->format != TPixelFormat::pf24bit && rows->format != TPixelFormat::pf8bit) ||
       rows->width <= 0 || rows->height <= 0)

@@ -2,6 +2,7 @@
 
 #include "blz/BlockPool.h"
 #include "blz/BlzErrors.h"
+#include "blz/InPlaceRows.h"
 #include "blz/RecordReader.h"
 #include "codec/LZRW1KH.h"
 #include "io/ByteReader.h"
@@ -50,27 +51,6 @@ TBlzContents RestorePackedBitmap(std::span<const uint8_t> bytes, TMemoryStream& 
   return contents;
 }
 
-// The rows of the BMP image whose first bytes are `prefix` and then the first record's block;
-// nullopt when that block is damaged or short, or the image is not one whose rows the reader
-// keeps as they are and which ends with them.
-std::optional<TPlainBmpRows> RowsToLoadInPlace(std::span<const uint8_t> records,
-                                               std::span<const uint8_t> prefix,
-                                               int64_t storedSize) {
-  blz::TRecordReader reader(records);
-  const auto record = reader.Next(prefix.size());
-  if (!record) return std::nullopt;
-  std::vector<uint8_t> head(prefix.size() + lzrw1kh::kWorkBufferSize);
-  std::copy(prefix.begin(), prefix.end(), head.begin());
-  const size_t first =
-      DecompressBlock(record->block, head.data() + prefix.size(), record->length, kPiece);
-  if (first != kPiece) return std::nullopt;
-  head.resize(prefix.size() + first);
-  const std::optional<TPlainBmpRows> rows =
-      AcceptedPlainBmpRows(head, static_cast<uint64_t>(storedSize));
-  if (!rows || rows->pixelOffset + rows->stride * rows->height != storedSize) return std::nullopt;
-  return rows;
-}
-
 // Expands the records of an image of several pieces straight into the rows of a new bitmap
 // (on every core for a large one) when the restored image is one whose rows the BMP reader
 // keeps as they are and which ends with them, as the writer's images do: no restored image, no
@@ -79,8 +59,7 @@ std::optional<TPlainBmpRows> RowsToLoadInPlace(std::span<const uint8_t> records,
 // included): the whole-image path then reads the file and raises its errors.
 bool LoadRowsInPlace(std::span<const uint8_t> records, std::span<const uint8_t> prefix,
                      int64_t storedSize, TBitmap& target) {
-  if (storedSize <= 0) return false;
-  const std::optional<TPlainBmpRows> rows = RowsToLoadInPlace(records, prefix, storedSize);
+  const std::optional<TPlainBmpRows> rows = blz::RowsToLoadInPlace(records, prefix, storedSize);
   if (!rows) return false;
   const uint64_t rowsStart = rows->pixelOffset;
   const uint64_t rowsEnd = static_cast<uint64_t>(storedSize);
