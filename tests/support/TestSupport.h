@@ -35,6 +35,8 @@ bool HaveTool(const std::string& tool);
 std::vector<uint8_t> Hex(const std::string& text);
 // Folder of the shared public corpora, or empty when it is absent.
 std::filesystem::path CorporaDir();
+// The kept files under tests/data/regressions that corpora.tsv says `reader` refuses.
+std::vector<std::string> KeptRefusals(const std::string& reader);
 
 // Pixels of a netpbm file (PBM/PGM/PPM/PAM), as 0xAARRGGBB.
 struct Image {
