@@ -1,6 +1,6 @@
-// Hand-made PCX files: runs (count 0, across scanlines), missing data, the palette rules,
-// origins other than 0. Every kind of picture is also held against pcxtoppm, and the header
-// checks with their texts are rows, in the corpus manifest.
+// Hand-made PCX files: the palette rules, origins other than 0. Every kind of picture is also
+// held against pcxtoppm, and runs (count 0, across scanlines), missing data and the header
+// checks with their texts are rows, in the corpus manifest (regressions/pcx, references/pcx).
 #include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/Progress.h"
@@ -14,27 +14,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using testsupport::PcxFile;
 using testsupport::PcxHeader;
-
-TEST(PcxDecoder, RunsAndMissingData) {
-  const struct {
-    int width, height;
-    const char *data, *pixels; // hex bytes; the pixels' rows from the top, one after the other
-  } cases[] = {
-      // Literal 1, a run of count 0 that stores nothing, a run of 5 × 7 that puts two bytes
-      // into row 1; a byte above 0xBF needs a run of its own.
-      {4, 3, "01 C0 55 C5 07 02 03 C4 C5", "01 07 07 07 07 07 02 03 C5 C5 C5 C5"},
-      {2, 4, "C7 09 04", "09 09 09 09 09 09 09 04"}, // a run carries on over several rows
-      {4, 3, "05 06 07 08 09 C3", "05 06 07 08 09 00 00 00 00 00 00 00"}, // missing data is 0
-  };
-  for (const auto& c : cases) {
-    const PcxHeader h = {.width = c.width, .height = c.height, .bytesPerLine = c.width};
-    TSPCXBitmap b = testsupport::Loaded<TSPCXBitmap>(PcxFile(h, testsupport::Hex(c.data)));
-    Bytes pixels;
-    for (int y = 0; y < c.height; ++y)
-      pixels.insert(pixels.end(), b.ScanLine(y), b.ScanLine(y) + c.width);
-    EXPECT_EQ(pixels, testsupport::Hex(c.pixels)) << c.data;
-  }
-}
 
 // The palette by kind and content: a 256-colour palette after the data wherever its marker
 // stands, whatever the version, else grey levels; the header's first colours; or a standard
