@@ -58,15 +58,15 @@ std::vector<uint8_t> Hex(const std::string& text) {
   return bytes;
 }
 
-std::vector<std::string> KeptRefusals(const std::string& reader) {
+std::vector<std::string> KeptFiles(const std::string& reader, const std::string& outcome) {
   std::ifstream manifest(VANTREL_TEST_DATA "/corpora.tsv");
   std::vector<std::string> files;
   for (std::string line; std::getline(manifest, line);) {
     const std::string row = reader + "\tregressions/";
-    const size_t outcome = line.find('\t', row.size());
-    if (line.starts_with(row) && line.compare(outcome, 3, "\t! ") == 0)
+    const size_t end = line.find('\t', row.size());
+    if (line.starts_with(row) && line.compare(end, outcome.size() + 1, "\t" + outcome) == 0)
       files.push_back(VANTREL_TEST_DATA "/" +
-                      line.substr(reader.size() + 1, outcome - reader.size() - 1));
+                      line.substr(reader.size() + 1, end - reader.size() - 1));
   }
   return files;
 }
