@@ -64,7 +64,8 @@ std::vector<std::string> KeptFiles(const std::string& reader, const std::string&
   for (std::string line; std::getline(manifest, line);) {
     const std::string row = reader + "\tregressions/";
     const size_t end = line.find('\t', row.size());
-    if (line.starts_with(row) && line.compare(end, outcome.size() + 1, "\t" + outcome) == 0)
+    if (line.starts_with(row) && end != std::string::npos &&
+        line.compare(end, outcome.size() + 1, "\t" + outcome) == 0)
       files.push_back(VANTREL_TEST_DATA "/" +
                       line.substr(reader.size() + 1, end - reader.size() - 1));
   }
