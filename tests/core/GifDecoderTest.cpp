@@ -1,6 +1,7 @@
-// Hand-made GIF byte sequences for what no encoder writes: short images, more rows than the
-// height, interlace of small heights. Broken files and their texts are rows of the corpus
-// manifest (tests/data/regressions/gif).
+// Hand-made GIF byte sequences for the palettes and a failed load. The pixels no encoder writes
+// so (a code for the entry being defined, data short of the picture or beyond it, interlace of
+// small heights, extensions holding introducer bytes) and broken files with their texts are
+// rows of the corpus manifest (tests/data/regressions/gif, references/gif).
 #include "HandMade.h"
 #include "TestSupport.h"
 #include "formats/Progress.h"
@@ -53,36 +54,6 @@ std::vector<int> Indices(const TBitmap& b) {
   for (int y = 0; y < b.Height(); ++y)
     out.insert(out.end(), b.ScanLine(y), b.ScanLine(y) + b.Width());
   return out;
-}
-
-// Pixels no encoder writes so: a code for the entry being defined, data short of the
-// picture (the rest is index 0) or beyond it, interlace of small heights, and extensions
-// holding introducer bytes.
-TEST(GifDecoder, DecodesHandMadeData) {
-  const Bytes extensions =
-      testsupport::Hex("21 FE 03 61 62 63 02 2C 3B 00 " // comment
-                       "21 F9 04 01 00 00 02 00 "       // graphic control
-                       "21 FF 0B 4E 45 54 53 43 41 50 45 32 2E 30 03 01 00 00 00 " // application
-                       "21 01 0C 00 00 00 00 08 00 08 00 08 08 01 00 02 68 69 00 " // plain text
-                       "21 42 01 2C 00 00");                                       // unknown label
-  const struct {
-    const char* name;
-    GifParts parts;
-    std::vector<int> indices;
-  } cases[] = {
-      {"code being defined", {Image(2, {4, 0, 1, 6, 8, 5}), 7, 1}, {0, 1, 0, 1, 0, 1, 0}},
-      {"rows never completed", {Image(2, {4, 1, 2, 3, 1, 5}), 3, 3}, {1, 2, 3, 0, 0, 0, 0, 0, 0}},
-      {"only an end code", {Image(2, {4, 5}), 2, 1}, {0, 0}},
-      {"rows beyond the height", {Image(2, {4, 1, 2, 3, 1, 2, 3, 3, 3, 5})}, {1, 2, 3, 1}},
-      {"interlaced, height 3", {Image(2, {4, 0, 1, 2, 5}), 1, 3, 0x40}, {0, 2, 1}},
-      {"interlaced, height 5", {Image(2, {4, 0, 1, 2, 3, 0, 5}), 1, 5, 0x40}, {0, 3, 2, 0, 1}},
-      {"interlaced, height 10",
-       {Image(2, {4, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 5}), 1, 10, 0x40},
-       {0, 1, 3, 2, 2, 3, 0, 0, 1, 1}},
-      {"extensions passed over", {Image(2, {4, 3, 2, 1, 0, 5}), 2, 2, 0, extensions}, {3, 2, 1, 0}},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Indices(testsupport::Loaded<TSGIFBitmap>(GifFile(c.parts))), c.indices) << c.name;
 }
 
 // Entries beyond the table read are black; a local table replaces the whole global one.

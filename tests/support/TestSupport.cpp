@@ -58,6 +58,20 @@ std::vector<uint8_t> Hex(const std::string& text) {
   return bytes;
 }
 
+std::vector<std::string> KeptFiles(const std::string& reader, const std::string& outcome) {
+  std::ifstream manifest(VANTREL_TEST_DATA "/corpora.tsv");
+  std::vector<std::string> files;
+  for (std::string line; std::getline(manifest, line);) {
+    const std::string row = reader + "\tregressions/";
+    const size_t end = line.find('\t', row.size());
+    if (line.starts_with(row) && end != std::string::npos &&
+        line.compare(end, outcome.size() + 1, "\t" + outcome) == 0)
+      files.push_back(VANTREL_TEST_DATA "/" +
+                      line.substr(reader.size() + 1, end - reader.size() - 1));
+  }
+  return files;
+}
+
 fs::path CorporaDir() {
   for (fs::path dir = fs::current_path(); !dir.empty(); dir = dir.parent_path()) {
     fs::path candidate = dir / ".." / "shared" / "corpora";

@@ -35,6 +35,9 @@ bool HaveTool(const std::string& tool);
 std::vector<uint8_t> Hex(const std::string& text);
 // Folder of the shared public corpora, or empty when it is absent.
 std::filesystem::path CorporaDir();
+// The kept files under tests/data/regressions whose rows in corpora.tsv read them with
+// `reader` and have an outcome starting with `outcome` ("! " for the refused ones).
+std::vector<std::string> KeptFiles(const std::string& reader, const std::string& outcome);
 
 // Pixels of a netpbm file (PBM/PGM/PPM/PAM), as 0xAARRGGBB.
 struct Image {
