@@ -73,17 +73,13 @@ TDecodedBitmap DecodeWithCore(const TCoreDecoder& decoder, std::span<const uint8
   return {decoder.decode(stream), BitmapFormatName(bytes, decoder.name), {}};
 }
 
-// The name of the input module's row that these bytes are, by the signature that row's
-// reader checks; empty for what only the loader's later readers know.
-std::string ModuleFormatName(std::span<const uint8_t> b) {
-  if (Starts(b, "\xFF\xD8\xFF")) return "jpeg";
-  if (Starts(b, "\xD7\xCD\xC6\x9A") ||
-      ((Starts(b, "\x01") || Starts(b, "\x02")) && Starts(b, "\x09", 2) && b.size() > 3 &&
-       b[1] == 0 && b[3] == 0))
-    return "wmf";
-  if (Starts(b, " EMF", 40)) return "emf";
-  if (b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0)
-    return "ico";
+// The name of the input module's row that these bytes are, by that row's signatures in the
+// format table; empty for what only the loader's later readers know.
+std::string ModuleFormatName(std::span<const uint8_t> bytes) {
+  for (const TInputFormat& format : InputFormats())
+    if (format.layer == TDecodeLayer::Qt)
+      for (const TSignature& signature : format.signatures)
+        if (MatchesSignature(bytes, signature)) return std::string(format.name);
   return {};
 }
 
