@@ -1,11 +1,11 @@
 #include "cli/InputSource.h"
 
 #include "blz/BlzContainer.h"
-#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "cli/DescriptorStream.h"
 #include "cli/Input.h"
 #include "cli/Streaming.h"
+#include "formats/FormatTable.h"
 #include "io/Exceptions.h"
 
 #include <algorithm>
@@ -94,10 +94,7 @@ TInputSource::~TInputSource() = default;
 
 void TInputSource::Read(TUniBitmap& target) {
   ReadPicture(target);
-  // The window shows a packed bitmap without a stored size as nothing, without a word; a
-  // command that went on would write an empty picture and report success.
-  if (target.Empty() && LayoutOf(*stream_) == TBmpLayout::PackedBitmap)
-    ThrowBlzError(TBlzError::NoStoredSize);
+  if (target.Empty()) RefuseEmptyPicture(LayoutOf(*stream_) == TBmpLayout::PackedBitmap);
 }
 
 void TInputSource::ReadPicture(TUniBitmap& target) {

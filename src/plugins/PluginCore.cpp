@@ -1,6 +1,5 @@
 #include "PluginCore.h"
 
-#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "codec/LZRW1KH.h"
 #include "formats/FormatTable.h"
@@ -12,9 +11,7 @@ void DecodeImage(std::span<const uint8_t> file, TBitmap& target) {
   if (!format || !format->decode)
     throw EGraphicOfKind(TFailureKind::NotThisFormat, "Not a BLZ, clipboard or LBM file");
   TReadOnlyMemoryStream stream(file);
-  target = format->decode(stream);
-  // A packed header with a stored size of 0 restores nothing and raises nothing.
-  if (target.Empty()) ThrowBlzError(TBlzError::HoldsNoImage);
+  target = DecodeToConvert(*format, stream);
 }
 
 TDecodeFailure ClassifyFailure(const std::exception& failure) {

@@ -1,85 +1,56 @@
 #include "python/Decoding.h"
 
-#include "blz/BlzErrors.h"
-#include "blz/UniBmp.h"
+#include "blz/BlzContainer.h"
 #include "formats/FormatTable.h"
-#include "formats/SClpDib.h"
-#include "formats/SGIFImg.h"
-#include "formats/SLBMImg.h"
-#include "formats/SPCXImg.h"
 #include "formats/WindowRule.h"
-#include "io/ByteReader.h"
 #include "io/Streams.h"
 #include "python/BlzRows.h"
 #include "python/Errors.h"
 #include "python/Files.h"
 #include "python/ModuleInput.h"
 
-#include <cstring>
+#include <algorithm>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-bool Starts(std::span<const uint8_t> bytes, const char* tag, size_t offset = 0) {
-  const size_t length = std::strlen(tag);
-  return bytes.size() >= offset + length && std::memcmp(bytes.data() + offset, tag, length) == 0;
+// The rows the core decodes, in the loader's probe order.
+const std::vector<const TInputFormat*>& CoreRowsInProbeOrder() {
+  static const std::vector<const TInputFormat*> rows = [] {
+    std::vector<const TInputFormat*> core;
+    for (const TInputFormat& format : InputFormats())
+      if (format.layer == TDecodeLayer::Core) core.push_back(&format);
+    std::stable_sort(core.begin(), core.end(), [](const TInputFormat* a, const TInputFormat* b) {
+      return a->probeAttempt < b->probeAttempt;
+    });
+    return core;
+  }();
+  return rows;
 }
 
-TBitmap DecodeBitmap(TStream& stream) {
-  TUniBitmap bitmap;
-  bitmap.LoadFromStream(stream);
-  // A packed header with a stored size of 0 restores nothing and raises nothing.
-  if (bitmap.Empty()) ThrowBlzError(TBlzError::HoldsNoImage);
-  return bitmap;
+bool IsBitmapRow(const TInputFormat& format) {
+  return format.id == TFormatId::Bmp || format.id == TFormatId::Blz;
 }
 
-// A row of the format table that the core decodes: the signature that claims a file for it
-// and its decoder. A strong signature claims the file alone; PCX's one byte may be anything's.
-struct TCoreDecoder {
-  std::string_view name;
-  bool (*claims)(std::span<const uint8_t>);
-  TBitmap (*decode)(TStream&);
-  bool strong = true;
-};
-
-const TCoreDecoder kCoreDecoders[] = {
-    {"bmp", [](std::span<const uint8_t> b) { return Starts(b, "BM"); }, DecodeBitmap},
-    {"blz", [](std::span<const uint8_t> b) { return Starts(b, "LZRW") || Starts(b, "WRZL"); },
-     DecodeBitmap},
-    {"gif", [](std::span<const uint8_t> b) { return Starts(b, "GIF8"); }, DecodeGif},
-    {"pcx", [](std::span<const uint8_t> b) { return !b.empty() && b[0] == 0x0A; }, DecodePcx,
-     false},
-    {"lbm", [](std::span<const uint8_t> b) { return Starts(b, "FORM"); }, DecodeLbm},
-    {"clp",
-     [](std::span<const uint8_t> b) { return b.size() >= 2 && LoadU16LE(b.data()) == 50000; },
-     DecodeClp},
-};
-
-const TCoreDecoder* CoreDecoderNamed(std::string_view name) {
-  for (const TCoreDecoder& decoder : kCoreDecoders)
-    if (decoder.name == name) return &decoder;
-  return nullptr;
-}
-
-// What the format table calls a file the bitmap read: a BLZ file of either layout, or BMP.
-std::string BitmapFormatName(std::span<const uint8_t> bytes, std::string_view claimed) {
-  if (claimed != "bmp" && claimed != "blz") return std::string(claimed);
+// The bitmap reads BMP and both BLZ layouts whichever of the two rows claimed the file; the
+// name given is the one its content has.
+std::string NameOfWhatWasRead(const TInputFormat& format, std::span<const uint8_t> bytes) {
+  if (!IsBitmapRow(format)) return std::string(format.name);
   return RecognizeLayout(bytes) == TBmpLayout::Plain ? "bmp" : "blz";
 }
 
-TDecodedBitmap DecodeWithCore(const TCoreDecoder& decoder, std::span<const uint8_t> bytes) {
+TDecodedBitmap DecodeWithCore(const TInputFormat& format, std::span<const uint8_t> bytes) {
   TReadOnlyMemoryStream stream(bytes);
-  return {decoder.decode(stream), BitmapFormatName(bytes, decoder.name), {}};
+  return {DecodeToConvert(format, stream), NameOfWhatWasRead(format, bytes), {}};
 }
 
 // The name of the input module's row that these bytes are, by that row's signatures in the
 // format table; empty for what only the loader's later readers know.
 std::string ModuleFormatName(std::span<const uint8_t> bytes) {
   for (const TInputFormat& format : InputFormats())
-    if (format.layer == TDecodeLayer::Qt)
-      for (const TSignature& signature : format.signatures)
-        if (MatchesSignature(bytes, signature)) return std::string(format.name);
+    if (format.layer == TDecodeLayer::Qt && SignatureStarting(format, bytes))
+      return std::string(format.name);
   return {};
 }
 
@@ -99,16 +70,15 @@ TDecodedBitmap DecodeWithModule(std::span<const uint8_t> bytes, const std::strin
   return {std::move(bitmap), format.empty() ? ModuleFormatName(bytes) : format, std::move(notes)};
 }
 
-// The core's decoder that `format` names, or that claims the bytes first when it is empty;
-// null for the input module's formats (a weak claim that fails goes on to those too).
-const TCoreDecoder* CoreDecoderFor(std::span<const uint8_t> bytes, const std::string& format) {
+// Whether `format` names the bitmap's rows, or, when it is empty, the bytes are the bitmap's.
+bool ReadByTheBitmap(std::span<const uint8_t> bytes, const std::string& format) {
   if (!format.empty()) {
     const TInputFormat* row = FindInputFormat(format);
-    return row ? CoreDecoderNamed(row->name) : nullptr;
+    return row && IsBitmapRow(*row);
   }
-  for (const TCoreDecoder& decoder : kCoreDecoders)
-    if (decoder.claims(bytes)) return &decoder;
-  return nullptr;
+  for (const TInputFormat* row : CoreRowsInProbeOrder())
+    if (SignatureStarting(*row, bytes)) return IsBitmapRow(*row);
+  return false;
 }
 
 } // namespace
@@ -118,16 +88,17 @@ TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fil
   if (!format.empty()) {
     const TInputFormat* row = FindInputFormat(format);
     if (!row) throw ENotThisFormat("unknown format " + format + ": " + InputFormatList());
-    if (const TCoreDecoder* decoder = CoreDecoderNamed(row->name))
-      return DecodeWithCore(*decoder, bytes);
+    if (row->layer == TDecodeLayer::Core) return DecodeWithCore(*row, bytes);
     return DecodeWithModule(bytes, fileName, std::string(row->name));
   }
+  // A strong claim decides; a weak one that fails lets the input module try.
   std::exception_ptr weakFailure;
-  for (const TCoreDecoder& decoder : kCoreDecoders) {
-    if (!decoder.claims(bytes)) continue;
-    if (decoder.strong) return DecodeWithCore(decoder, bytes);
+  for (const TInputFormat* row : CoreRowsInProbeOrder()) {
+    const TSignature* claim = SignatureStarting(*row, bytes);
+    if (!claim) continue;
+    if (claim->strong) return DecodeWithCore(*row, bytes);
     try {
-      return DecodeWithCore(decoder, bytes);
+      return DecodeWithCore(*row, bytes);
     } catch (const Exception&) {
       weakFailure = std::current_exception();
     }
@@ -149,8 +120,7 @@ TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fil
 TPythonPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& fileName,
                              const std::string& format) {
   // A BLZ file goes straight into the picture's layout when it can.
-  if (const TCoreDecoder* decoder = CoreDecoderFor(bytes, format);
-      decoder && decoder->decode == DecodeBitmap)
+  if (ReadByTheBitmap(bytes, format))
     if (std::optional<TPythonPicture> picture = PictureFromBlzRows(bytes))
       return std::move(*picture);
   TDecodedBitmap decoded = DecodeFile(bytes, fileName, format);

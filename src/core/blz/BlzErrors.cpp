@@ -15,9 +15,6 @@ void ThrowBlzError(TBlzError kind, int64_t stored, int64_t restored) {
   case TBlzError::TooLarge:
     text = invalid + "the image is larger than 1 GiB";
     break;
-  case TBlzError::HoldsNoImage:
-    text = invalid + "it holds no image";
-    break;
   case TBlzError::NoStoredSize:
     text = "packed bitmap with a stored size of 0 or less";
     break;

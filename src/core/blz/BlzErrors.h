@@ -11,7 +11,6 @@ enum class TBlzError {
   Truncated,         // a header or record cut off by the end of the file
   RecordTooLong,     // a record longer than the work buffer
   TooLarge,          // the records expand beyond the size limit
-  HoldsNoImage,      // a packed bitmap that restores nothing
   NoStoredSize,      // a packed bitmap with a stored size of 0 or less
   StoredSizeDiffers, // the stored size is not the restored image's
   PackedRoundTrip,   // a picture does not come back the same through the packed-bitmap layout

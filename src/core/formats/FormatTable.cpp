@@ -1,5 +1,6 @@
 #include "formats/FormatTable.h"
 
+#include "blz/BlzErrors.h"
 #include "blz/UniBmp.h"
 #include "formats/SClpDib.h"
 #include "formats/SGIFImg.h"
@@ -190,11 +191,15 @@ bool MatchesSignature(std::span<const uint8_t> head, const TSignature& signature
   });
 }
 
+const TSignature* SignatureStarting(const TInputFormat& format, std::span<const uint8_t> head) {
+  for (const TSignature& signature : format.signatures)
+    if (MatchesSignature(head, signature)) return &signature;
+  return nullptr;
+}
+
 const TInputFormat* FormatForHost(std::span<const uint8_t> head, THost host) {
   for (const TInputFormat& format : kFormats)
-    if (format.hosts & host)
-      for (const TSignature& signature : format.signatures)
-        if (MatchesSignature(head, signature)) return &format;
+    if ((format.hosts & host) && SignatureStarting(format, head)) return &format;
   return nullptr;
 }
 
@@ -203,6 +208,19 @@ bool StartsWithStrongSignature(std::span<const uint8_t> bytes) {
     for (const TSignature& signature : format.signatures)
       if (signature.strong && MatchesSignature(bytes, signature)) return true;
   return false;
+}
+
+void RefuseEmptyPicture(bool packedBitmap) {
+  if (packedBitmap) ThrowBlzError(TBlzError::NoStoredSize);
+  throw EGraphicOfKind(TFailureKind::Damaged, "the file holds no picture");
+}
+
+TBitmap DecodeToConvert(const TInputFormat& format, TStream& source) {
+  TBitmap bitmap = format.decode(source);
+  // The bitmap's rows read nothing only from a packed bitmap without a stored size.
+  if (bitmap.Empty())
+    RefuseEmptyPicture(format.id == TFormatId::Bmp || format.id == TFormatId::Blz);
+  return bitmap;
 }
 
 size_t SignatureBytes() {

@@ -99,12 +99,25 @@ std::string InputFormatList();
 // Whether `head` matches `signature` (a head too short for a part matches nothing).
 bool MatchesSignature(std::span<const uint8_t> head, const TSignature& signature);
 
+// The first of `format`'s signatures that starts `head`; nullptr when none does.
+const TSignature* SignatureStarting(const TInputFormat& format, std::span<const uint8_t> head);
+
 // The first format offered to `host` that one of whose signatures starts `head`.
 const TInputFormat* FormatForHost(std::span<const uint8_t> head, THost host);
 
 // Whether `bytes` start with a strong signature of one of the formats: a file that claims to be
 // one of ours, whatever its name, and must be read (or refused) as that.
 bool StartsWithStrongSignature(std::span<const uint8_t> bytes);
+
+// The window shows a file that holds no picture (a packed bitmap with a stored size of 0, a
+// clipboard file without formats) as nothing, without a word; a converter that went on would
+// write an empty picture and report success, so it raises this: the packed bitmap's own text,
+// or "the file holds no picture".
+[[noreturn]] void RefuseEmptyPicture(bool packedBitmap);
+
+// The core decoder of `format` (a row of the core's layer) as a converter runs it: a picture
+// that holds nothing is refused.
+TBitmap DecodeToConvert(const TInputFormat& format, TStream& source);
 
 // How many leading bytes every signature check needs at most.
 size_t SignatureBytes();
