@@ -6,6 +6,7 @@
 #include "blz/UniBmp.h"
 #include "controls/UniPanel.h"
 #include "io/Streams.h"
+#include "LooksAsKept.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,7 @@ protected:
 TEST_F(MainWindow, LaysOutTheDesignWithItsCaptions) {
   TComprImg& w = *window_;
   EXPECT_EQ(w.size(), QSize(429, 281));
+  ExpectLooksAsKept(w, "main-window");
   for (QPushButton* b : {w.btnBrowse, w.btnSave, w.btnControl, w.btnExit})
     EXPECT_EQ(std::pair(b->y(), b->size()), std::pair(4, QSize(120, 33)));
   EXPECT_EQ(std::tuple(w.btnExit->font().pixelSize(), w.btnExit->font().bold(),
@@ -192,6 +194,7 @@ TEST_F(MainWindow, KeysScrollCopyAndPaste) {
     EXPECT_EQ(std::pair(h->value(), v->value()), std::pair(x, y)) << key;
   }
   EXPECT_TRUE(w.btnBrowse->hasFocus()) << "an arrow moved the focus";
+  ExpectLooksAsKept(w, "main-window-scrolled");
 
   Key(Qt::Key_Insert, Qt::ControlModifier);
   Key(Qt::Key_Insert, Qt::ShiftModifier);

@@ -7,6 +7,7 @@
 #include "controls/PictBtn.h"
 #include "controls/ShdLabel.h"
 #include "controls/UniPanel.h"
+#include "LooksAsKept.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,7 @@ TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
           EXPECT_EQ(box.Label1->font().pointSize(), 9 + c.kind);
           EXPECT_EQ(box.YesBtn->text(), "&Rendben");
           EXPECT_EQ(box.YesBtn->geometry(), QRect((316 - 77) / 2, 80, 77, 27));
+          ExpectLooksAsKept(box, "message-" + QString::number(c.kind));
           EXPECT_EQ(box.focusWidget(), box.YesBtn);
           EXPECT_TRUE(box.NoBtn->isHidden());
           const QImage picture = box.Image1->pixmap().toImage();
@@ -103,6 +105,7 @@ TEST(AboutBox, ShowsTheNameTheLogoAndEndsOnlyByOk) {
   EXPECT_EQ(box.size(), QSize(390, 160)); // fixed: its texts and logo are laid out for it
   const int result = WhileModal([&] { return box.exec(); },
                                 [&](QDialog&) {
+                                  ExpectLooksAsKept(box, "about");
                                   QTest::keyClick(&box, Qt::Key_Escape);
                                   EXPECT_TRUE(box.isVisible());
                                   QTest::mouseClick(box.OKButton, Qt::LeftButton);
