@@ -191,6 +191,8 @@ TEST(Metafile, SizeComesFromTheHeader) {
     emfWide[at] = 0x6A, emfWide[at + 1] = 0x67, emfWide[at + 2] = emfWide[at + 3] = 0;
   std::vector<uint8_t> emfNoFrame = SceneEmf(); // bounds of 150 × 30 pixels, an empty frame
   emfNoFrame[16] = 149, emfNoFrame[20] = 29, std::fill(&emfNoFrame[24], &emfNoFrame[40], 0);
+  std::vector<uint8_t> emfNoWidth = emfNoFrame; // a frame 2 mm high but of no width
+  emfNoWidth[36] = 200;
   const std::pair<std::vector<uint8_t>, const char*> cases[] = {
       {extent.Build(false), "60 x 30"},
       {extent.Build(true, {-100, -100, 1340, 620}, 1440), "96 x 48"},
@@ -198,11 +200,15 @@ TEST(Metafile, SizeComesFromTheHeader) {
       {WmfWriter().Rec(0x0999, {1, 2, 3}).Rec(0x0626, {0x0F, 0}).Build(true), "100 x 50"},
       {emfWide, "1001 x 1001"},
       {emfNoFrame, "150 x 30"},
+      {emfNoWidth, "150 x 30"},
   };
   for (const auto& [bytes, size] : cases) {
     const TMetafile metafile = Loaded<TMetafile>(bytes);
     EXPECT_EQ(std::to_string(metafile.Width()) + " x " + std::to_string(metafile.Height()), size);
   }
+  // A frame without a width or a height is not what fills the picture: the drawing does.
+  EXPECT_EQ(Written(RenderGraphic(Loaded<TMetafile>(emfNoWidth), 150, 30)),
+            Written(RenderGraphic(Loaded<TMetafile>(emfNoFrame), 150, 30)));
 }
 
 // The damaged files, each with its text, are rows of the corpus manifest
