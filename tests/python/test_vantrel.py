@@ -142,6 +142,9 @@ def test_info_and_verify_say_what_the_command_line_says(name):
     (lambda: vantrel.save(numpy.zeros((2, 2), numpy.float32), io.BytesIO()), TypeError),
     (lambda: vantrel.save(numpy.zeros((2, 2, 2), numpy.uint8), io.BytesIO()), ValueError),
     (lambda: vantrel.save(numpy.zeros((0, 2), numpy.uint8), io.BytesIO()), ValueError),
+    (lambda: vantrel.save(numpy.zeros((1, 65536), numpy.uint8), io.BytesIO()), ValueError),
+    (lambda: vantrel.save(numpy.zeros((2, 2), numpy.uint8), io.BytesIO(),
+                          palette=numpy.zeros((257, 3), numpy.uint8)), ValueError),
     (lambda: vantrel.save(numpy.full((2, 2), 5, numpy.uint8), io.BytesIO(),
                           palette=arrays()["P"][1]), ValueError),
     (lambda: vantrel.save(numpy.zeros((2, 2), numpy.uint8), io.BytesIO(), layout="x"),
@@ -150,6 +153,12 @@ def test_info_and_verify_say_what_the_command_line_says(name):
 def test_failures_raise_their_kind(call, error):
     with pytest.raises(error):
         call()
+
+
+def test_the_largest_sizes_accepted_save():
+    vantrel.save(numpy.zeros((1, 65535), numpy.uint8), io.BytesIO())
+    vantrel.save(numpy.zeros((2, 2), numpy.uint8), io.BytesIO(),
+                 palette=numpy.zeros((256, 3), numpy.uint8))
 
 
 def manifest_files():
