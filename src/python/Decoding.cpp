@@ -70,17 +70,6 @@ TDecodedBitmap DecodeWithModule(std::span<const uint8_t> bytes, const std::strin
   return {std::move(bitmap), format.empty() ? ModuleFormatName(bytes) : format, std::move(notes)};
 }
 
-// Whether `format` names the bitmap's rows, or, when it is empty, the bytes are the bitmap's.
-bool ReadByTheBitmap(std::span<const uint8_t> bytes, const std::string& format) {
-  if (!format.empty()) {
-    const TInputFormat* row = FindInputFormat(format);
-    return row && IsBitmapRow(*row);
-  }
-  for (const TInputFormat* row : CoreRowsInProbeOrder())
-    if (SignatureStarting(*row, bytes)) return IsBitmapRow(*row);
-  return false;
-}
-
 } // namespace
 
 TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fileName,
@@ -119,8 +108,10 @@ TDecodedBitmap DecodeFile(std::span<const uint8_t> bytes, const std::string& fil
 
 TPythonPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& fileName,
                              const std::string& format) {
-  // A BLZ file goes straight into the picture's layout when it can.
-  if (ReadByTheBitmap(bytes, format))
+  // A BLZ file goes straight into the picture's layout when it can. The direct read tells a BLZ
+  // file by its content; a format named for the file must be the bitmap's for it to be asked.
+  const TInputFormat* named = format.empty() ? nullptr : FindInputFormat(format);
+  if (format.empty() || (named && IsBitmapRow(*named)))
     if (std::optional<TPythonPicture> picture = PictureFromBlzRows(bytes))
       return std::move(*picture);
   TDecodedBitmap decoded = DecodeFile(bytes, fileName, format);

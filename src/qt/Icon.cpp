@@ -199,7 +199,8 @@ void DecodeIcon(std::span<const uint8_t> bytes, QImage& image, QImage& invert) {
   Reader r(bytes, "Invalid icon: file is truncated");
   if (bytes.size() < kDirHeaderSize) Fail("file is too short");
   const uint16_t reserved = r.U16LE(), type = r.U16LE(), count = r.U16LE();
-  if (reserved != 0 || (type != 1 && type != 2)) Fail("not an icon file");
+  if (reserved != 0 || (type != 1 && type != 2))
+    throw EGraphicOfKind(TFailureKind::NotThisFormat, "Invalid icon: not an icon file");
   if (count == 0) Fail("icon file holds no image");
   std::vector<Entry> entries;
   std::string firstFault;

@@ -88,7 +88,7 @@ TMetafileHeader ReadMetafileHeader(std::span<const uint8_t> bytes) {
     Reader w(wmf, "Invalid metafile: header is truncated");
     const uint16_t type = w.U16LE(), headerWords = w.U16LE(), version = w.U16LE();
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0300 && version != 0x0100))
-      Fail("not a Windows metafile");
+      throw EGraphicOfKind(TFailureKind::NotThisFormat, "Invalid metafile: not a Windows metafile");
     if (first != kPlaceableKey) {
       int ew = 0, eh = 0;
       if (!FindWindowExtent(wmf, ew, eh) || ew == 0 || eh == 0)

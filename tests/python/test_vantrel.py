@@ -130,6 +130,9 @@ def test_info_and_verify_say_what_the_command_line_says(name):
 @pytest.mark.parametrize("call,error", [
     (lambda: vantrel.open(b"no picture at all"), vantrel.UnknownFormatError),
     (lambda: vantrel.open(b"GIF89a", format="tga"), vantrel.UnknownFormatError),
+    # A format named for the file is the one that reads it, whatever the content says.
+    *[(lambda f=f: vantrel.open(REGRESSIONS / "blz_streaming/rgb24-stream.blz", format=f),
+       vantrel.UnknownFormatError) for f in ("gif", "ico", "wmf")],
     (lambda: vantrel.open(REGRESSIONS / "gif/no-end-code.gif"), vantrel.DamagedFileError),
     (lambda: vantrel.open(REGRESSIONS / "blz_streaming/stream-truncated.blz"),
      vantrel.DamagedFileError),
