@@ -131,6 +131,23 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
+// A colour given as a palette index (0x01000000 | i) is entry i of the selected palette, black
+// beyond its end: a palette of two entries, and a box filled with a brush of index 0, 1 and 7.
+TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette) {
+  WmfWriter w;
+  w.Rec(0x020C, {100, 300}).Rec(0x00F7, {0x300, 2, 10 | 20 << 8, 30, 200 | 100 << 8, 50});
+  w.Rec(0x0234, {0}).Rec(0x02FA, {5, 0, 0, 0, 0}).Rec(0x012D, {1}); // null pen
+  const int indices[] = {0, 1, 7};
+  for (int i = 0; i < 3; ++i) {
+    w.Rec(0x02FC, {0, indices[i], 0x0100, 0}).Rec(0x012D, {2 + i});
+    w.Rec(0x041B, {100, 100 * (i + 1), 0, 100 * i});
+  }
+  const TBitmap drawn = Drawn(w.Build(true, {0, 0, 300, 100}), 300, 100);
+  EXPECT_EQ(drawn.GetPixel(50, 50), RGB(10, 20, 30));
+  EXPECT_EQ(drawn.GetPixel(150, 50), RGB(200, 100, 50));
+  EXPECT_EQ(drawn.GetPixel(250, 50), clBlack);
+}
+
 // A red brush and the null pen selected, then each row's records, then a fill of the whole
 // picture: what shows at x = 20, 50 and 80, R red, B blue, - white.
 // - A blue brush selected after a save, then RestoreDC(n): a negative n counts back from the
