@@ -131,6 +131,31 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
+// Each shape record of 32-bit points and its twin of 16-bit points draw the same, and draw.
+TEST(Metafile, ShapesOf16BitPointsDrawAsThoseOf32) {
+  const std::pair<int, int> points[] = {{10, 10}, {90, 10}, {50, 45}, {10, 40}};
+  auto drawn = [&](uint32_t type, bool narrow, bool polyPoly) {
+    std::vector<int64_t> params = {0, 0, 0, 0}; // bounds, then one list of four points
+    if (polyPoly) params.insert(params.end(), {1, 4});
+    params.push_back(4);
+    for (auto [x, y] : points)
+      params.insert(params.end(), narrow ? std::initializer_list<int64_t>{x | y << 16}
+                                         : std::initializer_list<int64_t>{x, y});
+    EmfWriter e;
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(type, params); // a red brush
+    return Written(Drawn(e.Build()));
+  };
+  const std::vector<uint8_t> blank = Written(Drawn(EmfWriter().Build()));
+  const std::tuple<uint32_t, uint32_t, bool> twins[] = {
+      {2, 85, false}, {3, 86, false}, {4, 87, false}, {5, 88, false},
+      {6, 89, false}, {7, 90, true},  {8, 91, true}};
+  for (const auto& [wide, narrow, polyPoly] : twins) {
+    const std::vector<uint8_t> shape = drawn(wide, false, polyPoly);
+    EXPECT_NE(shape, blank) << wide;
+    EXPECT_EQ(drawn(narrow, true, polyPoly), shape) << narrow;
+  }
+}
+
 // A colour given as a palette index (0x01000000 | i) is entry i of the selected palette, black
 // beyond its end: a palette of two entries, and a box filled with a brush of index 0, 1 and 7.
 TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette) {
