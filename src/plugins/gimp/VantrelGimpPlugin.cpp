@@ -4,13 +4,11 @@
 #include "ExportDialog.h"
 #include "GimpExport.h"
 #include "GimpLoad.h"
-#include "formats/FormatTable.h"
+#include "GimpRegistration.h"
 
 #include <libgimp/gimp.h>
 #include <libgimp/gimpui.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -52,79 +50,12 @@ void InstallLoad(const char* name, const char* blurb, const char* label, const c
   gimp_register_magic_load_handler(name, extensions, "", magic);
 }
 
-// GIMP's texts for our loaders, by format; a format without one is named by its description.
-struct TLoaderTexts {
-  std::string_view format, blurb, label;
-};
-constexpr TLoaderTexts kLoaderTexts[] = {
-    {"blz", "Loads BLZ files (packed bitmap or BLZ stream layout)", "BLZ image"},
-    {"clp", "Loads Windows clipboard files", "Windows clipboard file"},
-    {"lbm", "Loads IFF ILBM and PBM pictures (HAM, EHB and deep included)", "IFF ILBM picture"},
-};
-
-std::string LoadProcedure(const TInputFormat& format) {
-  return "file-" + std::string(format.name) + "-load";
-}
-
-// GIMP's magic: "offset,string,bytes" per part, "&" after the offset joining a part to the
-// next, one alternative after the other; bytes outside printable ASCII as octal escapes.
-std::string Magic(const TInputFormat& format) {
-  std::string magic;
-  for (const TSignature& signature : format.signatures)
-    for (size_t i = 0; i < signature.parts.size(); ++i) {
-      const TSignaturePart& part = signature.parts[i];
-      if (!magic.empty()) magic += ',';
-      magic += std::to_string(part.offset) + (i + 1 < signature.parts.size() ? "&" : "");
-      magic += ",string,";
-      for (const char c : part.bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        char escaped[5];
-        std::snprintf(escaped, sizeof escaped, "\\%03o", byte);
-        magic += byte > ' ' && byte < 0x7F && c != ',' && c != '\\' ? std::string(1, c) : escaped;
-      }
-    }
-  return magic;
-}
-
-// Whether a file of `format` may also match another format's signature on its own (a packed
-// BLZ file starts with a BMP file's "BM"): then our loader must be asked before GIMP's.
-bool NarrowsAnotherFormat(const TInputFormat& format) {
-  for (const TInputFormat& other : InputFormats()) {
-    if (&other == &format) continue;
-    for (const TSignature& broad : other.signatures)
-      for (const TSignature& narrow : format.signatures)
-        if (std::all_of(broad.parts.begin(), broad.parts.end(), [&](const TSignaturePart& p) {
-              return std::any_of(narrow.parts.begin(), narrow.parts.end(),
-                                 [&](const TSignaturePart& q) {
-                                   return q.offset == p.offset && q.bytes == p.bytes;
-                                 });
-            }))
-          return true;
-  }
-  return false;
-}
-
-bool IsLoadProcedure(const std::string& name) {
-  for (const TInputFormat& format : InputFormats())
-    if ((format.hosts & hostGimp) && name == LoadProcedure(format)) return true;
-  return false;
-}
-
 void Query() {
-  for (const TInputFormat& format : InputFormats()) {
-    if (!(format.hosts & hostGimp)) continue;
-    const std::string name = LoadProcedure(format);
-    std::string blurb = "Loads " + std::string(format.description) + " files";
-    std::string label(format.description);
-    for (const TLoaderTexts& texts : kLoaderTexts)
-      if (texts.format == format.name) blurb = texts.blurb, label = texts.label;
-    std::string extensions;
-    for (const TExtension& extension : format.extensions)
-      if (extension.hosts & hostGimp)
-        extensions += (extensions.empty() ? "" : ",") + std::string(extension.name);
-    InstallLoad(name.c_str(), blurb.c_str(), label.c_str(), std::string(format.mimeType).c_str(),
-                extensions.c_str(), Magic(format).c_str());
-    if (NarrowsAnotherFormat(format)) gimp_register_file_handler_priority(name.c_str(), -1);
+  for (const TGimpLoader& loader : GimpLoaders()) {
+    const char* name = loader.procedure.c_str();
+    InstallLoad(name, loader.blurb.c_str(), loader.label.c_str(), loader.mimeType.c_str(),
+                loader.extensions.c_str(), loader.magic.c_str());
+    if (loader.askedFirst) gimp_register_file_handler_priority(name, -1);
   }
 
   gimp_install_procedure(kSaveBlz, "Exports BLZ files", "Exports BLZ files in either layout",
@@ -136,6 +67,7 @@ void Query() {
 
 // Returned to GIMP after run() ends, so they live as long as the process.
 GimpParam results[2];
+constexpr gint kEveryResult = G_N_ELEMENTS(results);
 std::string errorText;
 
 void Fail(const char* message, gint* resultCount) {
@@ -143,7 +75,7 @@ void Fail(const char* message, gint* resultCount) {
   results[0].data.d_status = GIMP_PDB_EXECUTION_ERROR;
   results[1].type = GIMP_PDB_STRING;
   results[1].data.d_string = errorText.data();
-  *resultCount = 2;
+  *resultCount = kEveryResult;
 }
 
 void Save(gint parameterCount, const GimpParam* parameters, gint* resultCount) {
@@ -190,7 +122,7 @@ void Run(const gchar* name, gint parameterCount, const GimpParam* parameters, gi
   *returned = results;
   const std::string procedure = name;
   if (procedure == kSaveBlz) return Save(parameterCount, parameters, resultCount);
-  if (!IsLoadProcedure(procedure)) {
+  if (!IsGimpLoadProcedure(procedure)) {
     results[0].data.d_status = GIMP_PDB_CALLING_ERROR;
     return;
   }
@@ -198,7 +130,7 @@ void Run(const gchar* name, gint parameterCount, const GimpParam* parameters, gi
     const gint32 image = LoadImageFile(parameters[1].data.d_string);
     results[1].type = GIMP_PDB_IMAGE;
     results[1].data.d_image = image;
-    *resultCount = 2;
+    *resultCount = kEveryResult;
   } catch (const std::exception& failure) {
     Fail(failure.what(), resultCount);
   } catch (...) {
