@@ -10,8 +10,7 @@ TEST(GimpRegistration, EachLoaderAsGimpIsToldOfIt) {
   const TGimpLoader expected[] = {
       {"file-blz-load", "Loads BLZ files (packed bitmap or BLZ stream layout)", "BLZ image",
        "application/x-blz-image", "blz",
-       "0,string,LZRW,0,string,WRZL,0&,string,BM,30,string,LZRW,0&,string,BM,30,string,WRZL",
-       true},
+       "0,string,LZRW,0,string,WRZL,0&,string,BM,30,string,LZRW,0&,string,BM,30,string,WRZL", true},
       {"file-lbm-load", "Loads IFF ILBM and PBM pictures (HAM, EHB and deep included)",
        "IFF ILBM picture", "image/x-ilbm", "lbm,ilbm,iff",
        "0&,string,FORM,8,string,ILBM,0&,string,FORM,8,string,PBM", false},

@@ -1,3 +1,7 @@
+// gdk-pixbuf before Qt: GLib names a member "signals", which Qt defines as a keyword.
+#define GDK_PIXBUF_ENABLE_BACKEND
+#include <gdk-pixbuf/gdk-pixbuf-io.h>
+
 #include "HandMade.h"
 #include "TestSupport.h"
 #include "blz/UniBmp.h"
@@ -11,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <dlfcn.h>
 
 namespace {
 
@@ -108,6 +113,127 @@ TEST_F(PluginTest, DamagedFilesFailCleanly) {
     EXPECT_TRUE(log.startsWith("Vantrel image plugin: ")) << log.toStdString();
   }
   qInstallMessageHandler(nullptr);
+}
+
+// The gdk-pixbuf loader as gdk-pixbuf drives it: loaded from the build, told of by its
+// format table, fed a file in pieces.
+class PixbufLoaderTest : public testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    void* module = dlopen(VANTREL_PIXBUF_LOADER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    reinterpret_cast<void (*)(GdkPixbufModule*)>(dlsym(module, "fill_vtable"))(&loader_);
+    reinterpret_cast<void (*)(GdkPixbufFormat*)>(dlsym(module, "fill_info"))(&info_);
+  }
+  // The picture the loader prepares, or a null image with the error in `code_` and `error_`.
+  QImage Read(const std::vector<uint8_t>& file, bool sizeOnly = false) {
+    struct TSeen {
+      bool sizeOnly;
+      int width = -1, height = -1;
+      QImage image;
+    } seen{sizeOnly};
+    const auto size = [](int* w, int* h, gpointer s) {
+      auto* seen = static_cast<TSeen*>(s);
+      seen->width = *w, seen->height = *h;
+      if (seen->sizeOnly) *w = *h = 0;
+    };
+    const auto prepared = [](GdkPixbuf* pixbuf, GdkPixbufAnimation*, gpointer s) {
+      const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
+      const QImage view(gdk_pixbuf_get_pixels(pixbuf), gdk_pixbuf_get_width(pixbuf),
+                        gdk_pixbuf_get_height(pixbuf), gdk_pixbuf_get_rowstride(pixbuf),
+                        alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+      static_cast<TSeen*>(s)->image = view.copy();
+    };
+    GError* error = nullptr;
+    gpointer context = loader_.begin_load(size, prepared, nullptr, &seen, &error);
+    bool loaded = context != nullptr;
+    for (size_t at = 0; loaded && at < file.size(); at += 7) // in pieces, as gdk-pixbuf feeds
+      loaded =
+          loader_.load_increment(context, file.data() + at,
+                                 static_cast<guint>(std::min<size_t>(7, file.size() - at)), &error);
+    loaded = loader_.stop_load(context, &error) && loaded;
+    code_ = error ? error->code : -1;
+    error_ = error ? error->message : "";
+    if (error) g_error_free(error);
+    EXPECT_EQ(loaded, code_ == -1);
+    if (sizeOnly) EXPECT_TRUE(seen.image.isNull());
+    size_ = {seen.width, seen.height};
+    return seen.image;
+  }
+  static inline GdkPixbufModule loader_{};
+  static inline GdkPixbufFormat info_{};
+  testsupport::TempDir dir_;
+  int code_ = -1;
+  std::string error_;
+  QSize size_;
+};
+
+TEST_F(PixbufLoaderTest, ReadsEachFormatWithItsPixelsAndAlpha) {
+  for (const char* kind : {"packed", "stream", "clp", "lbm"}) {
+    SCOPED_TRACE(kind);
+    EXPECT_EQ(Read(PatternFile(kind, dir_)).convertToFormat(QImage::Format_RGB32), Pattern());
+    EXPECT_EQ(size_, Pattern().size());
+    EXPECT_TRUE(Read(PatternFile(kind, dir_), true).isNull());
+    EXPECT_EQ(size_, Pattern().size());
+  }
+  QImage translucent = Pattern().convertToFormat(QImage::Format_ARGB32);
+  translucent.setPixel(3, 4, 0x80FF0000);
+  TUniBitmap bitmap;
+  QImageToBitmap(translucent, bitmap);
+  const QImage read = Read(testsupport::Saved([&](TStream& out) { bitmap.SaveToBLZStream(out); }));
+  EXPECT_TRUE(read.hasAlphaChannel());
+  EXPECT_EQ(read.convertToFormat(QImage::Format_ARGB32), translucent);
+}
+
+// Each failure reaches gdk-pixbuf as its kind, with the decoder's text.
+TEST_F(PixbufLoaderTest, FailuresByKind) {
+  std::vector<uint8_t> damaged = PatternFile("stream", dir_), huge = PatternFile("clp", dir_);
+  StoreU16LE(&damaged[8], 0xFFFF); // a record longer than the file
+  StoreU32LE(&huge[4 + 89 + 4], 65535), StoreU32LE(&huge[4 + 89 + 8], 65535); // the DIB's size
+  const struct {
+    std::vector<uint8_t> file;
+    int code;
+  } cases[] = {{damaged, GDK_PIXBUF_ERROR_CORRUPT_IMAGE},
+               {huge, GDK_PIXBUF_ERROR_INSUFFICIENT_MEMORY},
+               {{'G', 'I', 'F', '8', '9', 'a'}, GDK_PIXBUF_ERROR_UNKNOWN_TYPE}};
+  for (const auto& c : cases) {
+    EXPECT_TRUE(Read(c.file).isNull());
+    EXPECT_EQ(code_, c.code) << error_;
+    EXPECT_FALSE(error_.empty());
+  }
+}
+
+// What gdk-pixbuf matches files by: one pattern per signature, ' ' a byte that must match and
+// 'x' any byte, four bytes told weighing more than two.
+TEST_F(PixbufLoaderTest, ToldOfEverySignatureMimeTypeAndExtension) {
+  EXPECT_STREQ(info_.name, "vantrel");
+  const struct {
+    std::string prefix;
+    std::string mask; // empty: every byte must match
+    int relevance;
+  } patterns[] = {{"LZRW", "", 100},
+                  {"WRZL", "", 100},
+                  {"BM" + std::string(28, 'x') + "LZRW", "  " + std::string(28, 'x') + "    ", 100},
+                  {"BM" + std::string(28, 'x') + "WRZL", "  " + std::string(28, 'x') + "    ", 100},
+                  {"FORMxxxxILBM", "    xxxx    ", 100},
+                  {"FORMxxxxPBM", "    xxxx   ", 100},
+                  {"P\xC3", "", 80}};
+  size_t i = 0;
+  for (; info_.signature[i].prefix; ++i) {
+    ASSERT_LT(i, std::size(patterns));
+    EXPECT_EQ(info_.signature[i].prefix, patterns[i].prefix) << i;
+    EXPECT_EQ(info_.signature[i].mask ? info_.signature[i].mask : "", patterns[i].mask) << i;
+    EXPECT_EQ(info_.signature[i].relevance, patterns[i].relevance) << i;
+  }
+  EXPECT_EQ(i, std::size(patterns));
+  std::vector<std::string> mimeTypes, extensions;
+  for (gchar** m = info_.mime_types; *m; ++m)
+    mimeTypes.push_back(*m);
+  for (gchar** e = info_.extensions; *e; ++e)
+    extensions.push_back(*e);
+  EXPECT_EQ(mimeTypes, (std::vector<std::string>{"application/x-blz-image", "image/x-ilbm",
+                                                 "application/x-clipboard-file"}));
+  EXPECT_EQ(extensions, (std::vector<std::string>{"blz", "lbm", "ilbm", "clp"}));
 }
 
 } // namespace
