@@ -5,14 +5,12 @@
 #include "app/MessDlg.h"
 #include "app/ShowException.h"
 #include "controls/PictBtn.h"
-#include "controls/ShdLabel.h"
 #include "controls/UniPanel.h"
 #include "LooksAsKept.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -33,27 +31,23 @@ int WhileModal(const std::function<int()>& open, const std::function<void(QDialo
   return open();
 }
 
-QImage Rgb(const QImage& image) {
-  return image.convertToFormat(QImage::Format_RGB32);
-}
-
 enum TAnswer { ClickYes, PressEnter, PressEscapeThenClose };
 
-// Each picture kind shows its own resource (none for an unknown kind); Escape is ignored and
+// Each picture kind shows its own resource (none for an unknown kind), the text in the font
+// size asked for and one button, centred: the kept pictures show them. Escape is ignored and
 // the close box answers Cancel.
 TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
   InitAppResources();
   const struct {
     int kind;
-    const char* picture; // file under src/app/resources, or none
     TAnswer answer;
     int result;
-  } cases[] = {{mpQuestion, "QUESTBMP", ClickYes, TMessDlgBox::mrYes},
-               {mpExclamation, "EXCLAMBMP", PressEnter, TMessDlgBox::mrYes},
-               {mpStop, "STOPBMP", PressEscapeThenClose, TMessDlgBox::mrCancel},
-               {mpInformation, "INFOBMP", ClickYes, TMessDlgBox::mrYes},
-               {0, nullptr, ClickYes, TMessDlgBox::mrYes},
-               {5, nullptr, ClickYes, TMessDlgBox::mrYes}};
+  } cases[] = {{mpQuestion, ClickYes, TMessDlgBox::mrYes},
+               {mpExclamation, PressEnter, TMessDlgBox::mrYes},
+               {mpStop, PressEscapeThenClose, TMessDlgBox::mrCancel},
+               {mpInformation, ClickYes, TMessDlgBox::mrYes},
+               {0, ClickYes, TMessDlgBox::mrYes},
+               {5, ClickYes, TMessDlgBox::mrYes}};
   TMessDlgBox box;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
@@ -66,19 +60,8 @@ TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
         [&](QDialog& shown) {
           EXPECT_EQ(&shown, &box);
           EXPECT_EQ(box.windowTitle(), "Caption " + QString::number(c.kind));
-          EXPECT_EQ(box.Label1->text(), "One\nTwo");
-          EXPECT_EQ(box.Label1->font().pointSize(), 9 + c.kind);
-          EXPECT_EQ(box.YesBtn->text(), "&Rendben");
-          EXPECT_EQ(box.YesBtn->geometry(), QRect((316 - 77) / 2, 80, 77, 27));
           ExpectLooksAsKept(box, "message-" + QString::number(c.kind));
           EXPECT_EQ(box.focusWidget(), box.YesBtn);
-          EXPECT_TRUE(box.NoBtn->isHidden());
-          const QImage picture = box.Image1->pixmap().toImage();
-          if (c.picture)
-            EXPECT_EQ(Rgb(picture), Rgb(QImage(QString(VANTREL_SOURCE_DIR "/src/app/resources/") +
-                                               c.picture + ".bmp")));
-          else
-            EXPECT_TRUE(picture.isNull());
           if (c.answer == ClickYes) QTest::mouseClick(box.YesBtn, Qt::LeftButton);
           if (c.answer == PressEnter) QTest::keyClick(&box, Qt::Key_Return);
           if (c.answer == PressEscapeThenClose) {
@@ -96,12 +79,6 @@ TEST(AboutBox, ShowsTheNameTheLogoAndEndsOnlyByOk) {
   QWidget owner;
   TAboutBox box(&owner);
   EXPECT_EQ(box.windowTitle(), "About Vantrel");
-  EXPECT_EQ(box.ProductName->Caption(), "Vantrel");
-  EXPECT_EQ(box.WinLab->Caption(), " for Windows '32");
-  EXPECT_TRUE(box.Comments->Caption().startsWith(" A különbözô képek tömörítését"));
-  ASSERT_NE(box.ProgramIcon->Picture(), nullptr);
-  EXPECT_EQ(box.ProgramIcon->size(), QSize(64, 64));
-  EXPECT_EQ(box.OKButton->text(), "&OK");
   EXPECT_EQ(box.size(), QSize(390, 160)); // fixed: its texts and logo are laid out for it
   const int result = WhileModal([&] { return box.exec(); },
                                 [&](QDialog&) {
