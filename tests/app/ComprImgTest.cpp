@@ -95,24 +95,13 @@ TEST_F(MainWindow, LaysOutTheDesignWithItsCaptions) {
   TComprImg& w = *window_;
   EXPECT_EQ(w.size(), QSize(429, 281));
   ExpectLooksAsKept(w, "main-window");
-  for (QPushButton* b : {w.btnBrowse, w.btnSave, w.btnControl, w.btnExit})
-    EXPECT_EQ(std::pair(b->y(), b->size()), std::pair(4, QSize(120, 33)));
-  EXPECT_EQ(std::tuple(w.btnExit->font().pixelSize(), w.btnExit->font().bold(),
-                       w.btnExit->iconSize(), w.btnExit->icon().isNull()),
-            std::tuple(13, true, QSize(28, 28), false));
-  w.resize(600, 400);
-  EXPECT_EQ(w.btnSave->x(), 600 - 120 - 5);
-  EXPECT_EQ(w.btnControl->geometry(), w.btnSave->geometry());
-  EXPECT_EQ(w.btnExit->x(), (600 - 240 - 120) / 2 + 120);
-  EXPECT_EQ(w.imgScrollBox->geometry(), QRect(5, 46, 590, 400 - 46 - 5));
-  EXPECT_EQ(w.pnlBack->geometry(), w.imgScrollBox->geometry().adjusted(-2, -2, 2, 2));
+  w.resize(600, 400); // the buttons keep to their edges; the picture's box takes the rest
+  ExpectLooksAsKept(w, "main-window-wide");
+  EXPECT_EQ(w.btnControl->geometry(), w.btnSave->geometry()); // hidden until a save
   w.resize(100, 50);
   EXPECT_EQ(w.size(), QSize(380, 73)); // room for the three buttons
 
   EXPECT_EQ(w.windowTitle(), "Vantrel for Win32");
-  EXPECT_EQ(QStringList(
-                {w.btnBrowse->text(), w.btnExit->text(), w.btnSave->text(), w.btnControl->text()}),
-            QStringList({"&Keresés", "Ki&lépés", "&Mentés", "&Visszaolvasás"}));
   // The popup menu's items in order, separators empty, with their check marks.
   QStringList menu;
   for (const QAction* action : w.PopupMenu1->actions())
