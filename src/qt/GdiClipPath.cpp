@@ -1,6 +1,8 @@
 // Clipping and the path bracket.
 #include "qt/GdiPlayer.h"
 
+#include <utility>
+
 namespace gdi {
 
 void Player::IntersectClip(QRectF box) {
@@ -25,17 +27,29 @@ void Player::SetClipRects(const std::vector<QRectF>& rects, int mode) {
   QPainterPath region;
   for (const QRectF& r : rects)
     region.addRect(frame_.mapRect(r));
-  region = region.simplified();
-  if (!dc_.clip || mode == 5)
+  CombineClip(region.simplified(), mode);
+}
+
+void Player::CombineClip(const QPainterPath& region, int mode) {
+  if (!dc_.clip || mode == 5) {
     dc_.clip = region;
-  else if (mode == 1)
-    dc_.clip = dc_.clip->intersected(region); // RGN_AND
-  else if (mode == 2)
-    dc_.clip = dc_.clip->united(region); // RGN_OR
-  else if (mode == 4)
-    dc_.clip = dc_.clip->subtracted(region); // RGN_DIFF
-  else
-    dc_.clip = region;
+    return;
+  }
+  const QPainterPath& clip = *dc_.clip;
+  switch (mode) {
+  case 1:
+    dc_.clip = clip.intersected(region);
+    break;
+  case 2:
+    dc_.clip = clip.united(region);
+    break;
+  case 3:
+    dc_.clip = clip.united(region).subtracted(clip.intersected(region));
+    break;
+  case 4:
+    dc_.clip = clip.subtracted(region);
+    break;
+  }
 }
 
 void Player::BeginPath() {
@@ -64,16 +78,7 @@ void Player::FillPath(bool fill, bool stroke) {
 
 void Player::SelectClipPath(int mode) {
   inPath_ = false;
-  QPainterPath region = path_;
-  path_ = QPainterPath();
-  if (!dc_.clip || mode == 5)
-    dc_.clip = region;
-  else if (mode == 1)
-    dc_.clip = dc_.clip->intersected(region);
-  else if (mode == 2)
-    dc_.clip = dc_.clip->united(region);
-  else if (mode == 4)
-    dc_.clip = dc_.clip->subtracted(region);
+  CombineClip(std::exchange(path_, QPainterPath()), mode);
 }
 
 } // namespace gdi

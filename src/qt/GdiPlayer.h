@@ -73,6 +73,10 @@ public:
   QColor Color(uint32_t colorRef) const;
 
 private:
+  // Joins `region` to the clip by a region mode: RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4,
+  // RGN_COPY 5. Without a clip the region becomes it; another mode fails, as in GDI, and
+  // leaves the clip as it was.
+  void CombineClip(const QPainterPath& region, int mode);
   QTransform PageTransform() const;
   // The shape's device path; GDI leaves out the right and bottom edge of a filled box.
   QRectF DeviceBox(QRectF box, bool withPen) const;

@@ -179,8 +179,11 @@ TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette) {
 //   newest save, a positive one from the first; 0 and saves that do not exist are ignored.
 // - A polygon list whose one polygon has no points fills its record exactly: nothing to draw,
 //   and the records after it still play.
-// - Two clip rectangles (0..60 then 40..100 across) joined by each region mode.
-TEST(Metafile, RestoreDcEmptyPolygonsAndClipRegionsBeforeAFill) {
+// - Two clip rectangles (0..60 then 40..100 across) joined by each region mode, the second
+//   given as a region or as a path.
+// - The world shrunk to 0.4 of its width, then a move by 55 to the right put first, last, or
+//   the world made the identity.
+TEST(Metafile, RestoreDcEmptyPolygonsClipRegionsAndWorldsBeforeAFill) {
   using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
   auto restore = [](int64_t which) -> TRecords {
     return {{39, {2, 0, 0xFF0000, 0}}, {33, {}}, {37, {2}}, {34, {which}}};
@@ -196,6 +199,14 @@ TEST(Metafile, RestoreDcEmptyPolygonsAndClipRegionsBeforeAFill) {
     return {{75, region({0, 0, 60, 50}, 5)}, {type, std::move(params)}};
   };
   const std::vector<int64_t> right = {40, 0, 100, 50};
+  auto clipPath = [&](int mode) -> TRecords {
+    return {
+        {75, region({0, 0, 60, 50}, 5)}, {59, {}}, {43, {40, 0, 100, 50}}, {60, {}}, {67, {mode}}};
+  };
+  constexpr int64_t kOne = 0x3F800000, kTwoFifths = 0x3ECCCCCD, k55 = 0x425C0000; // floats
+  auto world = [&](int mode) -> TRecords {
+    return {{35, {kTwoFifths, 0, 0, kOne, 0, 0}}, {36, {kOne, 0, 0, kOne, k55, 0, mode}}};
+  };
   const std::tuple<const char*, TRecords, const char*> cases[] = {
       {"RestoreDC(-1)", restore(-1), "RRR"},
       {"RestoreDC(1)", restore(1), "RRR"},
@@ -205,11 +216,22 @@ TEST(Metafile, RestoreDcEmptyPolygonsAndClipRegionsBeforeAFill) {
       {"an empty polygon", {{91, {0, 0, 0, 0, 1, 0, 0}}}, "RRR"},
       {"AND", clip(75, region(right, 1)), "-R-"},
       {"OR", clip(75, region(right, 2)), "RRR"},
+      {"XOR", clip(75, region(right, 3)), "R-R"},
       {"DIFF", clip(75, region(right, 4)), "R--"},
       {"COPY", clip(75, region(right, 5)), "-RR"},
       {"COPY of no region: no clip", clip(75, region({}, 5)), "RRR"},
       {"exclude", clip(29, right), "R--"},
       {"intersect", clip(30, right), "-R-"},
+      {"path AND", clipPath(1), "-R-"},
+      {"path OR", clipPath(2), "RRR"},
+      {"path XOR", clipPath(3), "R-R"},
+      {"path DIFF", clipPath(4), "R--"},
+      {"path COPY", clipPath(5), "-RR"},
+      {"path of an unknown mode", clipPath(6), "RR-"},
+      {"shrunk", {{35, {kTwoFifths, 0, 0, kOne, 0, 0}}}, "R--"},
+      {"shrunk, then the identity", world(1), "RRR"},
+      {"moved first", world(2), "-R-"},
+      {"moved last", world(3), "--R"},
   };
   for (const auto& [name, records, shown] : cases) {
     EmfWriter e;
