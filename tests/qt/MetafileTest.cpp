@@ -248,6 +248,26 @@ TEST(Metafile, RestoreDcEmptyPolygonsClipRegionsAndWorldsBeforeAFill) {
   }
 }
 
+// A window of 200 x 100 filled red from its corner to 200 x 100 logical units, after the
+// window's extent is scaled (x by 2, y by 2; a denominator of 0 is ignored) or the viewport's
+// (which moves nothing: the window is mapped onto the picture): where the red shows.
+TEST(Metafile, ScaledExtentsOfTheWindowAndTheViewport) {
+  const std::tuple<const char*, std::vector<std::pair<uint16_t, std::vector<int>>>, bool> cases[] =
+      {{"the window's", {{0x0410, {1, 2, 1, 2}}}, true},
+       {"by nothing", {{0x0410, {0, 2, 1, 2}}}, false},
+       {"the viewport's", {{0x0103, {8}}, {0x020E, {50, 100}}, {0x0412, {2, 1, 2, 1}}}, false}};
+  for (const auto& [name, records, quarter] : cases) {
+    WmfWriter w;
+    w.Rec(0x020C, {100, 200});
+    for (const auto& [function, params] : records)
+      w.Rec(function, params);
+    w.Rec(0x02FC, {0, 0x00FF, 0, 0}).Rec(0x012D, {0}).Rec(0x02FA, {5, 0, 0, 0, 0}).Rec(0x012D, {1});
+    const TBitmap drawn = Drawn(w.Rec(0x041B, {100, 200, 0, 0}).Build(true, {0, 0, 200, 100}));
+    EXPECT_EQ(drawn.GetPixel(20, 10), clRed) << name;
+    EXPECT_EQ(drawn.GetPixel(80, 10) == clRed && drawn.GetPixel(20, 40) == clRed, !quarter) << name;
+  }
+}
+
 TEST(Metafile, SizeComesFromTheHeader) {
   WmfWriter extent = WmfWriter().Rec(0x020C, {-30, 60});
   std::vector<uint8_t> emfWide = SceneEmf(); // a frame of 264.74 mm: 1000.59 pixels
