@@ -1,17 +1,18 @@
 // The message box, the about box and the error report: what they show and how they end.
 #include "app/Dialogs.h"
+#include "LooksAsKept.h"
 #include "app/About.h"
 #include "app/AppResources.h"
 #include "app/MessDlg.h"
 #include "app/ShowException.h"
 #include "controls/PictBtn.h"
 #include "controls/UniPanel.h"
-#include "LooksAsKept.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -33,8 +34,9 @@ int WhileModal(const std::function<int()>& open, const std::function<void(QDialo
 
 enum TAnswer { ClickYes, PressEnter, PressEscapeThenClose };
 
-// Each picture kind shows its own resource (none for an unknown kind), the text in the font
-// size asked for and one button, centred: the kept pictures show them. Escape is ignored and
+// The box is centred on the screen. Each picture kind shows its own resource (none for an
+// unknown kind), the text in the font size asked for and one button, centred: the kept
+// pictures show them. Escape is ignored and
 // the close box answers Cancel.
 TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
   InitAppResources();
@@ -61,6 +63,7 @@ TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
           EXPECT_EQ(&shown, &box);
           EXPECT_EQ(box.windowTitle(), "Caption " + QString::number(c.kind));
           ExpectLooksAsKept(box, "message-" + QString::number(c.kind));
+          EXPECT_EQ(box.frameGeometry().center(), box.screen()->availableGeometry().center());
           EXPECT_EQ(box.focusWidget(), box.YesBtn);
           if (c.answer == ClickYes) QTest::mouseClick(box.YesBtn, Qt::LeftButton);
           if (c.answer == PressEnter) QTest::keyClick(&box, Qt::Key_Return);
@@ -74,20 +77,26 @@ TEST(MessageBox, ShowsItsPictureTextAndOneCentredButton) {
   }
 }
 
-TEST(AboutBox, ShowsTheNameTheLogoAndEndsOnlyByOk) {
+// Shown as the window shows it: centred on the screen, at its fixed size.
+TEST(AboutBox, ShowsTheNameTheLogoCentredAndEndsOnlyByOk) {
   InitAppResources();
   QWidget owner;
-  TAboutBox box(&owner);
-  EXPECT_EQ(box.windowTitle(), "About Vantrel");
-  EXPECT_EQ(box.size(), QSize(390, 160)); // fixed: its texts and logo are laid out for it
-  const int result = WhileModal([&] { return box.exec(); },
-                                [&](QDialog&) {
-                                  ExpectLooksAsKept(box, "about");
-                                  QTest::keyClick(&box, Qt::Key_Escape);
-                                  EXPECT_TRUE(box.isVisible());
-                                  QTest::mouseClick(box.OKButton, Qt::LeftButton);
-                                });
-  EXPECT_EQ(result, 1);
+  WhileModal(
+      [&] {
+        ShowAboutBox(&owner);
+        return 0;
+      },
+      [&](QDialog& shown) {
+        auto& box = static_cast<TAboutBox&>(shown);
+        EXPECT_EQ(box.windowTitle(), "About Vantrel");
+        EXPECT_EQ(box.size(), QSize(390, 160)); // fixed: its texts and logo are laid out for it
+        ExpectLooksAsKept(box, "about");
+        EXPECT_EQ(box.frameGeometry().center(), box.screen()->availableGeometry().center());
+        QTest::keyClick(&box, Qt::Key_Escape);
+        EXPECT_TRUE(box.isVisible());
+        QTest::mouseClick(box.OKButton, Qt::LeftButton);
+        EXPECT_FALSE(box.isVisible());
+      });
 }
 
 // A full stop follows a message whose last character sorts after "."; the caption is the
