@@ -131,6 +131,33 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
+// "WW" in a created font 40 pixels high, after a stock object is selected: the stock fonts
+// (10 to 14, 16 and 17) put the default font back; the default palette and the DC's brush and
+// pen (15, 18, 19) keep the created one.
+TEST(Metafile, StockFontsReplaceACreatedFont) {
+  std::vector<uint8_t> face(64);
+  const std::string name = "Liberation Sans";
+  for (size_t i = 0; i < name.size(); ++i)
+    face[2 * i] = static_cast<uint8_t>(name[i]);
+  auto inkAfter = [&](uint32_t stock) {
+    EmfWriter e;
+    e.Rec(82, {3, -40, 0, 0, 0, 400, 0, 0}, face).Rec(37, {3}).Rec(37, {0x80000000 | stock});
+    e.Rec(84, {0, 0, 0, 0, 1, 0x3F800000, 0x3F800000, 5, 2, 2, 76, 0, 0, 0, 0, 0, 0},
+          {'W', 0, 'W', 0});
+    const TBitmap drawn = Drawn(e.Build());
+    int ink = 0;
+    for (int y = 0; y < 50; ++y)
+      for (int x = 0; x < 100; ++x)
+        ink += GetRValue(drawn.GetPixel(x, y)) < 100;
+    return ink;
+  };
+  const int created = inkAfter(15);
+  for (uint32_t stock : {10, 11, 12, 13, 14, 16, 17})
+    EXPECT_LT(inkAfter(stock), created / 3) << stock;
+  for (uint32_t stock : {18, 19})
+    EXPECT_EQ(inkAfter(stock), created) << stock;
+}
+
 // Each shape record of 32-bit points and its twin of 16-bit points draw the same, and draw.
 TEST(Metafile, ShapesOf16BitPointsDrawAsThoseOf32) {
   const std::pair<int, int> points[] = {{10, 10}, {90, 10}, {50, 45}, {10, 40}};
