@@ -232,13 +232,15 @@ def test_threads_decode_at_once_and_alike(tmp_path):
 
 
 def test_a_metafile_off_the_main_thread_needs_qt_prepared_there():
+    # Only a metafile is told about preparing: what is no picture stays unknown.
     script = """if True:
         import threading, vantrel
         def read():
-            try:
-                print(vantrel.open("text.wmf").format)
-            except vantrel.Error as error:
-                print(type(error).__name__, "prepare_threads" in str(error))
+            for source in ("text.wmf", b"no picture at all"):
+                try:
+                    print(vantrel.open(source).format)
+                except vantrel.Error as error:
+                    print(type(error).__name__, "prepare_threads" in str(error))
         for prepare in (lambda: None, vantrel.prepare_threads):
             prepare()
             thread = threading.Thread(target=read)
@@ -246,4 +248,5 @@ def test_a_metafile_off_the_main_thread_needs_qt_prepared_there():
             thread.join()
     """
     run = subprocess.run([sys.executable, "-c", script], cwd=DATA, capture_output=True, text=True)
-    assert run.stdout.split("\n") == ["Error True", "wmf", ""]
+    assert run.stdout.split("\n") == ["Error True", "UnknownFormatError False", "wmf",
+                                       "UnknownFormatError False", ""]
