@@ -277,9 +277,11 @@ void Player::ArcShape(ArcKind kind, QRectF box, QPointF start, QPointF end) {
 }
 
 void Player::SetPixel(QPointF p, uint32_t color) {
+  // A point maps to the device pixel nearest to it, as GDI rounds: the mapping's rounding
+  // error must not move it to the pixel before.
   const QPointF d = LogicalToDevice().map(p);
   ApplyClip();
-  painter_.fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), Color(color));
+  painter_.fillRect(QRectF(std::round(d.x()), std::round(d.y()), 1, 1), Color(color));
 }
 
 } // namespace gdi

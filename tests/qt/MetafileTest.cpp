@@ -131,6 +131,41 @@ TEST(Metafile, StockBrushesAndPens) {
   }
 }
 
+// Records that draw without a shape of points: a pixel set, the pie, chord and arc of an
+// ellipse (10..90 x 10..40, from its right end counter-clockwise to its top), filled red with
+// the null pen, and a box filled by a palette index of a created palette. Where each shows at
+// the probes: R red, B blue, G green, - white.
+TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
+  using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
+  const std::vector<int64_t> ellipse = {10, 10, 90, 40, 90, 25, 50, 10};
+  const QPoint probes[] = {{30, 20}, {75, 17}, {62, 20}, {30, 32}};
+  const std::pair<TRecords, const char*> cases[] = {
+      {{{15, {30, 20, 0xFF0000}}}, "B---"},
+      {{{47, ellipse}}, "-RR-"},
+      {{{46, ellipse}}, "-R--"},
+      {{{45, ellipse}}, "----"},
+      {{{49, {4, 0x300 | 2 << 16, 0xFF, 0xFF00}},
+        {48, {4}},
+        {39, {5, 0, 0x01000001, 0}},
+        {37, {5}},
+        {43, {0, 0, 100, 50}}},
+       "GGGG"},
+  };
+  for (const auto& [records, shown] : cases) {
+    EmfWriter e;
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
+    for (const auto& [type, params] : records)
+      e.Rec(type, params);
+    const TBitmap drawn = Drawn(e.Build());
+    std::string got;
+    for (QPoint p : probes) {
+      const TColor c = drawn.GetPixel(p.x(), p.y());
+      got += c == clRed ? 'R' : c == clBlue ? 'B' : c == clLime ? 'G' : c == clWhite ? '-' : '?';
+    }
+    EXPECT_EQ(got, shown) << records.front().first;
+  }
+}
+
 // "WW" in a created font 40 pixels high, after a stock object is selected: the stock fonts
 // (10 to 14, 16 and 17) put the default font back; the default palette and the DC's brush and
 // pen (15, 18, 19) keep the created one.
