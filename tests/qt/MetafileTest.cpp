@@ -166,6 +166,21 @@ TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
   }
 }
 
+// Under each metric mapping a box of 10 mm from the origin, its y axis pointing up, fills
+// 37.8 pixels each way of the reference device's 960 pixels to 254 mm.
+TEST(Metafile, MetricMappingsMeasureInTheirUnits) {
+  const std::pair<int, int64_t> tenMillimetres[] = {
+      {2, 100}, {3, 1000}, {4, 39}, {5, 394}, {6, 567}}; // 0.1 mm, 0.01 mm, 0.01", 0.001", twips
+  for (const auto& [mode, units] : tenMillimetres) {
+    EmfWriter e;
+    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008}).Rec(17, {mode});
+    const TBitmap drawn = Drawn(e.Rec(43, {0, 0, units, -units}).Build());
+    EXPECT_EQ(drawn.GetPixel(36, 36), clRed) << mode;
+    EXPECT_EQ(drawn.GetPixel(39, 20), clWhite) << mode;
+    EXPECT_EQ(drawn.GetPixel(20, 39), clWhite) << mode;
+  }
+}
+
 // "WW" in a created font 40 pixels high, after a stock object is selected: the stock fonts
 // (10 to 14, 16 and 17) put the default font back; the default palette and the DC's brush and
 // pen (15, 18, 19) keep the created one.
