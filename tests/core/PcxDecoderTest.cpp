@@ -19,6 +19,11 @@ using testsupport::PcxHeader;
 // stands, whatever the version, else grey levels; the header's first colours; or a standard
 // palette. The first two entries are compared.
 TEST(PcxDecoder, PaletteRules) {
+  // Two colours meant, and the reserved byte after the header palette set: not a leftover.
+  std::string reservedSet = "FF 00 00 00 00 FF";
+  for (int i = 6; i < 48; ++i)
+    reservedSet += " 00";
+  reservedSet += " 01";
   const struct {
     const char* name;
     int planes, bitsPerPixel, version;
@@ -30,6 +35,7 @@ TEST(PcxDecoder, PaletteRules) {
       {"end palette without its marker: grey", 1, 8, 5, "", 13, {0, 0, 0}, {1, 1, 1}},
       {"no room for an end palette: grey", 1, 8, 5, "", 0, {0, 0, 0}, {1, 1, 1}},
       {"1 bit, two colours meant", 1, 1, 5, "FF 00 00 00 00 FF", 0, {0, 0, 255}, {255, 0, 0}},
+      {"1 bit, reserved byte set", 1, 1, 5, reservedSet.c_str(), 0, {0, 0, 255}, {255, 0, 0}},
       {"1 bit, EGA leftovers", 1, 1, 5, "00 00 00 A8 A8 FC 00 A8", 0, {0, 0, 0}, {255, 255, 255}},
       {"1 bit, both equal", 1, 1, 5, "", 0, {0, 0, 0}, {255, 255, 255}},
       {"2 bits without a palette: CGA", 1, 2, 5, "", 0, {0, 0, 0}, {255, 255, 85}},
