@@ -79,12 +79,15 @@ TEST_F(PluginTest, ReadsEachFormatByContent) {
 
 // Each subtype writes its layout; the command line accepts the file and it reads back equal.
 TEST_F(PluginTest, WritesBlzThatVerifiesAndReadsBack) {
+  // Sub-types in any case; one not offered leaves the packed layout.
   const std::pair<const char*, const char*> cases[] = {
-      {"", "BM"}, {"packed", "BM"}, {"stream", "LZRW"}};
+      {"", "BM"}, {"packed", "BM"}, {"stream", "LZRW"}, {"STREAM", "LZRW"}, {"zip", "BM"}};
   for (const auto& [subType, head] : cases) {
     SCOPED_TRACE(subType);
     const std::string name = dir_.File("out.blz");
     QImageWriter writer(QString::fromStdString(name), "blz");
+    ASSERT_TRUE(writer.canWrite()); // opens the file: a handler is made for an open one only
+    EXPECT_EQ(writer.supportedSubTypes(), (QList<QByteArray>{"packed", "stream"}));
     if (*subType) writer.setSubType(subType);
     ASSERT_TRUE(writer.write(Pattern()));
     writer.setFileName({}); // closes the file
