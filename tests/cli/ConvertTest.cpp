@@ -151,6 +151,15 @@ TEST(Convert, InfoJsonReadsBack) {
                                      {"stored_size", 2630},
                                      {"records", 1},
                                      {"disk_bytes", fs::file_size(dir.File("a.blz"))}}));
+  // Printed as people read it: two spaces a level, the keys in the order above.
+  const auto ordered = nlohmann::ordered_json::parse(printed.out);
+  EXPECT_EQ(printed.out, ordered.dump(2) + "\n");
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : ordered[0].items())
+    keys.push_back(key);
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"file", "layout", "width", "height", "bpp", "image_bytes",
+                                      "stored_size", "records", "disk_bytes"}));
   EXPECT_EQ(info[1]["file"], dir.File("\xef\xbf\xbd.bmp"));
   EXPECT_EQ(info[1]["layout"], "bmp");
   EXPECT_FALSE(info[1].contains("records"));
