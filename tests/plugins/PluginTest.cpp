@@ -136,9 +136,9 @@ protected:
       QImage image;
     } seen{sizeOnly};
     const auto size = [](int* w, int* h, gpointer s) {
-      auto* seen = static_cast<TSeen*>(s);
-      seen->width = *w, seen->height = *h;
-      if (seen->sizeOnly) *w = *h = 0;
+      auto* state = static_cast<TSeen*>(s);
+      state->width = *w, state->height = *h;
+      if (state->sizeOnly) *w = *h = 0;
     };
     const auto prepared = [](GdkPixbuf* pixbuf, GdkPixbufAnimation*, gpointer s) {
       const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
@@ -159,7 +159,9 @@ protected:
     error_ = error ? error->message : "";
     if (error) g_error_free(error);
     EXPECT_EQ(loaded, code_ == -1);
-    if (sizeOnly) EXPECT_TRUE(seen.image.isNull());
+    if (sizeOnly) {
+      EXPECT_TRUE(seen.image.isNull());
+    }
     size_ = {seen.width, seen.height};
     return seen.image;
   }

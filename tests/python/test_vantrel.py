@@ -250,3 +250,27 @@ def test_a_metafile_off_the_main_thread_needs_qt_prepared_there():
     run = subprocess.run([sys.executable, "-c", script], cwd=DATA, capture_output=True, text=True)
     assert run.stdout.split("\n") == ["Error True", "UnknownFormatError False", "wmf",
                                        "UnknownFormatError False", ""]
+
+
+def test_files_move_every_byte_when_reads_and_writes_are_short_or_interrupted(tmp_path):
+    # A library that makes every read and write of a file short and interrupts large ones now
+    # and then, after the sanitizer's runtime where that is preloaded.
+    flaky = os.environ["VANTREL_FLAKY_IO"]
+    preload = ":".join(filter(None, [os.environ.get("LD_PRELOAD"), flaky]))
+    script = """if True:
+        import hashlib, numpy, pathlib, sys, vantrel
+        from vantrel import _vantrel
+        blz, gif, out = sys.argv[1:]
+        for picture in (vantrel.open(blz), vantrel.open(pathlib.Path(gif).read_bytes())):
+            print(hashlib.sha1(numpy.asarray(picture).tobytes()).hexdigest())
+        _vantrel.convert_file(blz, out, "png")
+        print(hashlib.sha1(pathlib.Path(out).read_bytes()).hexdigest())
+    """
+    args = [str(REGRESSIONS / "blz_streaming/big-stream.blz"),
+            str(REGRESSIONS / "loader/gif-named.GIF")]
+    runs = [subprocess.run([sys.executable, "-c", script, *args, str(tmp_path / f"{i}.png")],
+                           env=dict(os.environ, **env), capture_output=True, text=True)
+            for i, env in enumerate([{}, {"LD_PRELOAD": preload, "VANTREL_FLAKY_IO_FROM_FD": "3"}])]
+    assert runs[0].returncode == 0, runs[0].stderr
+    assert runs[1].returncode == 0, runs[1].stderr
+    assert runs[1].stdout == runs[0].stdout

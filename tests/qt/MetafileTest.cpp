@@ -133,8 +133,9 @@ TEST(Metafile, StockBrushesAndPens) {
 
 // Records that draw without a shape of points: a pixel set, the pie, chord and arc of an
 // ellipse (10..90 x 10..40, from its right end counter-clockwise to its top), filled red with
-// the null pen, and a box filled by a palette index of a created palette. Where each shows at
-// the probes: R red, B blue, G green, - white.
+// the null pen, a box filled by a palette index of a created palette, and one filled with red
+// horizontal hatching over a blue background, opaque or transparent. Where each shows at the
+// probes: R red, B blue, G green, - white.
 TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
   using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
   const std::vector<int64_t> ellipse = {10, 10, 90, 40, 90, 25, 50, 10};
@@ -150,6 +151,10 @@ TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
         {37, {5}},
         {43, {0, 0, 100, 50}}},
        "GGGG"},
+      {{{39, {6, 2, 0xFF, 0}}, {37, {6}}, {25, {0xFF0000}}, {18, {2}}, {43, {0, 0, 100, 50}}},
+       "BBBB"},
+      {{{39, {6, 2, 0xFF, 0}}, {37, {6}}, {25, {0xFF0000}}, {18, {1}}, {43, {0, 0, 100, 50}}},
+       "----"},
   };
   for (const auto& [records, shown] : cases) {
     EmfWriter e;
