@@ -66,6 +66,11 @@ opened=(packed.blz stream.blz packed-named.bmp clipboard.clp flag_ham6.iff ham8.
 for f in "${opened[@]}"; do load_to_png "$out/in/$f" "$out/got/$f.png"; done
 exported=(palette.png grey.png rgb.png rgba.png)
 for f in "${exported[@]}"; do export_blz "$out/in/$f" "$out/got/$f"; done
+# With the last values: the layout of the export before (the stream), without a dialog.
+batch+=(-b "(let* ((image (car (gimp-file-load RUN-NONINTERACTIVE \"$out/in/rgb.png\" \"rgb.png\")))
+    (layer (car (gimp-image-get-active-drawable image))))
+    (file-blz-save RUN-WITH-LAST-VALS image layer \"$out/got/last.blz\" \"last.blz\" 0)
+    (gimp-image-delete image))")
 # The RGBA exports opened again: an RGBA layer with the PNG's pixels and alpha.
 for layout in packed stream; do
   load_to_png "$out/got/rgba.png.$layout.blz" "$out/got/rgba.png.$layout.png"
@@ -111,6 +116,11 @@ for f in "${exported[@]}"; do
     fi
   done
 done
+if "$cli" info "$out/got/last.blz" 2>/dev/null | grep -q "BLZ stream"; then
+  ok "an export with the last values takes the layout of the one before"
+else
+  fail "an export with the last values did not write a BLZ stream file (see $out/gimp.log)"
+fi
 for layout in packed stream; do
   png=$out/got/rgba.png.$layout.png
   if [ ! -s "$png" ]; then

@@ -134,8 +134,9 @@ TEST(Metafile, StockBrushesAndPens) {
 // Records that draw without a shape of points: a pixel set, the pie, chord and arc of an
 // ellipse (10..90 x 10..40, from its right end counter-clockwise to its top), filled red with
 // the null pen, a box filled by a palette index of a created palette, and one filled with red
-// horizontal hatching over a blue background, opaque or transparent. Where each shows at the
-// probes: R red, B blue, G green, - white.
+// horizontal hatching over a blue background, opaque or transparent; a polyline of one line
+// drawn with a red pen 5 wide; a line to the current position, which a Bézier curve drawn
+// between does not move. Where each shows at the probes: R red, B blue, G green, - white.
 TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
   using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
   const std::vector<int64_t> ellipse = {10, 10, 90, 40, 90, 25, 50, 10};
@@ -151,6 +152,13 @@ TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
         {37, {5}},
         {43, {0, 0, 100, 50}}},
        "GGGG"},
+      {{{38, {7, 0, 5, 0, 0xFF}}, {37, {7}}, {4, {0, 0, 0, 0, 2, 0, 19, 100, 19}}}, "RRR-"},
+      {{{38, {7, 0, 5, 0, 0xFF}},
+        {37, {7}},
+        {27, {0, 32}},
+        {2, {0, 0, 0, 0, 4, 60, 5, 70, 5, 80, 5, 90, 5}},
+        {54, {100, 32}}},
+       "---R"},
       {{{39, {6, 2, 0xFF, 0}}, {37, {6}}, {25, {0xFF0000}}, {18, {2}}, {43, {0, 0, 100, 50}}},
        "BBBB"},
       {{{39, {6, 2, 0xFF, 0}}, {37, {6}}, {25, {0xFF0000}}, {18, {1}}, {43, {0, 0, 100, 50}}},

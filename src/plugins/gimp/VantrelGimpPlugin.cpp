@@ -89,7 +89,8 @@ void Save(gint parameterCount, const GimpParam* parameters, gint* resultCount) {
       return Fail("file-blz-save takes 6 arguments", resultCount);
     streamLayout = parameters[5].data.d_int32 == 1;
   } else {
-    gimp_ui_init(kBinary, FALSE);
+    // Only the dialog needs a display: with the last values the export runs headless too.
+    if (mode == GIMP_RUN_INTERACTIVE) gimp_ui_init(kBinary, FALSE);
     exported =
         gimp_export_image(&image, &drawable, "BLZ",
                           static_cast<GimpExportCapabilities>(
