@@ -266,8 +266,10 @@ def test_files_move_every_byte_when_reads_and_writes_are_short_or_interrupted(tm
         _vantrel.convert_file(blz, out, "png")
         print(hashlib.sha1(pathlib.Path(out).read_bytes()).hexdigest())
     """
-    args = [str(REGRESSIONS / "blz_streaming/big-stream.blz"),
-            str(REGRESSIONS / "loader/gif-named.GIF")]
+    # Noise, so that the file read and the PNG written are large enough to be interrupted.
+    noise = numpy.random.default_rng(1).integers(0, 256, (200, 300, 3), numpy.uint8)
+    vantrel.save(noise, tmp_path / "noise.blz", layout="stream")
+    args = [str(tmp_path / "noise.blz"), str(REGRESSIONS / "loader/gif-named.GIF")]
     runs = [subprocess.run([sys.executable, "-c", script, *args, str(tmp_path / f"{i}.png")],
                            env=dict(os.environ, **env), capture_output=True, text=True)
             for i, env in enumerate([{}, {"LD_PRELOAD": preload, "VANTREL_FLAKY_IO_FROM_FD": "3"}])]
