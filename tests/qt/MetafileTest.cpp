@@ -84,6 +84,24 @@ TBitmap Drawn(const std::vector<uint8_t>& bytes, int width = 100, int height = 5
   return RenderGraphic(Loaded<TMetafile>(bytes), width, height);
 }
 
+using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
+
+// An EMF of a red brush, the null pen and then `records`, drawn at 100 × 50: the colour at
+// each probe, R red, B blue, G green, - white, ? another.
+std::string Shown(const TRecords& records, std::initializer_list<QPoint> probes) {
+  EmfWriter e;
+  e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
+  for (const auto& [type, params] : records)
+    e.Rec(type, params);
+  const TBitmap drawn = Drawn(e.Build());
+  std::string shown;
+  for (QPoint p : probes) {
+    const TColor c = drawn.GetPixel(p.x(), p.y());
+    shown += c == clRed ? 'R' : c == clBlue ? 'B' : c == clLime ? 'G' : c == clWhite ? '-' : '?';
+  }
+  return shown;
+}
+
 // A 1 × 1 DIB stretched over the whole picture, its pixels after a core or an info header and
 // a table of 3- or 4-byte entries (every header, table and mask layout: DibReaderTest).
 TEST(Metafile, DibPixelsStartAfterTheHeaderTableAndMasks) {
@@ -138,9 +156,7 @@ TEST(Metafile, StockBrushesAndPens) {
 // drawn with a red pen 5 wide; a line to the current position, which a Bézier curve drawn
 // between does not move. Where each shows at the probes: R red, B blue, G green, - white.
 TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
-  using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
   const std::vector<int64_t> ellipse = {10, 10, 90, 40, 90, 25, 50, 10};
-  const QPoint probes[] = {{30, 20}, {75, 17}, {62, 20}, {30, 32}};
   const std::pair<TRecords, const char*> cases[] = {
       {{{15, {30, 20, 0xFF0000}}}, "B---"},
       {{{47, ellipse}}, "-RR-"},
@@ -164,19 +180,9 @@ TEST(Metafile, PixelsArcsAndPalettesOfEmfRecords) {
       {{{39, {6, 2, 0xFF, 0}}, {37, {6}}, {25, {0xFF0000}}, {18, {1}}, {43, {0, 0, 100, 50}}},
        "----"},
   };
-  for (const auto& [records, shown] : cases) {
-    EmfWriter e;
-    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
-    for (const auto& [type, params] : records)
-      e.Rec(type, params);
-    const TBitmap drawn = Drawn(e.Build());
-    std::string got;
-    for (QPoint p : probes) {
-      const TColor c = drawn.GetPixel(p.x(), p.y());
-      got += c == clRed ? 'R' : c == clBlue ? 'B' : c == clLime ? 'G' : c == clWhite ? '-' : '?';
-    }
-    EXPECT_EQ(got, shown) << records.front().first;
-  }
+  for (const auto& [records, shown] : cases)
+    EXPECT_EQ(Shown(records, {{30, 20}, {75, 17}, {62, 20}, {30, 32}}), shown)
+        << records.front().first;
 }
 
 // Under each metric mapping a box of 10 mm from the origin, its y axis pointing up, fills
@@ -274,7 +280,6 @@ TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette) {
 // - The world shrunk to 0.4 of its width, then a move by 55 to the right put first, last, or
 //   the world made the identity.
 TEST(Metafile, RestoreDcEmptyPolygonsClipRegionsAndWorldsBeforeAFill) {
-  using TRecords = std::vector<std::pair<uint32_t, std::vector<int64_t>>>;
   auto restore = [](int64_t which) -> TRecords {
     return {{39, {2, 0, 0xFF0000, 0}}, {33, {}}, {37, {2}}, {34, {which}}};
   };
@@ -323,18 +328,9 @@ TEST(Metafile, RestoreDcEmptyPolygonsClipRegionsAndWorldsBeforeAFill) {
       {"moved first", world(2), "-R-"},
       {"moved last", world(3), "--R"},
   };
-  for (const auto& [name, records, shown] : cases) {
-    EmfWriter e;
-    e.Rec(39, {1, 0, 0xFF, 0}).Rec(37, {1}).Rec(37, {0x80000008});
-    for (const auto& [type, params] : records)
-      e.Rec(type, params);
-    const TBitmap drawn = Drawn(e.Rec(43, {0, 0, 100, 50}).Build());
-    std::string got;
-    for (int x : {20, 50, 80}) {
-      const TColor c = drawn.GetPixel(x, 25);
-      got += c == clRed ? 'R' : c == clBlue ? 'B' : '-';
-    }
-    EXPECT_EQ(got, shown) << name;
+  for (auto [name, records, shown] : cases) {
+    records.push_back({43, {0, 0, 100, 50}});
+    EXPECT_EQ(Shown(records, {{20, 25}, {50, 25}, {80, 25}}), shown) << name;
   }
 }
 
