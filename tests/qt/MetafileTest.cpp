@@ -71,8 +71,8 @@ TEST(Metafile, ShapesOf16BitPointsDrawAsThoseOf32) {
 
 TEST(Metafile, SizeComesFromTheHeader) {
   WmfWriter extent = WmfWriter().Rec(0x020C, {-30, 60});
-  const std::vector<uint8_t> scene =
-      ReadFile(VANTREL_TEST_DATA "/regressions/emf/scene-of-shapes-text-and-a-stretched-bitmap.emf");
+  const std::vector<uint8_t> scene = ReadFile(
+      VANTREL_TEST_DATA "/regressions/emf/scene-of-shapes-text-and-a-stretched-bitmap.emf");
   std::vector<uint8_t> emfWide = scene; // a frame of 264.74 mm: 1000.59 pixels
   for (size_t at : {32, 36})
     emfWide[at] = 0x6A, emfWide[at + 1] = 0x67, emfWide[at + 2] = emfWide[at + 3] = 0;
