@@ -1,4 +1,5 @@
 // The panel, the shadowed label and the picture button, drawn with a fixed font into images.
+#include "LooksAsKept.h"
 #include "controls/PictBtn.h"
 #include "controls/ShdLabel.h"
 #include "controls/SystemColors.h"
@@ -19,8 +20,7 @@
 
 namespace {
 
-constexpr TColor kLight = 0x000000FF, kDark = 0x00FF0000, kFace = 0x00C0C0C0, kCells = 0x00FF00FF,
-                 kGrey = 0x00808080;
+constexpr TColor kLight = 0x000000FF, kDark = 0x00FF0000, kFace = 0x00C0C0C0, kCells = 0x00FF00FF;
 
 // Liberation Sans at 13 pixels without anti-aliasing: every text pixel has the text colour.
 QFont FixedTestFont() {
@@ -40,27 +40,13 @@ TColor PixelAt(const QImage& image, int x, int y) {
   return QColorToColor(image.pixelColor(x, y));
 }
 
-std::array<int, 4> Edges(const TRect& r) {
-  return {r.Left, r.Top, r.Right, r.Bottom};
-}
-
-// How many pixels have a colour, and the smallest rectangle (right and bottom exclusive) they
-// lie in.
-struct TFound {
-  int Count = 0;
-  TRect Bounds;
-};
-
-TFound Find(const QImage& image, TColor color) {
-  TFound f{0, {image.width(), image.height(), 0, 0}};
+// How many pixels have a colour.
+int Count(const QImage& image, TColor color) {
+  int count = 0;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
-      if (PixelAt(image, x, y) == color) {
-        ++f.Count;
-        f.Bounds = {std::min(f.Bounds.Left, x), std::min(f.Bounds.Top, y),
-                    std::max(f.Bounds.Right, x + 1), std::max(f.Bounds.Bottom, y + 1)};
-      }
-  return f;
+      count += PixelAt(image, x, y) == color;
+  return count;
 }
 
 using TRecordedMouse = std::pair<QEvent::Type, QPoint>;
@@ -113,72 +99,6 @@ std::unique_ptr<TShadowedLabel> MakeLabel(const QString& caption, TColor shadow 
   label->SetShadowColor(shadow);
   return label;
 }
-// Colours along the diagonal from the top-left corner of a 40 x 30 panel and from each of the
-// other three corners: L light, D dark, F face.
-TEST(UniPanel, BevelsBorderAndInset) {
-  using enum TUniPanel::TPanelOBevel;
-  using enum TUniPanel::TPanelIBevel;
-  // Outer, inner, bevel width, border width, inset, top-left diagonal, the others.
-  using TRow =
-      std::tuple<TUniPanel::TPanelOBevel, TUniPanel::TPanelIBevel, int, int, int, QString, QString>;
-  const TRow cases[] = {
-      {bvORaised, bvINone, 1, 0, 1, "LFF", "DFF"},
-      {bvOLowered, bvINone, 1, 0, 1, "DFF", "LFF"},
-      // The border is not counted in the inset without an inner bevel.
-      {bvORaised, bvINone, 1, 4, 1, "LFFFFFF", "DFFFFFF"},
-      {bvORaised, bvILowered, 1, 4, 6, "LFFFFDFF", "DFFFFLFF"},
-      {bvONone, bvIRaised, 2, 0, 2, "LLFF", "DDFF"},
-  };
-  auto color = [](QChar c) { return c == 'L' ? kLight : c == 'D' ? kDark : kFace; };
-  for (const auto& [outer, inner, bevelWidth, borderWidth, inset, topLeft, others] : cases) {
-    auto panel = MakePanel(40, 30);
-    panel->SetBevelOuter(outer);
-    panel->SetBevelInner(inner);
-    panel->SetBevelWidth(bevelWidth);
-    panel->SetBorderWidth(borderWidth);
-    const QImage image = Render(*panel);
-    EXPECT_EQ(panel->Layout().Inset, inset) << outer << " " << inner;
-    for (int i = 0; i < topLeft.size(); ++i) {
-      EXPECT_EQ(PixelAt(image, i, i), color(topLeft[i])) << i << " " << outer << inner;
-      for (QPoint p : {QPoint(39 - i, i), QPoint(i, 29 - i), QPoint(39 - i, 29 - i)})
-        EXPECT_EQ(PixelAt(image, p.x(), p.y()), color(others[i])) << p.x() << "," << p.y();
-    }
-  }
-}
-
-// The caption box at each of the nine places; a caption wider and higher than a small panel is
-// cut at its inner rectangle wherever it is placed.
-TEST(UniPanel, CaptionBoxAtEachPlace) {
-  const QFontMetrics metrics(FixedTestFont());
-  const int tw = metrics.horizontalAdvance("Hello"), th = metrics.height();
-  const int w = 101, h = 41; // odd sizes make the centring's truncation visible
-  const std::pair<TAlignment, int> horizontal[] = {
-      {taLeftJustify, 1}, {taCenter, (w - tw) / 2}, {taRightJustify, w - 1 - tw}};
-  const std::pair<TUniPanel::TAlignmentV, int> vertical[] = {{TUniPanel::vertTop, 1},
-                                                             {TUniPanel::vertCenter, (h - th) / 2},
-                                                             {TUniPanel::vertBottom, h - 1 - th}};
-  for (const auto& [alignment, left] : horizontal)
-    for (const auto& [alignmentV, top] : vertical)
-      for (bool wide : {false, true}) {
-        auto panel = wide ? MakePanel(30, th - 2, "A caption wider than the panel", alignment)
-                          : MakePanel(w, h, "Hello", alignment);
-        panel->SetAlignmentVert(alignmentV);
-        panel->SetCaptnBckColor(kCells);
-        const QImage image = Render(*panel);
-        const auto expected =
-            wide ? std::array{1, 1, 29, th - 3} : std::array{left, top, left + tw, top + th};
-        EXPECT_EQ(Edges(panel->Layout().Text), expected);
-        EXPECT_EQ(Edges(Find(image, kCells).Bounds), expected);
-      }
-  // A cut caption shows the end its alignment names: "M"s at both ends, "i"s in the middle.
-  const QString caption = "MMMMMM" + QString(40, 'i') + "MMMMMM";
-  auto shown = [&](TAlignment a) {
-    return Find(Render(*MakePanel(30, 20, caption, a)), clBlack).Count;
-  };
-  EXPECT_GT(shown(taLeftJustify), shown(taCenter));
-  EXPECT_GT(shown(taRightJustify), shown(taCenter));
-}
-
 // Auto-size from 7 x 7 in a parent of 80 x 50 takes the caption's width with one ampersand less
 // (none without accelerators) and at most 255 characters, plus the panel's bevel of 1 on each
 // side or the label's shadow of 10 x 4, except where docked. Only the panel takes tabs as tab
@@ -275,7 +195,7 @@ TEST(UniPanel, CaptionColoursAreCoupled) {
   EXPECT_EQ(panel->CaptnTxtColor(), clGreen);
   panel->SetCaptnTxtColor(clPurple);
   EXPECT_EQ(panel->FontColor(), clPurple);
-  EXPECT_GT(Find(Render(*panel), clPurple).Count, 0);
+  EXPECT_GT(Count(Render(*panel), clPurple), 0);
 }
 
 TEST(UniPanel, FocusHandleAcceptsOnlyEnabledWidgets) {
@@ -349,76 +269,90 @@ TEST(UniPanel, AcceleratorsAndClicksReachTheirTargets) {
   }
 }
 
-// The top-left corner of each draw, relative to the anchor; the text's is last. The anchor's x
-// follows the alignment in a label 101 wide.
-TEST(ShadowedLabel, DrawSequences) {
+// Every look a setting gives, side by side against a picture kept from a run that was checked
+// at known pixels and looked at: the bevels, border and inset; the caption box at each of the
+// nine places, and cut where it is wider and higher than its panel, showing the end its
+// alignment names; the label's shadow of each kind, solid or single, enabled or not (white
+// shadow, grey text), at each alignment; two lines of which the label shows the first; the
+// accelerator's underline.
+TEST(Controls, EachSettingLooksAsKept) {
+  using enum TUniPanel::TPanelOBevel;
+  using enum TUniPanel::TPanelIBevel;
   using enum TShadowedLabel::TShadowType;
-  const int tw = QFontMetrics(FixedTestFont()).horizontalAdvance("Ab");
-  const std::vector<QPoint> upLeft = {{-10, 0}, {-10, 0}, {-9, 1}, {-8, 2}, {-7, 3},
-                                      {-6, 4},  {-5, 4},  {-4, 4}, {-3, 4}, {-2, 4},
-                                      {-1, 4},  {0, 4},   {0, 4}};
-  // Shadow type, left, down, alignment, the corners.
-  using TRow = std::tuple<TShadowedLabel::TShadowType, int, int, TAlignment, std::vector<QPoint>>;
-  const TRow cases[] = {
-      {shdULeft, 10, 4, taLeftJustify, upLeft},
-      {shdURight, 1, 0, taLeftJustify, {{0, 0}, {0, 0}, {-1, 0}, {-1, 0}}},
-      {shdDLeft, 2, 3, taCenter, {{-2, 3}, {-2, 3}, {-1, 2}, {0, 1}, {0, 0}, {0, 0}}},
-      {shdDRight, 1, 1, taRightJustify, {{0, 1}, {0, 1}, {-1, 0}, {-1, 0}}},
-      {shdDLeft, 0, 0, taLeftJustify, {{0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const auto& [type, left, down, alignment, relative] : cases) {
-    auto label = MakeLabel("Ab", clRed);
+  QWidget gallery;
+  gallery.resize(760, 430);
+  auto Unsized = [](std::unique_ptr<TShadowedLabel> label, int width, int height) {
     label->SetAutoSize(false);
-    label->resize(101, 30);
-    label->SetShadowType(type);
-    label->SetShadowLeft(left);
-    label->SetShadowDown(down);
-    label->SetAlignment(alignment);
-    const int anchor[] = {left - 1, 101 - tw - 1, (101 - tw) / 2 + 2}; // left, right, centre
-    std::vector<QPoint> expected;
-    for (QPoint p : relative)
-      expected.push_back(p + QPoint(anchor[alignment], 0));
-    // A single shadow is the first draw of the solid one, then the text. Disabled, the shadow
-    // is white and the text grey.
-    const std::vector<QPoint> single = {expected.front(), expected.back()};
+    label->resize(width, height);
+    return label;
+  };
+  int x = 0, y = 0, rowHeight = 0;
+  auto place = [&](auto control, bool newRow = false) {
+    if (newRow || x + control->width() > gallery.width()) x = 0, y += rowHeight + 4, rowHeight = 0;
+    control->setParent(&gallery);
+    control->move(x, y);
+    x += control->width() + 4, rowHeight = std::max(rowHeight, control->height());
+    return control.release();
+  };
+  const std::tuple<TUniPanel::TPanelOBevel, TUniPanel::TPanelIBevel, int, int> bevels[] = {
+      {bvORaised, bvINone, 1, 0},
+      {bvOLowered, bvINone, 1, 0},
+      {bvORaised, bvINone, 1, 4},
+      {bvORaised, bvILowered, 1, 4},
+      {bvONone, bvIRaised, 2, 0}};
+  for (const auto& [outer, inner, bevelWidth, borderWidth] : bevels) {
+    auto panel = MakePanel(40, 30, "I", taLeftJustify);
+    panel->SetAlignmentVert(TUniPanel::vertTop);
+    panel->SetCaptnBckColor(kCells);
+    panel->SetBevelOuter(outer);
+    panel->SetBevelInner(inner);
+    panel->SetBevelWidth(bevelWidth);
+    panel->SetBorderWidth(borderWidth);
+    place(std::move(panel));
+  }
+  const int th = QFontMetrics(FixedTestFont()).height();
+  for (bool wide : {false, true})
+    for (TAlignment alignment : {taLeftJustify, taCenter, taRightJustify})
+      for (auto alignmentV : {TUniPanel::vertTop, TUniPanel::vertCenter, TUniPanel::vertBottom}) {
+        auto panel = wide ? MakePanel(30, th - 2, "A caption wider than the panel", alignment)
+                          : MakePanel(101, 41, "Hello", alignment); // odd: centring truncates
+        panel->SetAlignmentVert(alignmentV);
+        panel->SetCaptnBckColor(kCells);
+        place(std::move(panel));
+      }
+  for (TAlignment alignment : {taLeftJustify, taCenter, taRightJustify})
+    place(MakePanel(30, 20, "MMMMMM" + QString(40, 'i') + "MMMMMM", alignment));
+  const std::tuple<TShadowedLabel::TShadowType, int, int, TAlignment> shadows[] = {
+      {shdULeft, 10, 4, taLeftJustify},
+      {shdURight, 1, 0, taLeftJustify},
+      {shdDLeft, 2, 3, taCenter},
+      {shdDRight, 1, 1, taRightJustify},
+      {shdDLeft, 0, 0, taLeftJustify}};
+  for (const auto& [type, left, down, alignment] : shadows)
     for (bool solid : {true, false})
       for (bool enabled : {true, false}) {
+        auto label = Unsized(MakeLabel("Ab", clRed), 101, 30);
+        label->SetShadowType(type);
+        label->SetShadowLeft(left);
+        label->SetShadowDown(down);
+        label->SetAlignment(alignment);
         label->SetSolidShadow(solid);
         label->setEnabled(enabled);
-        const auto draws = label->PlanDraws();
-        std::vector<QPoint> corners;
-        for (size_t i = 0; i < draws.size(); ++i) {
-          corners.emplace_back(draws[i].Box.Left, draws[i].Box.Top);
-          const bool text = i + 1 == draws.size();
-          EXPECT_EQ(draws[i].Color, enabled ? (text ? clBlack : clRed) : (text ? kGrey : clWhite));
-        }
-        EXPECT_EQ(corners, solid ? expected : single) << type << left << down << alignment << solid;
+        place(std::move(label), solid && enabled);
       }
-  }
-}
-
-// The label's shadow lies where its draws say, under the text; of two lines it shows only the
-// first. Both controls underline the accelerator: more text-coloured pixels than without it.
-TEST(Controls, PaintShadowUnderlineAndOneLine) {
-  auto label = MakeLabel("HH\rBottom line", clRed);
-  label->SetAutoSize(false);
-  label->resize(200, 60);
-  label->SetSolidShadow(false);
-  label->SetShadowType(TShadowedLabel::shdDRight);
-  label->SetShadowLeft(3);
-  label->SetShadowDown(2);
-  label->SetColor(kCells);
-  const QImage image = Render(*label);
-  EXPECT_EQ(PixelAt(image, 199, 59), kCells); // its own background
-  const TRect text = Find(image, clBlack).Bounds, shadow = Find(image, clRed).Bounds;
-  // 3 to the right and 2 below; where the text covers it, the text wins.
-  EXPECT_EQ(std::pair(shadow.Right - text.Right, shadow.Bottom - text.Bottom), std::pair(3, 2));
-  EXPECT_LE(shadow.Bottom, QFontMetrics(FixedTestFont()).height() + 2);
-  EXPECT_EQ(label->size(), QSize(200, 60)); // not auto-sized
-
-  auto count = [](auto control) { return Find(Render(*control), clBlack).Count; };
-  EXPECT_GT(count(MakeLabel("A&B", kFace)), count(MakeLabel("AB", kFace)));
-  EXPECT_GT(count(MakePanel(80, 30, "&Open")), count(MakePanel(80, 30, "Open")));
+  auto twoLines = Unsized(MakeLabel("HH\rBottom line", clRed), 200, 60);
+  twoLines->SetSolidShadow(false);
+  twoLines->SetShadowType(shdDRight);
+  twoLines->SetShadowLeft(3);
+  twoLines->SetShadowDown(2);
+  twoLines->SetColor(kCells);
+  place(std::move(twoLines), true);
+  for (const char* caption : {"A&B", "AB"})
+    place(Unsized(MakeLabel(caption, kFace), 40, 20));
+  for (const char* caption : {"&Open", "Open"})
+    place(MakePanel(80, 30, caption));
+  gallery.grab(); // a control that sizes itself while painting is drawn at its size next time
+  ExpectLooksAsKept(gallery, "controls");
 }
 
 TEST(ShadowedLabel, LeftClickAndAcceleratorFocus) {
