@@ -274,7 +274,7 @@ TEST(UniPanel, AcceleratorsAndClicksReachTheirTargets) {
 // nine places, and cut where it is wider and higher than its panel, showing the end its
 // alignment names; the label's shadow of each kind, solid or single, enabled or not (white
 // shadow, grey text), at each alignment; two lines of which the label shows the first; the
-// accelerator's underline.
+// accelerator's underline under its own letter, also after a tab and a line break.
 TEST(Controls, EachSettingLooksAsKept) {
   using enum TUniPanel::TPanelOBevel;
   using enum TUniPanel::TPanelIBevel;
@@ -351,6 +351,12 @@ TEST(Controls, EachSettingLooksAsKept) {
     place(Unsized(MakeLabel(caption, kFace), 40, 20));
   for (const char* caption : {"&Open", "Open"})
     place(MakePanel(80, 30, caption));
+  for (const char* caption : {"ab\tx&yz", "a&&b\t&wv", "one\rt&wo"}) {
+    auto panel = MakePanel(60, 40, caption, taLeftJustify);
+    panel->SetAutoSize(true); // the room for tabs; two lines keep the size
+    panel->grab();
+    place(std::move(panel));
+  }
   gallery.grab(); // a control that sizes itself while painting is drawn at its size next time
   ExpectLooksAsKept(gallery, "controls");
 }

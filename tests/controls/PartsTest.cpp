@@ -1,5 +1,4 @@
-// The pieces the controls are built from: captions, docking, the 3-D frame and system colours.
-#include "controls/CaptionText.h"
+// The pieces the controls are built from: docking, the 3-D frame and system colours.
 #include "controls/Docking.h"
 #include "controls/Fonts.h"
 #include "controls/Frame3D.h"
@@ -11,46 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The accelerator's underline lies under its own letter, also after a tab and a line break:
-// the pixels that "&" adds span exactly the letter's advance.
-TEST(CaptionText, UnderlineIsUnderTheMarkedLetter) {
-  QFont font("Liberation Sans");
-  font.setPixelSize(13);
-  font.setStyleStrategy(QFont::NoAntialias);
-  const QFontMetrics metrics(font);
-  auto drawn = [&](const QString& caption) {
-    QImage image(200, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font);
-    DrawCaption(painter, {0, 0, 200, 40}, caption, {.TabStop = 2, .Color = Qt::black});
-    return image;
-  };
-  const int tab = 2 * metrics.averageCharWidth();
-  const struct {
-    QString caption, plain; // the plain caption shows the same text without an underline
-    int letterX;            // where the marked letter starts
-    QString letter;
-  } cases[] = {
-      {"ab&cd", "abcd", metrics.horizontalAdvance("ab"), "c"},
-      {"ab\tx&yz", "ab\txyz",
-       (metrics.horizontalAdvance("ab") / tab + 1) * tab + metrics.horizontalAdvance("x"), "y"},
-      {"a&&b\t&wv", "a&&b\twv", (metrics.horizontalAdvance("a&b") / tab + 1) * tab, "w"},
-      {"one\rt&wo", "one\rtwo", metrics.horizontalAdvance("t"), "w"},
-  };
-  for (const auto& c : cases) {
-    const QImage marked = drawn(c.caption), plain = drawn(c.plain);
-    int left = 200, right = -1;
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 200; ++x)
-        if (marked.pixel(x, y) != plain.pixel(x, y))
-          left = std::min(left, x), right = std::max(right, x);
-    EXPECT_EQ(std::pair(left, right + 1),
-              std::pair(c.letterX, c.letterX + metrics.horizontalAdvance(c.letter)))
-        << c.caption.toStdString();
-  }
-}
 
 // A docked control keeps to its edge of the parent's client area when it is docked, when the
 // parent is resized and when it resizes itself.
