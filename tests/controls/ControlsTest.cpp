@@ -270,9 +270,9 @@ TEST(UniPanel, AcceleratorsAndClicksReachTheirTargets) {
 }
 
 // Every look a setting gives, side by side against a picture kept from a run that was checked
-// at known pixels and looked at: the bevels, border and inset; the caption box at each of the
-// nine places, and cut where it is wider and higher than its panel, showing the end its
-// alignment names; the label's shadow of each kind, solid or single, enabled or not (white
+// at known pixels and looked at: the bevels, border and inset, in tiny panels too; the caption box
+// at each of the nine places, and cut where it is wider and higher than its panel, showing the end
+// its alignment names; the label's shadow of each kind, solid or single, enabled or not (white
 // shadow, grey text), at each alignment; two lines of which the label shows the first; the
 // accelerator's underline under its own letter, also after a tab and a line break.
 TEST(Controls, EachSettingLooksAsKept) {
@@ -310,6 +310,15 @@ TEST(Controls, EachSettingLooksAsKept) {
     panel->SetBorderWidth(borderWidth);
     place(std::move(panel));
   }
+  // Tiny panels with both bevels: what is left of rings too thick for them, the inner one
+  // drawn in what the outer one leaves.
+  for (QSize size : {QSize(4, 3), QSize(6, 5), QSize(1, 1), QSize(1, 3), QSize(4, 1), QSize(4, 2)})
+    for (int bevelWidth : {0, 1, 2}) {
+      auto panel = MakePanel(size.width(), size.height());
+      panel->SetBevelInner(bvILowered);
+      panel->SetBevelWidth(bevelWidth);
+      place(std::move(panel));
+    }
   const int th = QFontMetrics(FixedTestFont()).height();
   for (bool wide : {false, true})
     for (TAlignment alignment : {taLeftJustify, taCenter, taRightJustify})

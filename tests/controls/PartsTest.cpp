@@ -1,11 +1,9 @@
-// The pieces the controls are built from: docking, the 3-D frame and system colours.
+// The pieces the controls are built from: docking, system colours and fonts.
 #include "controls/Docking.h"
 #include "controls/Fonts.h"
-#include "controls/Frame3D.h"
 #include "controls/SystemColors.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -54,40 +52,6 @@ TEST(Docking, KeepsTheControlOnItsEdge) {
                                             {alRight, {50, 20}},  {alClient, {30, 20}}};
   for (const auto& [align, size] : sizes)
     EXPECT_EQ(AutoSizeFor(align, {30, 20}, {50, 10}), size) << align;
-}
-
-// Rings drawn into a 6 x 5 picture of dots: T top colour, B bottom colour.
-TEST(Frame3D, DrawsRingsInwardsAndShrinksTheRectangle) {
-  const std::tuple<TRect, int, std::vector<std::string>, TRect> cases[] = {
-      {{1, 1, 5, 4}, 1, {"......", ".TTTB.", ".T..B.", ".BBBB.", "......"}, {2, 2, 4, 3}},
-      {{1, 1, 5, 4}, 2, {"......", ".TTTB.", ".TBBB.", ".BBBB.", "......"}, {3, 3, 3, 2}},
-      {{0, 0, 6, 5}, 2, {"TTTTTB", "TTTTBB", "TT..BB", "TBBBBB", "BBBBBB"}, {2, 2, 4, 3}},
-      {{2, 2, 3, 3}, 1, {"......", "......", "..B...", "......", "......"}, {3, 3, 2, 2}},
-      {{1, 1, 2, 4}, 1, {"......", ".B....", ".B....", ".B....", "......"}, {2, 2, 1, 3}},
-      // A ring one pixel high is all bottom colour; one with no height left draws nothing.
-      {{1, 1, 5, 2}, 2, {"......", ".BBBB.", "......", "......", "......"}, {3, 3, 3, 0}},
-      {{1, 1, 5, 4}, 0, {"......", "......", "......", "......", "......"}, {1, 1, 5, 4}}};
-  for (const auto& [start, width, rows, shrunk] : cases) {
-    QImage image(6, 5, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TRect rect = start;
-    {
-      QPainter painter(&image);
-      Frame3D(painter, rect, Qt::red, Qt::blue, width);
-    }
-    std::vector<std::string> drawn;
-    for (int y = 0; y < image.height(); ++y) {
-      std::string row;
-      for (int x = 0; x < image.width(); ++x)
-        row += image.pixel(x, y) == qRgb(255, 0, 0)   ? 'T'
-               : image.pixel(x, y) == qRgb(0, 0, 255) ? 'B'
-                                                      : '.';
-      drawn.push_back(row);
-    }
-    EXPECT_EQ(drawn, rows) << start.Left << "," << start.Top << " width " << width;
-    EXPECT_EQ(std::tuple(rect.Left, rect.Top, rect.Right, rect.Bottom),
-              std::tuple(shrunk.Left, shrunk.Top, shrunk.Right, shrunk.Bottom));
-  }
 }
 
 // System colours follow the palette role that matches them, the others the classic scheme; a
