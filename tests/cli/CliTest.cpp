@@ -7,94 +7,46 @@
 #include <QImage>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace {
 
-using testsupport::Hex;
 using testsupport::ReadFile;
 using testsupport::Saved;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 namespace fs = std::filesystem;
 
-const std::vector<uint8_t> kWhite2x2 =
-    Hex("42 4D 46 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 02 00 00 00 02 00 00 00 01 00 "
-        "18 00 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-        "FF FF FF FF FF FF 00 00 FF FF FF FF FF FF 00 00");
-
-TEST(Cli, UsageErrorsAndFailedFilesHaveTheirOwnStatus) {
-  TempDir dir;
-  const std::string white = dir.File("white.bmp"), out = dir.File("o.bmp");
-  WriteFile(white, kWhite2x2);
-  WriteFile(dir.File("text.bmp"), {'h', 'e', 'l', 'l', 'o'});
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
-  } cases[] = {
-      {{}, 2, "no command given"},
-      {{"frobnicate"}, 2, "unknown command: frobnicate"},
-      {{"pack", "--layout", "zip", white, out}, 2, "--layout: zip is not packed or stream"},
-      {{"pack", "--format", "tiff", white, out}, 2, "--format: unknown format tiff"},
-      {{"pack", "-x", white, out}, 2, "not expected: -x"},
-      {{"pack", "--jobs", "0", "--out-dir", dir.File(""), white}, 2, "--jobs: Value 0 not in"},
-      {{"pack", "--jobs", "2", white, out}, 2, "--jobs and -r need --out-dir"},
-      {{"pack", "--out-dir", white, white}, 2, "is not a folder"},
-      {{"unpack", white}, 2, "wrong number of arguments for unpack"},
-      {{"unpack", "--format"}, 2, "--format: 1 required"},
-      {{"thumbnail", white, out, "0"}, 2, "SIZE must be a number from 1 to 4096"},
-      {{"unpack", white, dir.File("o.png")}, 2, "unpack writes BMP, not what the name"},
-      {{"pack", white, dir.File("o.pam")}, 2, "pack writes BLZ, not what the name"},
-      {{"convert", white, dir.File("o.xyz")}, 2, "cannot tell the format from the name"},
-      {{"convert", white, "-"}, 2, "convert to standard output needs --to FMT"},
-      {{"convert", "--to", "gif", white, out}, 2, "--to: unknown output format gif"},
-      {{"convert", "--out-dir", dir.File(""), white}, 2, "convert --out-dir needs --to FMT"},
-      {{"pack", "--out-dir", dir.File(""), "-"}, 2, "standard input cannot be part of a batch"},
-      {{"info", "--out-dir", dir.File(""), white}, 2, "not expected: --out-dir"},
-      {{"unpack", dir.File("text.bmp"), out}, 1, "vantrel-cli: " + dir.File("text.bmp") + ": "},
-      {{"info", white, dir.File("missing.bmp")}, 1, "missing.bmp"},
-  };
-  // Every command says that a file is missing before it probes any format.
-  const std::string missing = dir.File("missing.gif");
-  const std::vector<std::string> commands[] = {{"pack", missing, dir.File("o.blz")},
-                                               {"unpack", missing, out},
-                                               {"convert", missing, dir.File("o.png")},
-                                               {"thumbnail", missing, dir.File("o.png"), "8"},
-                                               {"info", missing},
-                                               {"verify", missing}};
-  for (const auto& args : commands) {
-    const TRun run = Cli(args);
-    EXPECT_EQ(run.status, 1) << args[0];
-    EXPECT_EQ(run.err, "vantrel-cli: " + missing + ": Cannot open file \"" + missing +
-                           "\". No such file or directory\n");
+// Sessions at a shell, kept as transcripts (tests/data/cli/*.t): the "$ " lines run in one
+// shell, in a folder holding the files of tests/data/cli/files, each followed by what it
+// printed (standard error and output together) and "[N]" for an exit status N other than 0;
+// "#" lines are comments. VANTREL_UPDATE_REFERENCES=1 rewrites the transcripts: read the
+// difference before committing it.
+TEST(Cli, SessionsPrintWhatTheirTranscriptsSay) {
+  const fs::path kept = VANTREL_TEST_DATA "/cli";
+  for (const auto& transcript : fs::directory_iterator(kept)) {
+    if (transcript.path().extension() != ".t") continue;
+    TempDir dir;
+    fs::create_directories(dir.Path() / "bin");
+    fs::create_symlink(VANTREL_CLI, dir.Path() / "bin/vantrel-cli");
+    fs::copy(kept / "files", dir.Path() / "work");
+    std::string script = "PATH=\"$PWD/bin:$PATH\"; cd work\n";
+    std::ifstream lines(transcript.path());
+    for (std::string line; std::getline(lines, line);) {
+      std::string quoted = line; // inside single quotes
+      for (size_t at = 0; (at = quoted.find('\'', at)) != std::string::npos; at += 4)
+        quoted.replace(at, 1, "'\\''");
+      if (line.starts_with("$ ") || line.starts_with("#"))
+        script += "printf '%s\\n' '" + quoted + "'\n";
+      if (line.starts_with("$ "))
+        script += "{ " + line.substr(2) + "\n} 2>&1; s=$?; [ $s = 0 ] || echo \"[$s]\"\n";
+    }
+    const std::string shown = Shell(dir, script).out;
+    if (qEnvironmentVariableIsSet("VANTREL_UPDATE_REFERENCES"))
+      std::ofstream(transcript.path()) << shown;
+    EXPECT_EQ(shown, ReadText(transcript.path().string())) << transcript.path();
   }
-  for (const auto& c : cases) {
-    const TRun run = Cli(c.args);
-    EXPECT_EQ(run.status, c.status) << c.err;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(out)) << c.err;
-  }
-  EXPECT_EQ(Cli({"--help"}).out.rfind("usage: vantrel-cli pack", 0), 0u);
-}
-
-TEST(Cli, PackWritesBothLayoutsAndUnpackRestoresTheImage) {
-  TempDir dir;
-  WriteFile(dir.File("white.bmp"), kWhite2x2);
-  ASSERT_EQ(Cli({"pack", dir.File("white.bmp"), dir.File("p.blz")}).status, 0);
-  ASSERT_EQ(Cli({"pack", dir.File("white.bmp"), dir.File("s.blz"), "--layout", "stream"}).status,
-            0);
-  EXPECT_EQ(ReadFile(dir.File("p.blz")).size(), 73u);
-  EXPECT_EQ(ReadFile(dir.File("s.blz")),
-            Hex("4C 5A 52 57 46 00 00 00 2A 00 40 0A A2 42 4D 46 00 00 13 36 00 70 28 00 40 02 "
-                "00 44 01 00 18 00 A0 00 29 00 00 10 00 00 03 00 FF 00 12 00 00 00 72 FF 00 00"));
-  EXPECT_EQ(Cli({"verify", dir.File("p.blz"), dir.File("s.blz"), dir.File("white.bmp")}).out,
-            dir.File("p.blz") + ": OK (packed bitmap, 1 records)\n" + dir.File("s.blz") +
-                ": OK (BLZ stream, 1 records)\n" + dir.File("white.bmp") +
-                ": OK (round trip in both layouts)\n");
-  EXPECT_EQ(Cli({"info", dir.File("p.blz")}).out,
-            dir.File("p.blz") + ": packed bitmap, 2 x 2, 24 bpp, BMP image 70 bytes, stored size "
-                                "70, 1 records, 73 bytes on disk (104.3 %)\n");
 }
 
 // The program reads BMP and BLZ files with the format core alone and loads its input module

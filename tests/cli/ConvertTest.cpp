@@ -1,10 +1,9 @@
-// convert's formats against an independent decoder, info --json read back, and batches of
+// convert's formats against an independent decoder, and batches of
 // folders.
 #include "CliRun.h"
 #include "Picture.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <QImage>
 
@@ -130,41 +129,6 @@ TEST(Convert, AllZeroAlphaIsOpaqueOnEveryPath) {
     EXPECT_EQ(ReadFile(dir.File("a.bmp")), opaque);
     EXPECT_EQ(ReadFile(dir.File("p.bmp")), opaque);
   }
-}
-
-TEST(Convert, InfoJsonReadsBack) {
-  TempDir dir;
-  Picture(37, 23, TPixelFormat::pf24bit).SaveToFile(dir.File("a.bmp"));
-  ASSERT_EQ(Cli({"pack", "--layout", "stream", dir.File("a.bmp"), dir.File("a.blz")}).status, 0);
-  const std::string odd = dir.File("\xff.bmp");
-  fs::copy_file(dir.File("a.bmp"), odd);
-  const TRun printed = Cli({"info", "--json", dir.File("a.blz"), odd, dir.File("none.gif")});
-  EXPECT_EQ(printed.status, 1);
-  const nlohmann::json info = nlohmann::json::parse(printed.out);
-  ASSERT_EQ(info.size(), 3u);
-  EXPECT_EQ(info[0], nlohmann::json({{"file", dir.File("a.blz")},
-                                     {"layout", "stream"},
-                                     {"width", 37},
-                                     {"height", 23},
-                                     {"bpp", 24},
-                                     {"image_bytes", 2630},
-                                     {"stored_size", 2630},
-                                     {"records", 1},
-                                     {"disk_bytes", fs::file_size(dir.File("a.blz"))}}));
-  // Printed as people read it: two spaces a level, the keys in the order above.
-  const auto ordered = nlohmann::ordered_json::parse(printed.out);
-  EXPECT_EQ(printed.out, ordered.dump(2) + "\n");
-  std::vector<std::string> keys;
-  for (const auto& [key, value] : ordered[0].items())
-    keys.push_back(key);
-  EXPECT_EQ(keys,
-            (std::vector<std::string>{"file", "layout", "width", "height", "bpp", "image_bytes",
-                                      "stored_size", "records", "disk_bytes"}));
-  EXPECT_EQ(info[1]["file"], dir.File("\xef\xbf\xbd.bmp"));
-  EXPECT_EQ(info[1]["layout"], "bmp");
-  EXPECT_FALSE(info[1].contains("records"));
-  EXPECT_EQ(info[2]["error"],
-            "Cannot open file \"" + dir.File("none.gif") + "\". No such file or directory");
 }
 
 // Folders give their pictures (with -r those of subfolders, paths kept), those Qt's readers
