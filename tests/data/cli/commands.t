@@ -1,5 +1,6 @@
-# The command line at a shell, in a folder of white.bmp (a 2 x 2 white BMP) and text.bmp
-# ("hello"). Without a command it says so and prints its usage, which --help prints too.
+# The command line at a shell, in a folder of white.bmp (a 2 x 2 white BMP), text.bmp
+# ("hello") and two-equal-channels.bmp (2 x 1: 10 10 20 and 20 10 10). Without a command it
+# says so and prints its usage, which --help prints too.
 $ vantrel-cli
 vantrel-cli: no command given
 usage: vantrel-cli pack    [--layout packed|stream] [--format FMT] INPUT OUTPUT
@@ -110,6 +111,7 @@ vantrel-cli: missing.gif: Cannot open file "missing.gif". No such file or direct
 [1]
 $ ls
 text.bmp
+two-equal-channels.bmp
 white.bmp
 # Both layouts, their exact bytes, what verify and info say of them; a file that fails does
 # not keep the others from being told. info --json: two spaces a level, the keys in their
@@ -160,4 +162,11 @@ $ vantrel-cli info --json s.blz "$(printf "\377").bmp" missing.gif
     "error": "Cannot open file \"missing.gif\". No such file or directory"
   }
 ]
+[1]
+# PGM takes grey pictures only: grey where all three channels are equal, not two of them.
+$ vantrel-cli convert white.bmp w.pgm
+$ head -n 1 w.pgm
+P5
+$ vantrel-cli convert two-equal-channels.bmp c.pgm
+vantrel-cli: two-equal-channels.bmp: PGM holds grey pictures only, and this one has colour: write PPM, PAM or PNG instead
 [1]
