@@ -20,22 +20,23 @@ from conftest import CLI, DATA, cli, corpora_dir, read_pam, same_pixels
 from pictures import arrays, clipboard_file
 
 REGRESSIONS = DATA / "regressions"
-# One file per format the command line reads, from the test data: (file, format, mode), and
+# One file per format the command line reads, from the test data: (file, format, mode, bits per
+# pixel), and
 # what Qt's readers note on the way for the one file that loses something.
 NOTES = {"grey16.png": ("its 16-bit channels become 8-bit",)}
 FORMATS = [
-    ("regressions/loader/bmp-named.BMP", "bmp", "RGB"),
-    ("regressions/blz_streaming/pal8-packed.blz", "blz", "P"),
-    ("regressions/blz_streaming/mono-stream.blz", "blz", "P"),
-    ("regressions/blz_streaming/rgb24-stream.blz", "blz", "RGB"),
-    ("regressions/loader/gif-named.GIF", "gif", "P"),
-    ("regressions/loader/pcx-named.xyz", "pcx", "RGB"),
-    ("regressions/lbm/sham-picture-decodes-to-24-bit.lbm", "lbm", "RGB"),
-    ("clipboard.clp", "clp", "P"),
-    ("regressions/loader/icon.ico", "ico", "RGB"),
-    ("regressions/loader/jpeg-named.JPEG", "jpeg", "RGB"),
-    ("text.wmf", "wmf", "RGB"),
-    ("grey16.png", None, "RGB"),
+    ("regressions/loader/bmp-named.BMP", "bmp", "RGB", 24),
+    ("regressions/blz_streaming/pal8-packed.blz", "blz", "P", 8),
+    ("regressions/blz_streaming/mono-stream.blz", "blz", "P", 1),
+    ("regressions/blz_streaming/rgb24-stream.blz", "blz", "RGB", 24),
+    ("regressions/loader/gif-named.GIF", "gif", "P", 8),
+    ("regressions/loader/pcx-named.xyz", "pcx", "RGB", 24),
+    ("regressions/lbm/sham-picture-decodes-to-24-bit.lbm", "lbm", "RGB", 24),
+    ("clipboard.clp", "clp", "P", 8),
+    ("regressions/loader/icon.ico", "ico", "RGB", 24),
+    ("regressions/loader/jpeg-named.JPEG", "jpeg", "RGB", 24),
+    ("text.wmf", "wmf", "RGB", 24),
+    ("grey16.png", None, "RGB", 24),
 ]
 SOURCES = {
     "path": lambda path: path,
@@ -77,11 +78,12 @@ def cli_pixels(path):
 
 
 @pytest.mark.parametrize("source", SOURCES)
-@pytest.mark.parametrize("name,format,mode", FORMATS)
-def test_open_gives_the_pixels_the_command_line_gives(made, name, format, mode, source):
+@pytest.mark.parametrize("name,format,mode,bits", FORMATS)
+def test_open_gives_the_pixels_the_command_line_gives(made, name, format, mode, bits, source):
     path = data_file(made, name)
     picture = vantrel.open(SOURCES[source](path))
-    assert (picture.format, picture.mode, picture.notes) == (format, mode, NOTES.get(name, ()))
+    assert (picture.format, picture.mode, picture.bits_per_pixel, picture.notes) == (
+        format, mode, bits, NOTES.get(name, ()))
     assert same_pixels(picture, cli_pixels(path))
 
 
@@ -102,6 +104,8 @@ def test_saved_arrays_read_back_as_they_were(mode, writer):
     picture = (PIL.Image.open if writer == "png" else vantrel.open)(io.BytesIO(out.getvalue()))
     assert picture.mode == mode
     assert numpy.array_equal(numpy.asarray(picture), pixels)
+    if writer != "png":  # an array's picture has the depth its file reads back with
+        assert vantrel._picture(pixels, palette).bits_per_pixel == picture.bits_per_pixel
     if mode == "P":
         saved = numpy.array(picture.getpalette() if writer == "png" else picture.palette)
         assert numpy.array_equal(saved.reshape(-1, 3)[:len(palette)], palette)
