@@ -8,6 +8,7 @@
 #include "io/Exceptions.h"
 #include "io/Streams.h"
 
+#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
 #include <mutex>
@@ -31,11 +32,16 @@ std::mutex loading;
 const TInputModule* loaded = nullptr;
 
 // The file this code was linked into: vantrel-cli, or the Python extension (whose process is
-// python3, so /proc/self/exe says nothing).
+// python3, so /proc/self/exe says nothing). For the program itself the loader gives the name
+// it was started by, which lacks its folder when a shell found it on the PATH.
 std::filesystem::path OwnDir() {
   Dl_info self{};
   if (!dladdr(reinterpret_cast<void*>(&InputModule), &self) || !self.dli_fname) return {};
-  return std::filesystem::weakly_canonical(self.dli_fname).parent_path();
+  std::error_code error;
+  const std::filesystem::path file = std::strchr(self.dli_fname, '/')
+                                         ? std::filesystem::path(self.dli_fname)
+                                         : std::filesystem::read_symlink("/proc/self/exe", error);
+  return std::filesystem::weakly_canonical(file, error).parent_path();
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Pictures of formats that Qt's own readers read: the command line takes them to BLZ and back
-// with the pixels ImageMagick reads, says what BLZ cannot keep of them, and leaves files that
-// look like ours to our own decoders.
+// with the pixels ImageMagick reads (what BLZ cannot keep of them is said, and files that look
+// like ours are left to our own decoders: tests/data/cli/stock.t).
 #include "CliRun.h"
 #include "blz/UniBmp.h"
 #include "cli/Input.h"
@@ -81,55 +81,6 @@ TEST(StockPictures, ToBlzInEachLayoutAndBackWithThePixelsImageMagickReads) {
     loader.tryLoadImageFile(dir.File(c.file));
     EXPECT_EQ(std::pair(loader.PixelFormat(), loader.Width()), std::pair(TPixelFormat::pf24bit, 9));
   }
-}
-
-TEST(StockPictures, WhatLooksLikeOursIsLeftToOurDecodersAndWhatBlzCannotKeepIsSaid) {
-  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
-  TempDir dir;
-  const TRun made = Shell(
-      dir,
-      "convert -size 6x4 gradient:red-blue PNG24:pic.png && cp pic.png pic.gif && "
-      "cp pic.png pic.ico && cp pic.png 'pic.GIF' && (printf 'GIF89a'; cat pic.png) > "
-      "gif-start.xyz && (printf '\\0\\0\\1\\0\\1\\0'; head -c 40 pic.png) > broken.ico && "
-      "cp pic.png no-extension && convert -size 6x4 gradient:red-blue -orient TopLeft tga:t.dat "
-      "&& " +
-          std::string(kTgaFooter) +
-          "t.dat && convert -size 6x4 gradient:red-blue \\( -size 6x4 xc:green \\) "
-          "\\( -size 6x4 xc:blue \\) -depth 16 pages.tif && convert -size 6x4 "
-          "gradient:red-blue -depth 8 -orient RightTop turned.tif && /usr/bin/python3 -c \"import "
-          "struct,zlib;c=lambda t,d:struct.pack('>I',len(d))+t+d+struct.pack('>I',"
-          "zlib.crc32(t+d));open('wide.png','wb').write(bytes.fromhex('89504e470d0a1a0a')"
-          "+c(b'IHDR',struct.pack('>IIBBBBB',70000,1,8,2,0,0,0))+c(b'IDAT',zlib.compress("
-          "bytes(210001)))+c(b'IEND',b''))\"");
-  ASSERT_EQ(made.status, 0) << made.err;
-  const struct {
-    const char* file;
-    const char* said; // on standard error, after "vantrel-cli: FILE: "
-  } cases[] = {
-      {"pic.gif", "Not Known Format\n"},
-      {"pic.GIF", "Not Known Format\n"},
-      {"pic.ico", "Not Known Format\n"},
-      {"broken.ico", "Not Known Format\n"},
-      {"gif-start.xyz", "Not Known Format\n"},
-      {"no-extension", ""},
-      {"t.dat", ""},
-      {"pages.tif", "its 16-bit channels become 8-bit\n"
-                    "vantrel-cli: pages.tif: only the first of 3 pages is kept\n"},
-      {"turned.tif", "its EXIF orientation is applied\n"},
-      {"wide.png", "Picture: image width or height above 65535 (70000 x 1)\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    const TRun run = Process(dir, {"convert", c.file, "out.blz"});
-    const bool fails =
-        std::string(c.said).find("Not Known") == 0 || std::string(c.said).find("Picture:") == 0;
-    EXPECT_EQ(run.status, fails ? 1 : 0);
-    EXPECT_EQ(run.err, *c.said ? "vantrel-cli: " + std::string(c.file) + ": " + c.said : "");
-  }
-  // Standard input is named as the user named it.
-  EXPECT_EQ(Shell(dir, "$CLI convert - o.png < pages.tif").err,
-            "vantrel-cli: -: its 16-bit channels become 8-bit\n"
-            "vantrel-cli: -: only the first of 3 pages is kept\n");
 }
 
 } // namespace

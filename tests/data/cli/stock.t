@@ -1,0 +1,36 @@
+# needs convert
+# Pictures of formats Qt's own readers read, made by ImageMagick: what looks like one of ours by
+# its name or its first bytes is left to our own decoders, which refuse it; what BLZ cannot keep
+# of a picture is said, a line for each thing, naming the file as the user named it.
+$ convert -size 6x4 gradient:red-blue PNG24:pic.png
+$ for name in pic.gif pic.GIF pic.ico no-extension; do cp pic.png $name; done
+$ (printf GIF89a; cat pic.png) > gif-start.xyz
+$ (printf "\0\0\1\0\1\0"; head -c 40 pic.png) > broken.ico
+$ convert -size 6x4 gradient:red-blue -orient TopLeft tga:t.dat
+$ printf "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0" >> t.dat
+$ convert -size 6x4 gradient:red-blue \( -size 6x4 xc:green \) \( -size 6x4 xc:blue \) -depth 16 pages.tif
+$ convert -size 6x4 gradient:red-blue -depth 8 -orient RightTop turned.tif
+$ /usr/bin/python3 -c "import struct,zlib;c=lambda t,d:struct.pack('>I',len(d))+t+d+struct.pack('>I',zlib.crc32(t+d));open('wide.png','wb').write(bytes.fromhex('89504e470d0a1a0a')+c(b'IHDR',struct.pack('>IIBBBBB',70000,1,8,2,0,0,0))+c(b'IDAT',zlib.compress(bytes(210001)))+c(b'IEND',b''))"
+$ for f in pic.gif pic.GIF pic.ico broken.ico gif-start.xyz no-extension t.dat pages.tif turned.tif wide.png; do vantrel-cli convert $f out.blz; echo "status $?"; done
+vantrel-cli: pic.gif: Not Known Format
+status 1
+vantrel-cli: pic.GIF: Not Known Format
+status 1
+vantrel-cli: pic.ico: Not Known Format
+status 1
+vantrel-cli: broken.ico: Not Known Format
+status 1
+vantrel-cli: gif-start.xyz: Not Known Format
+status 1
+status 0
+status 0
+vantrel-cli: pages.tif: its 16-bit channels become 8-bit
+vantrel-cli: pages.tif: only the first of 3 pages is kept
+status 0
+vantrel-cli: turned.tif: its EXIF orientation is applied
+status 0
+vantrel-cli: wide.png: Picture: image width or height above 65535 (70000 x 1)
+status 1
+$ vantrel-cli convert - o.png < pages.tif
+vantrel-cli: -: its 16-bit channels become 8-bit
+vantrel-cli: -: only the first of 3 pages is kept
