@@ -16,8 +16,8 @@ inline void CopyMatchWide(uint8_t* out, size_t offset, size_t count) {
   const uint8_t* from = out - offset;
   if (offset < 8) {
     // Spread the first 8 bytes so that afterwards `from` lies at least 8 bytes back.
-    static constexpr unsigned kStep[8] = {0, 1, 2, 1, 0, 4, 4, 4};
-    static constexpr int kBack[8] = {0, 0, 0, -1, -4, 1, 2, 3};
+    static constexpr unsigned kStep[] = {0, 1, 2, 1, 0, 4, 4, 4};
+    static constexpr int kBack[] = {0, 0, 0, -1, -4, 1, 2, 3};
     out[0] = from[0];
     out[1] = from[1];
     out[2] = from[2];

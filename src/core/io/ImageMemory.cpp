@@ -16,7 +16,7 @@ void AdviseHugePages(void* data, size_t bytes) {
 void PrepareHeapForImages(size_t reserveBytes) {
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  if (reserveBytes == 0 || reserveBytes >= (size_t{1} << 30)) return;
+  if (reserveBytes >= (size_t{1} << 30)) return;
   // A block this size now comes from the top of the heap, untouched; freed, it stays there
   // as free space that later blocks are cut from, with the advice kept.
   if (void* block = std::malloc(reserveBytes)) {
