@@ -21,8 +21,7 @@ from pictures import arrays, clipboard_file
 
 REGRESSIONS = DATA / "regressions"
 # One file per format the command line reads, from the test data: (file, format, mode, bits per
-# pixel), and
-# what Qt's readers note on the way for the one file that loses something.
+# pixel), and what Qt's readers note on the way for the one file that loses something.
 NOTES = {"grey16.png": ("its 16-bit channels become 8-bit",)}
 FORMATS = [
     ("regressions/loader/bmp-named.BMP", "bmp", "RGB", 24),
