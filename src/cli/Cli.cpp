@@ -12,9 +12,11 @@
 #include "cli/UsageError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -175,9 +177,18 @@ int UsageFailure(const std::string& message) {
   return 2;
 }
 
-} // namespace
+// Text on standard output (info and verify lines, the usage) must have arrived: a full disk or
+// a closed descriptor fails the run, as it does for a picture written there.
+int TextOutputStatus(int status) {
+  const int error = std::fflush(stdout) == 0 ? 0 : errno;
+  if (!error && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "vantrel-cli: Cannot write standard output. %s\n",
+               std::strerror(error ? error : EIO));
+  std::clearerr(stdout);
+  return status == 0 ? 1 : status;
+}
 
-int RunCli(int argc, char** argv) {
+int RunCommand(int argc, char** argv) {
   const std::string first = argc >= 2 ? argv[1] : "";
   if (first == "--help" || first == "-h") {
     std::fputs(Usage().c_str(), stdout);
@@ -192,4 +203,10 @@ int RunCli(int argc, char** argv) {
   } catch (const TUsageError& e) {
     return UsageFailure(e.message);
   }
+}
+
+} // namespace
+
+int RunCli(int argc, char** argv) {
+  return TextOutputStatus(RunCommand(argc, argv));
 }

@@ -255,7 +255,7 @@ def test_a_metafile_off_the_main_thread_needs_qt_prepared_there():
                                        "UnknownFormatError False", ""]
 
 
-def test_files_move_every_byte_when_reads_and_writes_are_short_or_interrupted(tmp_path):
+def test_files_move_every_byte_when_io_is_short_interrupted_or_on_descriptor_0(tmp_path):
     # A library that makes every read and write of a file short and interrupts large ones now
     # and then, after the sanitizer's runtime where that is preloaded.
     flaky = os.environ["VANTREL_FLAKY_IO"]
@@ -263,8 +263,9 @@ def test_files_move_every_byte_when_reads_and_writes_are_short_or_interrupted(tm
     script = """if True:
         import hashlib, numpy, pathlib, sys, vantrel
         from vantrel import _vantrel
-        blz, gif, out = sys.argv[1:]
-        for picture in (vantrel.open(blz), vantrel.open(pathlib.Path(gif).read_bytes())):
+        blz, gif, wmf, out = sys.argv[1:]
+        for picture in (vantrel.open(blz), vantrel.open(pathlib.Path(gif).read_bytes()),
+                        vantrel.open(pathlib.Path(wmf).read_bytes())):
             print(hashlib.sha1(numpy.asarray(picture).tobytes()).hexdigest())
         _vantrel.convert_file(blz, out, "png")
         print(hashlib.sha1(pathlib.Path(out).read_bytes()).hexdigest())
@@ -272,10 +273,16 @@ def test_files_move_every_byte_when_reads_and_writes_are_short_or_interrupted(tm
     # Noise, so that the file read and the PNG written are large enough to be interrupted.
     noise = numpy.random.default_rng(1).integers(0, 256, (200, 300, 3), numpy.uint8)
     vantrel.save(noise, tmp_path / "noise.blz", layout="stream")
-    args = [str(tmp_path / "noise.blz"), str(REGRESSIONS / "loader/gif-named.GIF")]
+    args = [str(tmp_path / "noise.blz"), str(REGRESSIONS / "loader/gif-named.GIF"),
+            str(DATA / "text.wmf")]
+    # As it is, with the flaky library, and started without standard input, so that the files
+    # it opens (a temporary copy of the metafile's bytes among them) may take descriptor 0.
+    flaky_env = {"LD_PRELOAD": preload, "VANTREL_FLAKY_IO_FROM_FD": "3"}
     runs = [subprocess.run([sys.executable, "-c", script, *args, str(tmp_path / f"{i}.png")],
-                           env=dict(os.environ, **env), capture_output=True, text=True)
-            for i, env in enumerate([{}, {"LD_PRELOAD": preload, "VANTREL_FLAKY_IO_FROM_FD": "3"}])]
-    assert runs[0].returncode == 0, runs[0].stderr
-    assert runs[1].returncode == 0, runs[1].stderr
-    assert runs[1].stdout == runs[0].stdout
+                           env=dict(os.environ, **env), capture_output=True, text=True,
+                           stdin=None if i < 2 else subprocess.DEVNULL,
+                           preexec_fn=None if i < 2 else lambda: os.close(0))
+            for i, env in enumerate([{}, flaky_env, {}])]
+    for run in runs:
+        assert run.returncode == 0, run.stderr
+        assert run.stdout == runs[0].stdout

@@ -170,3 +170,17 @@ P5
 $ vantrel-cli convert two-equal-channels.bmp c.pgm
 vantrel-cli: two-equal-channels.bmp: PGM holds grey pictures only, and this one has colour: write PPM, PAM or PNG instead
 [1]
+# Text that cannot reach standard output (a full disk, a closed descriptor) fails the run. A
+# program started without standard input opens its files as any other.
+$ vantrel-cli info white.bmp > /dev/full
+vantrel-cli: Cannot write standard output. No space left on device
+[1]
+$ vantrel-cli verify white.bmp > /dev/full
+vantrel-cli: Cannot write standard output. No space left on device
+[1]
+$ vantrel-cli --help >&-
+vantrel-cli: Cannot write standard output. Bad file descriptor
+[1]
+$ vantrel-cli convert white.bmp c.png <&-
+$ head -c 4 c.png | od -An -c
+ 211   P   N   G
