@@ -9,6 +9,7 @@
 #include "io/Streams.h"
 #include "qt/BitmapQt.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QImageWriter>
@@ -95,6 +96,16 @@ TEST_F(PluginTest, WritesBlzThatVerifiesAndReadsBack) {
     EXPECT_EQ(std::string(file.begin(), file.begin() + std::strlen(head)), head);
     EXPECT_EQ(testsupport::Run(std::string(VANTREL_CLI) + " verify " + name + " >/dev/null"), 0);
     EXPECT_EQ(Read(file), Pattern());
+  }
+  // One writer keeps its handler: each picture takes the sub-type set last.
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "blz");
+  for (const QByteArray subType : {"stream", "packed", "stream"}) {
+    const qint64 start = buffer.pos();
+    writer.setSubType(subType);
+    ASSERT_TRUE(writer.write(Pattern()));
+    EXPECT_EQ(buffer.data().mid(start, 2), subType == "stream" ? "LZ" : "BM");
   }
 }
 
