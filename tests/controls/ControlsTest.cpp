@@ -331,6 +331,9 @@ TEST(Controls, EachSettingLooksAsKept) {
       }
   for (TAlignment alignment : {taLeftJustify, taCenter, taRightJustify})
     place(MakePanel(30, 20, "MMMMMM" + QString(40, 'i') + "MMMMMM", alignment));
+  auto sliver = MakePanel(40, 3, "Hello"); // a caption box one pixel high
+  sliver->SetCaptnBckColor(kCells);
+  place(std::move(sliver));
   const std::tuple<TShadowedLabel::TShadowType, int, int, TAlignment> shadows[] = {
       {shdULeft, 10, 4, taLeftJustify},
       {shdURight, 1, 0, taLeftJustify},

@@ -3,7 +3,10 @@
 // corpus (baseline, progressive, greyscale, CMYK, YCCK and truncated files).
 #include "TestSupport.h"
 #include "io/Exceptions.h"
+#include "io/Streams.h"
+#include "qt/Icon.h"
 #include "qt/JPEGImage.h"
+#include "qt/Metafile.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,23 @@ TEST(Jpeg, ARefusalRaisesInvalidGraphicAndKeepsTheImage) {
     EXPECT_THROW(jpeg.LoadFromFile(file), EInvalidGraphic) << file;
     EXPECT_EQ(jpeg.Width(), width) << file;
   }
+}
+
+// A picture is read from the stream's position on: a stream at its end holds none, though the
+// bytes before that position are a whole picture.
+TEST(Graphics, AStreamAtItsEndHoldsNoPicture) {
+  auto atEnd = [](const std::string& name, TGraphic& picture) {
+    TMemoryStream stream;
+    stream.LoadFromFile(VANTREL_TEST_DATA "/" + name);
+    stream.SetPosition(stream.Size());
+    EXPECT_THROW(picture.LoadFromStream(stream), EInvalidGraphic) << name;
+  };
+  TJPEGImage jpeg;
+  atEnd("regressions/loader/jpeg-named.JPEG", jpeg);
+  TMetafile metafile;
+  atEnd("text.wmf", metafile);
+  TIcon icon;
+  atEnd("regressions/loader/icon.ico", icon);
 }
 
 } // namespace
