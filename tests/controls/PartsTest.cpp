@@ -1,4 +1,5 @@
-// The pieces the controls are built from: docking, system colours and fonts.
+// The pieces the controls are built from: docking, crisp scaling, system colours and fonts.
+#include "controls/CrispScaling.h"
 #include "controls/Docking.h"
 #include "controls/Fonts.h"
 #include "controls/SystemColors.h"
@@ -52,6 +53,29 @@ TEST(Docking, KeepsTheControlOnItsEdge) {
                                             {alRight, {50, 20}},  {alClient, {30, 20}}};
   for (const auto& [align, size] : sizes)
     EXPECT_EQ(AutoSizeFor(align, {30, 20}, {50, 10}), size) << align;
+}
+
+// A picture is drawn at the largest whole multiple the scale allows, centred in the device
+// pixels of its logical size: where the red of a 2 x 1 picture lands.
+TEST(CrispScaling, WholeMultiplesCentredInTheDevicePixels) {
+  QImage image(2, 1, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  const std::tuple<QSize, qreal, QSize, QRect> cases[] = {
+      {{2, 1}, 1.0, {2, 1}, {0, 0, 2, 1}},
+      {{4, 4}, 1.5, {6, 6}, {2, 2, 2, 1}},
+      {{3, 3}, 2.5, {8, 8}, {2, 3, 4, 2}},
+      {{3, 2}, 1.9999999, {6, 4}, {1, 1, 4, 2}},
+  };
+  for (const auto& [logical, ratio, device, drawn] : cases) {
+    const QImage shown = CrispPixmap(image, logical, ratio).toImage();
+    EXPECT_EQ(shown.size(), device) << ratio;
+    QRect red;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if (shown.pixel(x, y) == qRgb(255, 0, 0)) red |= QRect(x, y, 1, 1);
+    EXPECT_EQ(red, drawn) << ratio;
+    EXPECT_EQ(CrispOffset(image.size(), logical, ratio), drawn.topLeft()) << ratio;
+  }
 }
 
 // System colours follow the palette role that matches them, the others the classic scheme; a
