@@ -395,13 +395,16 @@ TEST(ShadowedLabel, LeftClickAndAcceleratorFocus) {
 }
 
 // 20 x 10: white (the bottom-left pixel, so see-through) with an opaque red square on the
-// right half and a square of `inner` at the left top.
+// right half, a square of `inner` at the left top and a blue pixel just above the bottom-left
+// one, which only that one pixel's colour makes opaque.
 QImage Picture(QColor inner = Qt::white) {
   QImage image(20, 10, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   painter.fillRect(10, 0, 10, 10, Qt::red);
   painter.fillRect(0, 0, 5, 5, inner);
+  painter.end();
+  image.setPixel(0, 8, qRgb(0, 0, 255));
   return image;
 }
 

@@ -16,7 +16,8 @@ TEST(Picture, ExtensionsAreFoundWhateverTheirCaseTheNewestRowWinning) {
   EXPECT_EQ(TPicture::FindFileFormat("xyz"), nullptr);
   // Taken from the name part only.
   const std::pair<const char*, const char*> cases[] = {
-      {"a.JPG", "jpg"}, {"/d.ir/file", ""}, {"/dir/x.tar.GIF", "gif"}, {"noext", ""}, {"dot.", ""},
+      {"a.JPG", "jpg"}, {"/d.ir/file", ""}, {"/dir/x.tar.GIF", "gif"}, {"noext", ""},
+      {"dot.", ""},     {".GIF", "gif"},    {"/dir/.gif", "gif"},
   };
   for (const auto& [name, extension] : cases)
     EXPECT_EQ(PictureFileExtension(name), extension) << name;
