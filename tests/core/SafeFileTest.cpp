@@ -112,4 +112,23 @@ TEST(SaveFaults, AWriterThatFailsOrIsKilledOrMayNotWriteLeavesNothingBehind) {
   ExpectOnlyTheOldFile(dir.Path(), target);
 }
 
+// A copy from a file moves every byte, at the sizes around its pieces of 64 kB too; a count
+// of 0 copies the whole file from its start.
+TEST(Streams, CopiesFromAFileMoveEveryByte) {
+  TempDir dir;
+  for (int64_t size : {1, 65535, 65536, 65537}) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    for (size_t i = 0; i < bytes.size(); ++i)
+      bytes[i] = static_cast<uint8_t>(i * 7 + size);
+    WriteFile(dir.File("in"), bytes);
+    for (int64_t count : {size, int64_t{0}}) {
+      TFileStream file(dir.File("in"), TFileMode::fmOpenRead);
+      file.SetPosition(count ? 0 : size);
+      TMemoryStream copy;
+      EXPECT_EQ(copy.CopyFrom(file, count), size);
+      EXPECT_EQ(std::vector<uint8_t>(copy.Bytes().begin(), copy.Bytes().end()), bytes) << size;
+    }
+  }
+}
+
 } // namespace
