@@ -102,7 +102,8 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
   }
 }
 
-// The bar fills with the bytes done, tells the time left from the rate, and fits the line.
+// The bar fills with the bytes done, tells the time left from the rate (hours too), and fits
+// the line.
 TEST(Batch, ProgressLineFitsTheTerminal) {
   const struct {
     size_t done, files;
@@ -117,6 +118,8 @@ TEST(Batch, ProgressLineFitsTheTerminal) {
        "[####################] 4/4 files  10.0 MB/10.0 MB  5.0 MB/s"},
       {0, 2, 0, 0, 0.0, 40, " 0/2 files  0 bytes/0 bytes  0 bytes/s"},
       {3, 9, 3000, 9000000, 7200.0, 30, " 3/9 files  3 kB/9.0 MB  0 by"},
+      {1, 4, 1000000, 4000000, 1810.0, 70,
+       "[####...........] 1/4 files  1.0 MB/4.0 MB  552 bytes/s  1:30:30 left"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TProgressBar::Line(c.done, c.files, c.bytesDone, c.bytes, c.seconds, c.width),
