@@ -184,3 +184,10 @@ vantrel-cli: Cannot write standard output. Bad file descriptor
 $ vantrel-cli convert white.bmp c.png <&-
 $ head -c 4 c.png | od -An -c
  211   P   N   G
+# A BMP is told by both letters of its signature.
+$ cp white.bmp xm.bmp; printf X | dd of=xm.bmp bs=1 conv=notrunc 2>/dev/null
+$ cp white.bmp bx.bmp; printf X | dd of=bx.bmp bs=1 seek=1 conv=notrunc 2>/dev/null
+$ vantrel-cli info xm.bmp bx.bmp
+vantrel-cli: xm.bmp: Bitmap image is not valid: the "BM" signature is missing
+vantrel-cli: bx.bmp: Bitmap image is not valid: the "BM" signature is missing
+[1]
