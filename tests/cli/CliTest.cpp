@@ -172,20 +172,6 @@ TEST(Streaming, CommandsGiveTheBytesOfTheWholePicturePath) {
   blocks::SetThreads(0);
 }
 
-// Naming the format must not change the pixels: a BMP with alpha keeps its colour channels.
-TEST(Cli, FormatBmpGivesThePixelsOfPlainUnpack) {
-  TempDir dir;
-  // Bit fields with an alpha mask: the reader keeps alpha.
-  const Bytes rgba = WithAlphaMask(BmpFile(Picture(40, 9, TPixelFormat::pf32bit)));
-  for (const Bytes& image : {rgba, BmpFile(Picture(41, 7, TPixelFormat::pf16bit))}) {
-    WriteFile(dir.File("in.bmp"), image);
-    ASSERT_EQ(Cli({"unpack", dir.File("in.bmp"), dir.File("plain.bmp")}).status, 0);
-    ASSERT_EQ(Cli({"unpack", "--format", "bmp", dir.File("in.bmp"), dir.File("named.bmp")}).status,
-              0);
-    EXPECT_EQ(ReadFile(dir.File("named.bmp")), ReadFile(dir.File("plain.bmp")));
-  }
-}
-
 TEST(Streaming, DamagedFilesFailAsTheWholePicturePathFails) {
   blocks::SetThreads(2);
   TempDir dir;

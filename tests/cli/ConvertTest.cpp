@@ -175,24 +175,4 @@ TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
   EXPECT_EQ(packed.BitsPerPixel(), 24);
 }
 
-// An icon keeps its transparency whether its extension or its content tells what it is.
-TEST(Convert, IconKeepsItsAlphaWhateverItsName) {
-  TempDir dir;
-  QImage icon(16, 16, QImage::Format_ARGB32);
-  icon.fill(qRgba(200, 100, 50, 255));
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 8; ++x)
-      icon.setPixel(x, y, qRgba(10, 20, 30, 0));
-  ASSERT_TRUE(icon.save(QString::fromStdString(dir.File("a.ico")), "ICO"));
-  fs::copy_file(dir.File("a.ico"), dir.File("a.bin"));
-  for (const char* name : {"a.ico", "a.bin"}) {
-    SCOPED_TRACE(name);
-    ASSERT_EQ(Cli({"convert", "--to", "pam", dir.File(name), dir.File("out.pam")}).status, 0);
-    const testsupport::Image pam = testsupport::ReadNetpbm(dir.File("out.pam"));
-    ASSERT_TRUE(pam.alpha);
-    EXPECT_EQ(pam.pixels[0] >> 24, 0u);
-    EXPECT_EQ(pam.pixels.back(), 0xFFC86432u);
-  }
-}
-
 } // namespace

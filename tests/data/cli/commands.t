@@ -1,6 +1,7 @@
 # The command line at a shell, in a folder of white.bmp (a 2 x 2 white BMP), text.bmp
-# ("hello") and two-equal-channels.bmp (2 x 1: 10 10 20 and 20 10 10). Without a command it
-# says so and prints its usage, which --help prints too.
+# ("hello"), two-equal-channels.bmp (2 x 1: 10 10 20 and 20 10 10), alpha.bmp (bit fields with
+# alpha) and 565.bmp (5-6-5 bit fields). Without a command it says so and prints its usage,
+# which --help prints too.
 $ vantrel-cli
 vantrel-cli: no command given
 usage: vantrel-cli pack    [--layout packed|stream] [--format FMT] INPUT OUTPUT
@@ -110,6 +111,8 @@ $ vantrel-cli verify missing.gif
 vantrel-cli: missing.gif: Cannot open file "missing.gif". No such file or directory
 [1]
 $ ls
+565.bmp
+alpha.bmp
 text.bmp
 two-equal-channels.bmp
 white.bmp
@@ -191,3 +194,7 @@ $ vantrel-cli info xm.bmp bx.bmp
 vantrel-cli: xm.bmp: Bitmap image is not valid: the "BM" signature is missing
 vantrel-cli: bx.bmp: Bitmap image is not valid: the "BM" signature is missing
 [1]
+# Naming the format changes no byte: a BMP with alpha keeps its colour channels.
+$ for f in alpha.bmp 565.bmp; do vantrel-cli unpack $f a.bmp; vantrel-cli unpack --format bmp $f b.bmp; cmp a.bmp b.bmp && echo "$f: the same"; done
+alpha.bmp: the same
+565.bmp: the same

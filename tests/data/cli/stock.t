@@ -34,3 +34,14 @@ status 1
 $ vantrel-cli convert - o.png < pages.tif
 vantrel-cli: -: its 16-bit channels become 8-bit
 vantrel-cli: -: only the first of 3 pages is kept
+# An icon keeps its transparency whether its name or its content tells what it is: the PAM's
+# kind of tuple, then its first pixel (transparent) and its last.
+$ convert -size 8x16 xc:"rgba(10,20,30,0)" -size 8x16 xc:"rgb(200,100,50)" +append a.ico
+$ cp a.ico a.bin
+$ for n in a.ico a.bin; do vantrel-cli convert --to pam $n $n.pam; sed -n 6p $n.pam; tail -c 1024 $n.pam | head -c 4 | od -An -tu1; tail -c 4 $n.pam | od -An -tu1; done
+TUPLTYPE RGB_ALPHA
+   0   0   0   0
+ 200 100  50 255
+TUPLTYPE RGB_ALPHA
+   0   0   0   0
+ 200 100  50 255
