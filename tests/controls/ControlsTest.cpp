@@ -14,7 +14,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
 #include <vector>
 

@@ -3,7 +3,6 @@
 // emf), the damaged files' texts too; Windows' own renderings of the corpus drawings, compared
 // loosely.
 #include "qt/Metafile.h"
-#include "HandMade.h"
 #include "MetafileWriters.h"
 #include "TestSupport.h"
 #include "io/Streams.h"
