@@ -29,8 +29,8 @@ public:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !fired_) {
-      fired_ = true;
+    // Removed at its first paint, the filter sees no later event.
+    if (event->type() == QEvent::Paint) {
       watched->removeEventFilter(this);
       QTimer::singleShot(0, [done = std::move(done_)] { done(); });
       deleteLater();
@@ -40,7 +40,6 @@ protected:
 
 private:
   std::function<void()> done_;
-  bool fired_ = false;
 };
 
 } // namespace

@@ -36,7 +36,8 @@ const TInputModule* loaded = nullptr;
 // it was started by, which lacks its folder when a shell found it on the PATH.
 std::filesystem::path OwnDir() {
   Dl_info self{};
-  if (!dladdr(reinterpret_cast<void*>(&InputModule), &self) || !self.dli_fname) return {};
+  dladdr(reinterpret_cast<void*>(&InputModule), &self); // a failed lookup leaves no name
+  if (!self.dli_fname) return {};
   std::error_code error;
   const std::filesystem::path file = std::strchr(self.dli_fname, '/')
                                          ? std::filesystem::path(self.dli_fname)

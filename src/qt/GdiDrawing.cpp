@@ -158,7 +158,9 @@ void Player::MoveTo(QPointF p) {
 void Player::LineTo(QPointF p) {
   const QTransform t = LogicalToDevice();
   if (inPath_) {
-    if (path_.elementCount() == 0) path_.moveTo(t.map(dc_.position));
+    // A path that only set its fill rule already holds a move to (0, 0): isEmpty() sees
+    // past it, and moveTo() replaces it.
+    if (path_.isEmpty()) path_.moveTo(t.map(dc_.position));
     path_.lineTo(t.map(p));
   } else {
     QPainterPath line(t.map(dc_.position));
@@ -191,7 +193,7 @@ void Player::PolyBezier(const std::vector<QPointF>& points, bool fromCurrent) {
   // PolyBezierTo inside a path bracket continues the figure under way.
   QPainterPath& path = fromCurrent && inPath_ ? path_ : own;
   if (fromCurrent) {
-    if (path.elementCount() == 0 || &path == &own) path.moveTo(t.map(dc_.position));
+    if (path.isEmpty() || &path == &own) path.moveTo(t.map(dc_.position));
   } else {
     if (points.empty()) return;
     path.moveTo(t.map(points[0]));

@@ -90,6 +90,11 @@ TEST_F(Pipes, TerminalsAndClosedPipes) {
        "conv=notrunc 2>/dev/null && $CLI unpack s.blz f.bmp && $CLI unpack - - <s.blz | cat >p.bmp "
        "&& cmp f.bmp p.bmp",
        0, ""},
+      // Standard output as a regular file takes back the rows of a stream that ends short.
+      {"$CLI pack --layout stream big.bmp o.blz && printf '\\0\\0\\100' | dd of=o.blz bs=1 seek=4 "
+       "conv=notrunc 2>/dev/null && $CLI unpack o.blz f.bmp && $CLI unpack o.blz - >r.bmp && "
+       "cmp f.bmp r.bmp",
+       0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);

@@ -1,4 +1,6 @@
-// The pieces the controls are built from: docking, crisp scaling, system colours and fonts.
+// The pieces the controls are built from: docking, crisp scaling, system colours, fonts and
+// the captions read aloud.
+#include "controls/Accessible.h"
 #include "controls/CrispScaling.h"
 #include "controls/Docking.h"
 #include "controls/Fonts.h"
@@ -143,6 +145,20 @@ TEST(Fonts, FacesMapOntoInstalledFamilies) {
     EXPECT_EQ(font.pixelSize(), std::abs(c.height)) << c.face;
     EXPECT_EQ(font.bold(), c.height > 0) << c.face;
   }
+}
+
+// A caption as read aloud: an accelerator mark anywhere goes, a doubled one stays single, a
+// last one stays; without accelerators every mark stays.
+TEST(SpokenCaption, AcceleratorMarksGoAndReturnsBreakLines) {
+  const std::tuple<const char*, bool, const char*> cases[] = {
+      {"&Keresés", true, "Keresés"},
+      {"a&&b", true, "a&b"},
+      {"a&", true, "a&"},
+      {"&Keresés", false, "&Keresés"},
+      {" két\rsor ", true, "két\nsor"},
+  };
+  for (const auto& [caption, accelerators, spoken] : cases)
+    EXPECT_EQ(SpokenCaption(caption, accelerators), QString(spoken)) << caption;
 }
 
 } // namespace
