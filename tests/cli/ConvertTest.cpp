@@ -1,18 +1,14 @@
-// convert's formats against an independent decoder, and batches of
-// folders.
+// convert's formats against an independent decoder, and alpha on every path (batches are kept
+// in tests/data/cli/batch.t).
 #include "CliRun.h"
 #include "Picture.h"
 
 #include <gtest/gtest.h>
 
-
-#include <filesystem>
-
 namespace {
 
 using testsupport::ReadFile;
 using testsupport::TempDir;
-namespace fs = std::filesystem;
 
 // Every output of convert decodes, in ImageMagick, to the pixels of unpack's BMP image.
 TEST(Convert, EachFormatDecodesElsewhereToThePixelsOfUnpack) {
@@ -128,50 +124,6 @@ TEST(Convert, AllZeroAlphaIsOpaqueOnEveryPath) {
     EXPECT_EQ(ReadFile(dir.File("a.bmp")), opaque);
     EXPECT_EQ(ReadFile(dir.File("p.bmp")), opaque);
   }
-}
-
-// Folders give their pictures (with -r those of subfolders, paths kept), those Qt's readers
-// read included; other files are skipped; a second input writing a name already written fails and
-// overwrites nothing.
-TEST(Convert, BatchOfFoldersKeepsPathsAndNeverOverwrites) {
-  TempDir dir;
-  fs::create_directories(dir.File("in/sub"));
-  fs::create_directories(dir.File("out"));
-  const TUniBitmap picture = Picture(37, 23, TPixelFormat::pf24bit);
-  for (const char* name : {"in/a.bmp", "in/b.BMP", "in/sub/c.bmp", "a.bmp"})
-    picture.SaveToFile(dir.File(name));
-  Picture(37, 23, TPixelFormat::pf8bit).SaveToFile(dir.File("in/a.dib"));
-  testsupport::WriteFile(dir.File("in/notes.txt"), {'h', 'i'});
-  ASSERT_EQ(Cli({"convert", dir.File("a.bmp"), dir.File("in/d.png")}).status, 0);
-  const struct {
-    std::vector<std::string> options, inputs;
-    int status;
-    std::vector<const char*> written;
-  } cases[] = {
-      {{"convert", "--to", "ppm", "-r"}, {"in/sub", "a.bmp"}, 0, {"c.ppm", "a.ppm"}},
-      {{"pack"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "d.BLZ"}},
-      {{"pack", "-r"}, {"in"}, 1, {"a.BLZ", "b.BLZ", "d.BLZ", "sub/c.BLZ"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options.back());
-    fs::remove_all(dir.File("out")); // the batch makes its output folder
-    std::vector<std::string> args = c.options;
-    args.insert(args.end(), {"-q", "--out-dir", dir.File("out")});
-    for (const std::string& input : c.inputs)
-      args.push_back(dir.File(input));
-    const TRun run = Cli(args);
-    EXPECT_EQ(run.status, c.status) << run.err;
-    size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(dir.File("out")))
-      files += entry.is_regular_file();
-    EXPECT_EQ(files, c.written.size());
-    for (const char* name : c.written)
-      EXPECT_TRUE(fs::exists(dir.File("out/") + name)) << name;
-  }
-  // in/a.dib comes after in/a.bmp: out/a.BLZ holds the 24-bit picture.
-  TUniBitmap packed;
-  packed.LoadFromFile(dir.File("out/a.BLZ"));
-  EXPECT_EQ(packed.BitsPerPixel(), 24);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The program as a step of a pipeline: "-" for standard input and output, a terminal, a
-// closed pipe, and a batch's progress bar on a terminal.
+// The program as a step of a pipeline: "-" for standard input and output (what a terminal and a
+// closed pipe do is kept in tests/data/cli/pipes.t).
 #include "CliRun.h"
 #include "Picture.h"
 
@@ -70,62 +70,6 @@ TEST_F(Pipes, StandardInputAndOutputGiveTheBytesOfFiles) {
       ASSERT_EQ(piped.status, 0) << io << piped.err;
       EXPECT_EQ(piped.out, expected) << io;
     }
-  }
-}
-
-TEST_F(Pipes, TerminalsAndClosedPipes) {
-  Picture(1000, 1000, TPixelFormat::pf24bit).SaveToFile(dir.File("big.bmp"));
-  const struct {
-    const char* script;
-    int status;
-    const char* err; // in standard error, or the terminal's text
-  } cases[] = {
-      {"script -qec '$CLI unpack in.blz -' /dev/null", 2, "refusing to write a picture to a"},
-      {"($CLI unpack big.bmp -; echo $? >status) | head -c 1 >/dev/null; exit $(cat status)", 1,
-       "vantrel-cli: big.bmp: Cannot write standard output. Broken pipe"},
-      {"$CLI pack in.bmp ./- && cmp ./- in.blz", 0, ""},
-      // A stored size the image does not end at is found after rows went into the pipe; the
-      // whole-picture path, which takes such a file, goes on from there.
-      {"$CLI pack --layout stream big.bmp s.blz && printf '\\001' | dd of=s.blz bs=1 seek=4 "
-       "conv=notrunc 2>/dev/null && $CLI unpack s.blz f.bmp && $CLI unpack - - <s.blz | cat >p.bmp "
-       "&& cmp f.bmp p.bmp",
-       0, ""},
-      // Standard output as a regular file takes back the rows of a stream that ends short.
-      {"$CLI pack --layout stream big.bmp o.blz && printf '\\0\\0\\100' | dd of=o.blz bs=1 seek=4 "
-       "conv=notrunc 2>/dev/null && $CLI unpack o.blz f.bmp && $CLI unpack o.blz - >r.bmp && "
-       "cmp f.bmp r.bmp",
-       0, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    const TRun run = Shell(dir, c.script);
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_NE((run.err + run.out).find(c.err), std::string::npos) << run.err;
-  }
-}
-
-// The bar shows on a terminal (here at once), never with -q or when standard error is a file;
-// the summary closes every batch but a quiet one.
-TEST_F(Pipes, BatchProgressBarOnATerminalOnly) {
-  fs::create_directory(dir.File("out"));
-  fs::copy_file(dir.File("in.gif"), dir.File("pic.gif"));
-  const std::string batch = "$CLI convert --to ppm --out-dir out in.bmp pic.gif";
-  const struct {
-    std::string script;
-    bool bar, summary;
-  } cases[] = {
-      {"VANTREL_PROGRESS_AFTER_MS=0 script -qec '" + batch + "' /dev/null", true, true},
-      {"VANTREL_PROGRESS_AFTER_MS=0 script -qec '" + batch + " -q' /dev/null", false, false},
-      {"VANTREL_PROGRESS_AFTER_MS=0 " + batch, false, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    const TRun run = Shell(dir, c.script);
-    EXPECT_EQ(run.status, 0);
-    const std::string seen = run.err + run.out;
-    EXPECT_EQ(seen.find("] 1/2 files ") != std::string::npos, c.bar) << seen;
-    EXPECT_EQ(seen.find("2 files, 2 written, 0 failed, 0 skipped;") != std::string::npos, c.summary)
-        << seen;
   }
 }
 
