@@ -49,5 +49,6 @@ int64_t TDescriptorStream::Size() {
 
 bool IsRegularFile(int fd) {
   struct stat info {};
-  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::fstat(fd, &info); // a failed call leaves no file type
+  return S_ISREG(info.st_mode);
 }

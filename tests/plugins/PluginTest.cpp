@@ -223,6 +223,7 @@ TEST_F(PixbufLoaderTest, FailuresByKind) {
 // 'x' any byte, four bytes told weighing more than two.
 TEST_F(PixbufLoaderTest, ToldOfEverySignatureMimeTypeAndExtension) {
   EXPECT_STREQ(info_.name, "vantrel");
+  EXPECT_EQ(info_.flags, 0u); // no saving offered: the loader only reads
   const struct {
     std::string prefix;
     std::string mask; // empty: every byte must match

@@ -166,6 +166,15 @@ $ vantrel-cli info --json s.blz "$(printf "\377").bmp" missing.gif
   }
 ]
 [1]
+# A stream whose stored size promises more than its records hold: info counts the records
+# there are, verify says what differs, unpack takes the picture.
+$ cp s.blz c.blz; printf '\100\015\003' | dd of=c.blz bs=1 seek=4 conv=notrunc 2>/dev/null
+$ vantrel-cli info c.blz
+c.blz: BLZ stream, 2 x 2, 24 bpp, BMP image 70 bytes, stored size 200000, 1 records, 52 bytes on disk (74.3 %)
+$ vantrel-cli verify c.blz
+vantrel-cli: c.blz: stored size 200000 differs from the restored image of 70 bytes
+[1]
+$ vantrel-cli unpack c.blz c.bmp && cmp c.bmp white.bmp
 # PGM takes grey pictures only: grey where all three channels are equal, not two of them.
 $ vantrel-cli convert white.bmp w.pgm
 $ head -n 1 w.pgm
