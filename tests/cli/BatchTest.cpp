@@ -102,8 +102,8 @@ TEST(Batch, ThumbnailFitsTheSizeKeepingTheShape) {
   }
 }
 
-// The bar fills with the bytes done, tells the time left from the rate (hours too), and fits
-// the line.
+// The bar fills with the bytes done, tells the time left from the rate (hours from the first
+// whole one), and fits the line.
 TEST(Batch, ProgressLineFitsTheTerminal) {
   const struct {
     size_t done, files;
@@ -120,6 +120,8 @@ TEST(Batch, ProgressLineFitsTheTerminal) {
       {3, 9, 3000, 9000000, 7200.0, 30, " 3/9 files  3 kB/9.0 MB  0 by"},
       {1, 4, 1000000, 4000000, 1810.0, 70,
        "[####...........] 1/4 files  1.0 MB/4.0 MB  552 bytes/s  1:30:30 left"},
+      {1, 2, 1000000, 2000000, 3600.0, 70,
+       "[########.......] 1/2 files  1.0 MB/2.0 MB  277 bytes/s  1:00:00 left"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TProgressBar::Line(c.done, c.files, c.bytesDone, c.bytes, c.seconds, c.width),
