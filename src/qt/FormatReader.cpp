@@ -19,15 +19,14 @@ void LoadByFormat(const std::string& format, const std::string& fileName, TUniBi
   FormatClassOf(wanted->id).load(fileName)(target);
 }
 
-bool LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader,
+void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader,
                       const TDirectRead& readDirectly) {
   if (ReadByBitmapItself(fileName)) {
     if (readDirectly)
       readDirectly(fileName, target);
     else
       target.LoadFromFile(fileName);
-    return false;
+    return;
   }
   target.BitmapFromBitmapHandle(BitmapHandle(loader.tryLoadImageFile(fileName)));
-  return true;
 }

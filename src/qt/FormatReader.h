@@ -20,7 +20,7 @@ using TDirectRead = std::function<void(const std::string& fileName, TUniBitmap& 
 
 // The main window's rule: a name whose upper-cased extension (dot included) occurs in
 // "*.BMP;*.DIB;*.BLZ" is read by `target` itself (through `readDirectly` when given); any
-// other through `loader`, whose bitmap is then drawn into `target`. Returns whether the loader
-// read it. The loader's "Not Known Format" and every other error reach the caller.
-bool LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader,
+// other through `loader`, whose bitmap is then drawn into `target`. The loader's
+// "Not Known Format" and every other error reach the caller.
+void LoadAsWindowDoes(const std::string& fileName, TUniBitmap& target, TImageLoader& loader,
                       const TDirectRead& readDirectly = {});

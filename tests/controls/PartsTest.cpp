@@ -154,6 +154,7 @@ TEST(SpokenCaption, AcceleratorMarksGoAndReturnsBreakLines) {
       {"&Keresés", true, "Keresés"},
       {"a&&b", true, "a&b"},
       {"a&", true, "a&"},
+      {"Ne&m", true, "Nem"},
       {"&Keresés", false, "&Keresés"},
       {" két\rsor ", true, "két\nsor"},
   };

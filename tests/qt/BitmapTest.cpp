@@ -71,6 +71,27 @@ TEST(Bitmap, SetPixelFormatConvertsThroughColour) {
   EXPECT_EQ(bitmap.Palette().size(), 2u);
 }
 
+// Each direct format stores a colour in its own bit layout; every channel's lowest kept bit
+// is set, so a channel shifted by one shows.
+TEST(Bitmap, SetPixelStoresEachDirectLayout) {
+  const std::pair<TPixelFormat, const char*> cases[] = {
+      {TPixelFormat::pf15bit, "22 7c"},
+      {TPixelFormat::pf16bit, "42 f8"},
+      {TPixelFormat::pf24bit, "10 08 f8"},
+      {TPixelFormat::pf32bit, "10 08 f8 ff"},
+  };
+  for (const auto& [format, bytes] : cases) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    bitmap.SetSize(2, 1);
+    bitmap.SetPixel(1, 0, RGB(0xF8, 0x08, 0x10));
+    const std::vector<uint8_t> expected = Hex(bytes);
+    const uint8_t* pixel = bitmap.ScanLine(0) + expected.size();
+    EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + expected.size()), expected)
+        << BitsPerPixel(format);
+  }
+}
+
 // A new paletted bitmap takes the system's palette: the 16 VGA colours, or a 6 × 6 × 6 cube
 // and 40 greys.
 TEST(Bitmap, DefaultPalettes) {

@@ -175,6 +175,11 @@ $ vantrel-cli verify c.blz
 vantrel-cli: c.blz: stored size 200000 differs from the restored image of 70 bytes
 [1]
 $ vantrel-cli unpack c.blz c.bmp && cmp c.bmp white.bmp
+# Records after those the stored size promises are neither counted nor read.
+$ (cat s.blz; tail -c 44 s.blz) > extra.blz; vantrel-cli info extra.blz
+extra.blz: BLZ stream, 2 x 2, 24 bpp, BMP image 70 bytes, stored size 70, 1 records, 96 bytes on disk (137.1 %)
+$ vantrel-cli verify extra.blz && vantrel-cli unpack extra.blz e.bmp && cmp e.bmp white.bmp
+extra.blz: OK (BLZ stream, 1 records)
 # PGM takes grey pictures only: grey where all three channels are equal, not two of them.
 $ vantrel-cli convert white.bmp w.pgm
 $ head -n 1 w.pgm

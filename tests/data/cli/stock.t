@@ -45,3 +45,13 @@ TUPLTYPE RGB_ALPHA
 TUPLTYPE RGB_ALPHA
    0   0   0   0
  200 100  50 255
+# Copied away from its input module, the program still reads BMP and BLZ files, and says what
+# it misses for anything else; a library in the module's place that is not the module is named.
+$ mkdir alone && cp "$(command -v vantrel-cli)" alone/ && alone/vantrel-cli pack white.bmp w.blz
+$ { alone/vantrel-cli convert pic.png p.blz; echo "status $?"; } 2>&1 | sed "s|$PWD|.|"
+vantrel-cli: pic.png: reading this format needs the input module: ./alone/vantrel-cli-input.so: cannot open shared object file: No such file or directory
+status 1
+$ cp "$(ldd alone/vantrel-cli | awk '/libpng/ {print $3}')" alone/vantrel-cli-input.so
+$ { alone/vantrel-cli convert pic.png p.blz; echo "status $?"; } 2>&1 | sed "s|$PWD|.|"
+vantrel-cli: pic.png: reading this format needs the input module: ./alone/vantrel-cli-input.so is not this program's input module
+status 1
