@@ -5,6 +5,9 @@
 # regular file takes them back and gets the whole picture.
 $ convert -size 1000x1000 gradient:red-blue BMP3:big.bmp
 $ vantrel-cli pack white.bmp w.blz
+# An output that is a pipe or a device, not a file, is written to as it is.
+$ vantrel-cli unpack w.blz /dev/stdout | cmp - white.bmp
+$ mkfifo fifo; vantrel-cli unpack big.bmp fifo & cmp fifo big.bmp; wait $!
 $ script -qec 'vantrel-cli unpack w.blz -' /dev/null >t; s=$?; tr -d '\r' <t | head -n 1; (exit $s)
 vantrel-cli: refusing to write a picture to a terminal: redirect standard output to a file or a pipe, or name an OUTPUT file
 [2]
