@@ -71,8 +71,8 @@ TEST(Bitmap, SetPixelFormatConvertsThroughColour) {
   EXPECT_EQ(bitmap.Palette().size(), 2u);
 }
 
-// Each direct format stores a colour in its own bit layout; every channel's lowest kept bit
-// is set, so a channel shifted by one shows.
+// Each direct format stores a colour in its own bit layout; every channel keeps a low set bit,
+// so a channel shifted by one shows.
 TEST(Bitmap, SetPixelStoresEachDirectLayout) {
   const std::pair<TPixelFormat, const char*> cases[] = {
       {TPixelFormat::pf15bit, "22 7c"},
